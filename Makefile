@@ -1,0 +1,35 @@
+# Zolt: make run | make test | make build | make bootstrap
+JOBS ?= 2
+FUZZ_SECONDS ?= 30
+
+.PHONY: bootstrap build test run bench asan tsan fuzz
+
+bootstrap:
+	@tools/bootstrap.sh
+
+build: bootstrap
+	cmake --preset default
+	cmake --build --preset default -j$(JOBS)
+
+test: build
+	ctest --preset default -j$(JOBS)
+	$(MAKE) --no-print-directory asan tsan fuzz
+
+asan:
+	cmake --preset asan
+	cmake --build --preset asan -j$(JOBS)
+	ctest --preset asan -j$(JOBS)
+
+tsan:
+	cmake --preset tsan
+	cmake --build --preset tsan -j$(JOBS)
+	ctest --preset tsan -j$(JOBS) -L tsan
+
+fuzz:
+	@tools/run-fuzzers.sh $(FUZZ_SECONDS)
+
+run: build
+	@tools/run-zolt.sh
+
+bench: build
+	build/bin/zolt-bench

@@ -1,0 +1,64 @@
+// The value tables shared with the processor: frequency, Q and gain encodings, the
+// response grid, label tables and caption tables, and the text rules built on them.
+// All are constant data; every lookup clamps an input outside its table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zolt {
+
+constexpr int kFreqCount = 362;
+constexpr int kQCount = 101;
+constexpr int kGridCount = 420;
+constexpr int kGridFirstTableIndex = 35; // grid points 35..396 are frequency indices 0..361
+constexpr int kGainRawZero = 120;        // raw gain byte of 0 dB
+constexpr int kGainRawMax = 240;
+
+extern const std::array<double, kFreqCount> kFrequencyTable; // Hz, 1/36-octave steps
+extern const std::array<double, kQCount> kQTable;
+extern const std::array<double, kGridCount> kResponseGrid; // Hz
+
+// Hz of frequency index i (0..361; clamped).
+double FreqOfIndex(int index);
+// Nearest frequency index 0..361 of f Hz: halfway takes the higher index.
+int IndexOfFreq(double hz);
+// Clamps a typed frequency to 19.7..20600 Hz.
+double ClampFreq(double hz);
+
+// Q of Q index 0..100 (clamped); nearest Q index of a Q value.
+double QOfIndex(int index);
+int IndexOfQ(double q);
+// Clamps a typed Q to 0.4..128.
+double ClampQ(double q);
+
+// Gain byte: dB = raw * 0.2 - 24.
+double GainDbOfRaw(int raw);
+// Raw gain byte of g dB (g clamped to -24..+24), rounding to the nearest 0.2 dB step.
+std::uint8_t RawOfGainDb(double db);
+
+enum class ELabelTable { Ratio, Attack, Release };
+// String of position p in a label table (clamped to the table).
+const char* LabelText(ELabelTable table, int position);
+int LabelCount(ELabelTable table);
+
+// Frequency text by value: "%.0f" from 101 Hz up, else "%.1f".
+std::string FreqTextByValue(double hz);
+// Frequency text by index: "%.1f" below index 82, else "%.0f".
+std::string FreqTextByIndex(int index);
+// Q text: "%.3f" for shelving bands, else "%.2f".
+std::string QText(double q, bool shelving);
+// Distance text of a delay in 0.1 ms: metres at 340 m/s, "%.3fm".
+std::string DistanceText(int delay);
+
+// Crossover slope names 0..12, band type short names 0..3, feedback modes 0..4.
+extern const std::array<const char*, 13> kSlopeNames;
+extern const std::array<const char*, 4> kBandTypeNames;
+extern const std::array<const char*, 5> kFeedbackModeNames;
+
+// Page captions, index 0..9: Music, DEQ, Mic, Out1&2, Out3&4, System, Effect, Center,
+// SUB, Surround. [0] English, [1] Chinese (UTF-8).
+extern const std::array<std::array<const char*, 10>, 2> kPageCaptions;
+
+} // namespace zolt

@@ -1,0 +1,119 @@
+#include "model/Command.h"
+#include "model/Layout.h"
+
+#include <gtest/gtest.h>
+
+namespace zolt {
+namespace {
+
+TEST(Layout, TopLevelMapAddsUpToTheImage) {
+    EXPECT_EQ(image::kEchoA + effect::kEchoSize, image::kEchoB);
+    EXPECT_EQ(image::kEchoB + effect::kEchoSize, image::kReverb);
+    EXPECT_EQ(image::kReverb + effect::kReverbSize, image::kReverbMirror);
+    EXPECT_EQ(image::kReverbMirror + effect::kReverbSize, image::kMic12);
+    EXPECT_EQ(image::kMic12 + mic::kSize, image::kMic34);
+    EXPECT_EQ(image::kMic34 + mic::kSize, image::kMicLink);
+    EXPECT_EQ(image::kMusicLeft + music::kSize, image::kMusicRight);
+    EXPECT_EQ(image::kMusicRight + music::kSize, image::kMusicLink);
+    EXPECT_EQ(OutputSetOffset(3) + output::kSetSize, image::kOutputMode);
+    EXPECT_EQ(output::kSize * output::kRecordCount, output::kSetSize);
+    EXPECT_EQ(image::kLoadSum + 1, kImageSize);
+    EXPECT_EQ(music::kReserved + 5, music::kSize);
+    EXPECT_EQ(mic::kBlockByte + 1, mic::kSize);
+    EXPECT_EQ(output::kDelay + 2, output::kSize);
+}
+
+TEST(Layout, BandNumbersLandOnTheirRecords) {
+    struct {
+        int number;
+        std::size_t offset;
+    } const cases[] = {
+        {0, 568},   {14, 638},  {15, 644},  {19, 664},  {20, 732},  {35, 808},
+        {40, 255},  {59, 350},  {60, 356},  {65, 412},  {85, 513},  {89, 533},
+        {90, 20},   {96, 50},   {97, 134},  {103, 164}, {104, 77},  {110, 107},
+        {111, 893}, {120, 938}, {121, 969}, {190, 1470},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BandOffset(c.number, 1), c.offset) << "band number " << c.number;
+    }
+    EXPECT_EQ(BandOffset(111, 2), 1490u + 11);
+    EXPECT_EQ(BandOffset(190, 3), 2098u + 7 * 76 + 11 + 45);
+    EXPECT_EQ(BandOffset(191, 1), kImageSize);
+    EXPECT_EQ(BandOffset(-1, 1), kImageSize);
+}
+
+TEST(Layout, CrossoverNumbersLandOnTheirPairs) {
+    const std::size_t expected[] = {560, 724, 247, 404, 60, 174, 117};
+    for (int n = 0; n < 7; ++n) {
+        EXPECT_EQ(CrossoverOffset(n, 1), expected[n]) << n;
+        EXPECT_TRUE(CrossoverHasLowPass(n));
+    }
+    EXPECT_EQ(CrossoverOffset(7, 1), 882u + 66);
+    EXPECT_EQ(CrossoverOffset(14, 2), 1490u + 7 * 76 + 66);
+    EXPECT_EQ(CrossoverOffset(15, 1), 670u);
+    EXPECT_EQ(CrossoverOffset(16, 1), 834u);
+    EXPECT_FALSE(CrossoverHasLowPass(15));
+    EXPECT_FALSE(CrossoverHasLowPass(16));
+    EXPECT_EQ(CrossoverOffset(17, 1), kImageSize);
+}
+
+TEST(Layout, EqBlocksResolveOutputsAgainstTheLiveSet) {
+    EXPECT_EQ(EqBlock(0, 1).m_nFirst, 568u);
+    EXPECT_EQ(EqBlock(2, 1).m_nBands, 20);
+    EXPECT_EQ(EqBlock(5, 1).m_nFirst, 77u);
+    EXPECT_EQ(EqBlock(6, 1).m_nFirst, 134u);
+    EXPECT_EQ(EqBlock(7, 1).m_nFirst, 186u);
+    EXPECT_EQ(EqBlock(8, 1).m_nFirst, 893u);
+    EXPECT_EQ(EqBlock(15, 3).m_nFirst, 2098u + 7 * 76 + 11);
+    EXPECT_EQ(EqBlock(16, 1).m_nFirst, 674u);
+    EXPECT_EQ(EqBlock(16, 1).m_nStride, 10u);
+    EXPECT_EQ(EqBlock(17, 1).m_nFirst, 838u);
+    EXPECT_EQ(EqBlock(18, 1).m_nBands, 0);
+}
+
+TEST(Layout, OutputModeZeroAndOutOfRangeMeanSetOne) {
+    EXPECT_EQ(LiveOutputSet(std::uint8_t{0}), 1);
+    EXPECT_EQ(LiveOutputSet(std::uint8_t{2}), 2);
+    EXPECT_EQ(LiveOutputSet(std::uint8_t{3}), 3);
+    EXPECT_EQ(LiveOutputSet(std::uint8_t{4}), 1);
+    EXPECT_EQ(BandOffset(111, 0), BandOffset(111, 1));
+}
+
+TEST(Layout, U16IsLittleEndianAtOddOffsets) {
+    std::uint8_t bytes[8] = {};
+    SetU16(bytes + 1, 0x0A9B);
+    EXPECT_EQ(bytes[1], 0x9B);
+    EXPECT_EQ(bytes[2], 0x0A);
+    EXPECT_EQ(GetU16(bytes + 1), 0x0A9B);
+    SetU16(bytes + 3, 361);
+    EXPECT_EQ(GetU16(bytes + 3), 361);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[5], 0);
+}
+
+TEST(ProcessData, CommitCopiesImageAndOptionallyTheSystemBlock) {
+    ResetProcessData();
+    Image()[100] = 7;
+    System()[3] = 0x85;
+    System()[65] = 9;
+    CommitShadow(false);
+    EXPECT_EQ(Shadow()[100], 7);
+    EXPECT_EQ(SystemShadow()[3], 0);
+    CommitShadow(true);
+    EXPECT_EQ(SystemShadow()[3], 0x85);
+    EXPECT_EQ(SystemShadow()[65], 0) << "only bytes 0..64 are committed";
+    EXPECT_EQ(sizeof(SPresetStore), 22u * 2712 + 1);
+}
+
+TEST(ProcessData, SetModeNameWritesImageAndSlot) {
+    ResetProcessData();
+    SetModeName(5, "Party");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(Image()), 20), "Party               ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(Slot(5)), 20), "Party               ");
+    EXPECT_EQ(Slot(4)[0], 0);
+    SetModeName(22, "ignored");
+    EXPECT_EQ(Image()[0], 'P');
+}
+
+} // namespace
+} // namespace zolt

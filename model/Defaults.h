@@ -1,0 +1,41 @@
+// The factory state, the EQ reset of one block, the link copies that keep linked
+// channels in step, the commit with re-binding and the local recall of a stored mode.
+// All run on the UI thread with the image lock held (or before any comm thread runs).
+#pragma once
+
+#include <string>
+
+namespace zolt {
+
+// Fills the working image, the system block, slot 0's password records and the
+// preset-file patterns with the factory values, creates and binds every curve set,
+// and makes sure the folder "Mode" exists in the current directory (a failure to create
+// it does not stop the start).
+void FactoryDefaults();
+
+// Puts the main EQ bands of EQ block 0..17 back to their default frequencies, flat,
+// type peaking, and recomputes their curves. Block 7 and other numbers write nothing.
+void ResetEqBlock(int block);
+
+// Music Right := Music Left (image and shadow), then re-binds Music Right's curves.
+void MusicLinkCopy();
+// Mic 3&4 := Mic 1&2 (image and shadow), then re-binds Mic 3&4's curves.
+void MicLinkCopy();
+// Output record firstRecord + 1 := firstRecord (0, 4 or 6) in all three sets, keeping the
+// second record's mute byte and delay; image and shadow; re-binds the second record.
+void OutputPairLinkCopy(int firstRecord);
+
+// Commits the shadow without the system block and re-binds every curve set.
+void CommitWithRebind();
+
+// Offline recall of mode 1..21 from the preset store into the working image.
+void LocalRecall(int mode);
+
+// Preset-file dialog patterns: "<current directory>/MusicFile/*.dia" and ".../*.dat".
+struct SFilePatterns {
+    std::string m_strOneMode;  // *.dia
+    std::string m_strAllModes; // *.dat
+};
+const SFilePatterns& FilePatterns();
+
+} // namespace zolt

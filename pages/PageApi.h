@@ -1,0 +1,60 @@
+// The seam between the main window and its pages. A page calls the main window only
+// through CPageApi (the main window implements it; tests give a recording fake), and the
+// main window drives every page through CPage. Everything here runs on the UI thread.
+#pragma once
+
+namespace zolt {
+
+// Operations of the main window that pages call.
+class CPageApi {
+public:
+    virtual ~CPageApi() = default;
+
+    // The one entry point for queued commands. code is the command byte (127..141),
+    // parameter its parameter byte (a mode number 1..21 for recall 133 and store 134).
+    // Online it builds and queues the frames under the image lock, records the current
+    // mode for 133/134 and shows the busy box for a store or recall; offline it runs the
+    // local substitutes (recall from a valid preset store, all-modes export) or nothing.
+    // The caller may hold the image lock (it is recursive).
+    virtual void SendCommand(int code, int parameter) = 0;
+
+    // After a maximum-volume byte (system[4..6]) changed: every master volume whose level
+    // is above its limit drops to the limit with its mute bit cleared, and the volume strip
+    // shows it (slider, label, mute button released). Volumes at or below stay as they are.
+    virtual void ClampVolumes() = 0;
+
+    // Redraws the program-name / connection display in its full form (mode prefix and
+    // name while online, "Off Line" otherwise).
+    virtual void ShowConnection() = 0;
+
+    // Shows the current page again: it re-reads the working image, the volume strip
+    // re-reads the system block.
+    virtual void ShowCurrentPage() = 0;
+
+    // The preset-file operations behind standard file dialogs (initial folder
+    // "<current directory>/MusicFile", filter "*.dia" for one mode, "*.dat" for all
+    // modes). Each does nothing when the dialog is cancelled and reports its own errors.
+    virtual void ExportMode() = 0;
+    virtual void ImportMode() = 0;
+    virtual void ExportAllModes() = 0;
+    virtual void ImportAllModes() = 0;
+};
+
+// What every page offers the main window.
+class CPage {
+public:
+    virtual ~CPage() = default;
+
+    // Loads every control from the working image (and, on the System page, the system
+    // block and the preset store). Never writes the data back.
+    virtual void Refresh() = 0;
+
+    // Sets every caption for the language flag (g_flags.m_nLanguage: 1 Chinese, 0 English).
+    virtual void ApplyLanguage() = 0;
+
+    // The level poll (pollKind 12) or the state poll (24) has answered. Only the System
+    // page shows meters; the others ignore it.
+    virtual void UpdateMeters(int pollKind) { static_cast<void>(pollKind); }
+};
+
+} // namespace zolt

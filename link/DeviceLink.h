@@ -1,0 +1,169 @@
+// The device link: the send queue, the current frame (the one frame in flight), the
+// receive record and its assembler, the meter record, the frame builder and the send
+// command operation, and the steps of the link cycle that the comm thread drives.
+//
+// Threads and the image lock. The UI thread calls Build, NumberForProgress, SendCommand,
+// StartReadBack, FinishReadAllModes, MetersShown and OnPortOpened; the comm thread calls
+// the cycle steps (NextFrameStep, WriteStep, WaitTimeout, ReceiveStep, ReportPortFailure).
+// Each public operation takes the image lock itself (it is recursive, so a caller may
+// already hold it), except that the comm thread must call the cycle steps WITHOUT holding
+// it: the steps release it across their pauses (100 ms idle polls, 1000 / 3000 ms settle
+// pauses) so the window never waits that long. The wire order of frames and pauses is the
+// same as if the lock were held throughout.
+#pragma once
+
+#include "link/Clock.h"
+#include "link/Frame.h"
+#include "link/SendDataQueue.h"
+#include "link/Transport.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace zolt {
+
+// Command codes the queued commands use.
+namespace cmd {
+constexpr std::uint8_t kLevelPoll = 12;
+constexpr std::uint8_t kStatePoll = 24;
+constexpr std::uint8_t kProbe = 127;
+constexpr std::uint8_t kReadName = 128;
+constexpr std::uint8_t kReadSystem = 129;
+constexpr std::uint8_t kReadMode = 130;
+constexpr std::uint8_t kWriteSystem = 131;
+constexpr std::uint8_t kWriteMode = 132;
+constexpr std::uint8_t kRecall = 133;
+constexpr std::uint8_t kStore = 134;
+constexpr std::uint8_t kSixCodeChange = 140;
+constexpr std::uint8_t kFourCodeChange = 141;
+} // namespace cmd
+
+constexpr std::size_t kMeterValues = 12;
+
+// What the System page meters show. The values are guarded by the image lock; the ready
+// flag keeps at most one meter message queued (the comm thread clears it when it posts,
+// the UI handler sets it again through MetersShown).
+struct SMeterRecord {
+    std::atomic<bool> m_bReady{true};
+    std::uint8_t m_bAlternation = 0; // 1: the state poll goes next
+    std::uint8_t m_abLevels[kMeterValues];
+    std::uint8_t m_abStates[kMeterValues];
+};
+
+// What the comm thread does after a step.
+enum class ELinkEvent {
+    None,      // nothing to signal (waiting goes on, or the link has failed)
+    Write,     // reset the next-frame event, set the write event: (re)write the current frame
+    NextFrame, // set the next-frame event: the answer was accepted, choose the next frame
+};
+
+class CDeviceLink {
+public:
+    // The clock serves every pause of the cycle; tests pass a virtual clock.
+    explicit CDeviceLink(CClock& clock = SystemClock());
+
+    // --- Queued commands (UI thread) ---
+
+    // The frame builder: appends the frames of queued command code with parameter byte
+    // parameter to the queue, finalised, with their send flags, and sets the store-busy
+    // flag where the command needs it. Codes 135..139 and any code not queued build
+    // nothing; so does a store (134) of a mode above 21. Returns the frames appended.
+    int Build(std::uint8_t code, std::uint8_t parameter);
+
+    // Stamps progress steps 1..n on the n frames now queued (front first) and starts the
+    // progress box with total n.
+    void NumberForProgress();
+
+    // The main window's send command. Online: builds the frames and does the follow-ups
+    // (progress for a read of all modes, the current mode number for a recall or store,
+    // the program-name display, the busy box while the store-busy flag is set). Offline:
+    // a recall (133) of mode 1..21 from a valid preset store, or the all-modes export for
+    // a read of all modes (130, parameter != 0) from a valid store; anything else does
+    // nothing.
+    void SendCommand(std::uint8_t code, std::uint8_t parameter);
+
+    // Handler of the probe answer: queues the 22 name reads, the system-block read and
+    // the working-image read, and numbers them for progress.
+    void StartReadBack();
+
+    // Handler of the last reply of a read of all modes: stores the system block in slot 0,
+    // marks the store valid, then offers the all-modes export.
+    void FinishReadAllModes();
+
+    // Handler of a meter message: the meters have shown the values; the next meter reply
+    // may post again.
+    void MetersShown();
+
+    // A port has just been opened: the queue is cleared and both records are emptied.
+    void OnPortOpened();
+
+    // --- The link cycle (comm thread; see the lock rule above) ---
+
+    // Next-frame event: takes the first queued frame into the current frame, or runs a
+    // synchronisation pass (a changed parameter, else a poll). Always returns Write.
+    ELinkEvent NextFrameStep();
+
+    // Write event: writes the current frame (port purged before and after), then advances
+    // the progress box, marks the frame awaited and takes the bulk (1000 ms) and settle
+    // (3000 ms) pauses. A failed write is a port failure.
+    void WriteStep(CTransport& port);
+
+    // The timeout for the comm thread's next wait: 500 ms while an answer is awaited,
+    // 2000 ms for a bulk frame, 1000 ms otherwise.
+    Milliseconds WaitTimeout() const;
+
+    // Comm event or wait timeout: reads what arrives and assembles it, polling an empty
+    // port every 100 ms up to five times. Returns NextFrame when the answer was accepted,
+    // Write when the frame must be resent (overdue, rejected, bad sum, or a first read
+    // error), None otherwise (including a port failure, which also asks the port to stop).
+    ELinkEvent ReceiveStep(CTransport& port);
+
+    // Port failure: asks the port to stop and posts the port-failure message with the
+    // probe flag of the current frame. Also called by the comm thread for its own port
+    // errors.
+    void ReportPortFailure(CTransport& port);
+
+    // --- Receive side (comm thread, image lock held or taken) ---
+
+    // Feeds count received bytes to the assembler; ignored unless connection is true.
+    // True when a complete frame was accepted (an accepted acknowledgement or a reply):
+    // the reply is dispatched, the store-busy flag dropped for a store-completion frame,
+    // and both records cleared. The rest of the chunk after a complete frame is dropped.
+    bool Assemble(bool connection, const std::uint8_t* bytes, std::size_t count);
+
+    // Zeroes the receive record; with alsoCurrent also the current frame from its command
+    // byte on (the start mark and the length stay).
+    void Clear(bool alsoCurrent);
+
+    // --- Inspection (image lock held) ---
+    const CSendDataQueue& Queue() const { return m_queue; }
+    const SFrameRecord& CurrentFrame() const { return m_current; }
+    SFrameRecord& CurrentFrame() { return m_current; }
+    const SFrameRecord& ReceiveRecord() const { return m_receive; }
+    const SMeterRecord& Meters() const { return m_meters; }
+
+private:
+    void Append(std::uint8_t code, std::uint8_t parameter, const std::uint8_t* payload,
+                std::size_t payloadSize, std::uint8_t flags);
+    void BuildCodeChange(std::uint8_t code, std::size_t currentCode, std::size_t newCode,
+                         std::size_t codeSize);
+    void SendOffline(std::uint8_t code, std::uint8_t parameter);
+    void AssembleByte(std::uint8_t b, bool& complete);
+    bool Validate();
+    void Dispatch();
+    void DispatchMeters(std::uint8_t command);
+    void DispatchMode();
+    void ReplaceWorkingImage(const std::uint8_t* image);
+    ELinkEvent Resend();
+    ELinkEvent ReceiveOnce(CTransport& port, bool& again);
+
+    CClock& m_clock;
+    CSendDataQueue m_queue;
+    SFrameRecord m_current{};
+    SFrameRecord m_receive{};
+    SMeterRecord m_meters;
+    std::unique_ptr<std::uint8_t[]> m_pReadBuffer;
+};
+
+} // namespace zolt

@@ -1,0 +1,78 @@
+// The one way the core tells the main window something: the window messages the link
+// posts (with their wParam / lParam values) and the few window operations the link
+// flows need. The main window implements CNotifySink and installs it; tests install a
+// recording sink. Until a sink is installed every notice goes nowhere, as nothing can be
+// posted before the main window exists.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace zolt {
+
+constexpr unsigned kWmUser = 0x0400;
+
+// Window messages posted to the main window.
+namespace msg {
+// Port failure: wParam 1, lParam = the probe flag of the frame in flight (1 while the
+// probe was in flight, so the lookup tries the next port).
+constexpr unsigned kPortFailure = kWmUser + 0x72;
+// Posted by the main window to itself at the end of its start-up: start the lookup.
+constexpr unsigned kStartLookup = kWmUser + 0x73;
+// Reply 129 stored (system block): refresh the System page if it is shown.
+constexpr unsigned kSystemBlockRead = kWmUser + 0x74;
+// Reply 130 for mode 0 or reply 133 stored (new working image): show the current page
+// again and refresh the connection display.
+constexpr unsigned kImageReplaced = kWmUser + 0x75;
+// Reply 130 for mode 21 stored: call CDeviceLink::FinishReadAllModes().
+constexpr unsigned kAllModesRead = kWmUser + 0x78;
+// Meter values stored: wParam 12 (levels) or 24 (states), lParam 0. The handler shows
+// them and then calls CDeviceLink::MetersShown().
+constexpr unsigned kMeters = kWmUser + 0x7A;
+// Reply 127 stored (probe answered): call CDeviceLink::StartReadBack().
+constexpr unsigned kProbeAnswered = kWmUser + 0x7B;
+} // namespace msg
+
+class CNotifySink {
+public:
+    virtual ~CNotifySink() = default;
+
+    // Any thread, never blocks: queues (message, wParam, lParam) for the window's message
+    // handler on the UI thread.
+    virtual void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+    // Progress box. Start, busy, lookup and hide run on the UI thread.
+    // Start: bar 0..total, main window disabled.
+    virtual void ProgressStart(int total) = 0;
+    // Comm thread, image lock not held: a frame with progress step 1..total has been
+    // written; at step == total the box closes. Must not block.
+    virtual void ProgressStep(int step) = 0;
+    // Busy mode: text only; the box closes half a second after the store-busy flag drops.
+    virtual void ProgressBusy() = 0;
+    // Lookup mode ("Device lookup"); closes a second after the lookup flag drops.
+    virtual void ProgressLookup() = 0;
+    virtual void ProgressHide() = 0;
+
+    // Any thread; on the comm thread it must not block (the window shows it later).
+    // An empty caption means the program's own window title.
+    virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
+
+    // UI thread: the connection display in its full form (mode prefix and name, or
+    // "Off Line").
+    virtual void RefreshProgramName() = 0;
+    // UI thread: show the current page again (it re-reads the working image).
+    virtual void ShowCurrentPage() = 0;
+    // UI thread: the save dialog of the all-modes file, then ExportAllModes(path).
+    virtual void RunAllModesExport() = 0;
+
+    // Any thread: true while the System page is the page shown (the meters post only then).
+    virtual bool IsSystemPageShown() const = 0;
+};
+
+// Installs the sink (nullptr: notices go nowhere). UI thread, before the comm thread
+// starts and after it has ended; the sink must outlive every use.
+void SetNotifySink(CNotifySink* sink);
+// The installed sink, or one that ignores everything. Any thread.
+CNotifySink& Notify();
+
+} // namespace zolt

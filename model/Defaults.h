@@ -7,6 +7,11 @@
 
 namespace zolt {
 
+// Factory passwords written into system block bytes 15..18 (panel) and 19..24 (system).
+// They are ASCII digits, as a typed password is, so that typing them matches.
+constexpr char kFactoryPanelPassword[] = "1234";
+constexpr char kFactorySystemPassword[] = "123456";
+
 // Fills the working image, the system block, slot 0's password records and the
 // preset-file patterns with the factory values, creates and binds every curve set,
 // and makes sure the folder "Mode" exists in the current directory (a failure to create

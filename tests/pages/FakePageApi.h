@@ -1,0 +1,39 @@
+// A main window stand-in that records what a page asks of it; its volume clamp does
+// the data part of the real one.
+#pragma once
+
+#include "pages/PageApi.h"
+#include "pages/SysData.h"
+
+#include <utility>
+#include <vector>
+
+namespace zolt {
+
+class CFakePageApi : public CPageApi {
+public:
+    void SendCommand(int code, int parameter) override {
+        m_aCommands.emplace_back(code, parameter);
+    }
+    void ClampVolumes() override {
+        ++m_nClamps;
+        LowerVolumesToLimits();
+    }
+    void ShowConnection() override { ++m_nConnectionShows; }
+    void ShowCurrentPage() override { ++m_nPageShows; }
+    void ExportMode() override { ++m_nExports; }
+    void ImportMode() override { ++m_nImports; }
+    void ExportAllModes() override { ++m_nExportAlls; }
+    void ImportAllModes() override { ++m_nImportAlls; }
+
+    std::vector<std::pair<int, int>> m_aCommands;
+    int m_nClamps = 0;
+    int m_nConnectionShows = 0;
+    int m_nPageShows = 0;
+    int m_nExports = 0;
+    int m_nImports = 0;
+    int m_nExportAlls = 0;
+    int m_nImportAlls = 0;
+};
+
+} // namespace zolt

@@ -3,6 +3,9 @@
 // main window drives every page through CPage. Everything here runs on the UI thread.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 namespace zolt {
 
 // Operations of the main window that pages call.
@@ -31,6 +34,10 @@ public:
     // Shows the current page again: it re-reads the working image, the volume strip
     // re-reads the system block.
     virtual void ShowCurrentPage() = 0;
+
+    // A copy, taken under the image lock, of the meter record's twelve level values
+    // (pollKind 12, the level poll) or twelve state values (any other kind, the state poll).
+    virtual std::array<std::uint8_t, 12> MeterValues(int pollKind) const = 0;
 
     // The preset-file operations behind standard file dialogs (initial folder
     // "<current directory>/MusicFile", filter "*.dia" for one mode, "*.dat" for all

@@ -21,11 +21,16 @@ public:
     }
     void ShowConnection() override { ++m_nConnectionShows; }
     void ShowCurrentPage() override { ++m_nPageShows; }
+    std::array<std::uint8_t, 12> MeterValues(int pollKind) const override {
+        return pollKind == 12 ? m_abLevels : m_abStates;
+    }
     void ExportMode() override { ++m_nExports; }
     void ImportMode() override { ++m_nImports; }
     void ExportAllModes() override { ++m_nExportAlls; }
     void ImportAllModes() override { ++m_nImportAlls; }
 
+    std::array<std::uint8_t, 12> m_abLevels{};
+    std::array<std::uint8_t, 12> m_abStates{};
     std::vector<std::pair<int, int>> m_aCommands;
     int m_nClamps = 0;
     int m_nConnectionShows = 0;

@@ -1,0 +1,404 @@
+#include "link/Sync.h"
+
+#include "model/Command.h"
+
+#include <array>
+#include <cstring>
+
+namespace zolt {
+
+namespace {
+
+// Where an item's bytes lie: the working image, the system block, or the live output set
+// (offset from the start of the set).
+enum class ESource : std::uint8_t { Image, System, LiveSet };
+
+// What is compared: all bytes of the item, or one nibble of a single byte.
+enum class ECompare : std::uint8_t { Bytes, LowNibble, HighNibble };
+
+// How the compared value becomes a frame.
+enum class EPayload : std::uint8_t {
+    Raw,          // the bytes themselves (a nibble item: the nibble)
+    ZeroThenByte, // 0, the byte
+    ByteThenZero, // the byte, 0
+    ParameterPad, // the value as parameter, payload 0, 0
+    Parameter,    // the value as parameter, no payload
+    GateFlag,     // the 3 bytes, then 1 when the threshold is on
+    ExciterFlag,  // 1 when harmonic or timbre is on, the 4 bytes, 5 zero bytes
+};
+
+struct SSyncItem {
+    std::uint8_t m_nCommand;
+    std::uint8_t m_nParameter;
+    ESource m_eSource;
+    std::uint16_t m_nOffset;
+    std::uint8_t m_nSize;
+    ECompare m_eCompare;
+    EPayload m_ePayload;
+};
+
+constexpr std::size_t kItemCount = 413;
+
+// Output record r of the live set, as an offset from the set's start.
+constexpr std::uint16_t Rec(int r, std::size_t field) {
+    return static_cast<std::uint16_t>(output::kSize * static_cast<std::size_t>(r) + field);
+}
+
+struct STableBuilder {
+    std::array<SSyncItem, kItemCount> m_aItems{};
+    std::size_t m_nCount = 0;
+
+    constexpr void Add(int command, int parameter, ESource source, std::size_t offset,
+                       std::size_t size, ECompare compare = ECompare::Bytes,
+                       EPayload payload = EPayload::Raw) {
+        m_aItems[m_nCount++] = {static_cast<std::uint8_t>(command),
+                                static_cast<std::uint8_t>(parameter),
+                                source,
+                                static_cast<std::uint16_t>(offset),
+                                static_cast<std::uint8_t>(size),
+                                compare,
+                                payload};
+    }
+    constexpr void Image(int command, int parameter, std::size_t offset, std::size_t size,
+                         EPayload payload = EPayload::Raw) {
+        Add(command, parameter, ESource::Image, offset, size, ECompare::Bytes, payload);
+    }
+    constexpr void Live(int command, int parameter, std::size_t offset, std::size_t size,
+                        EPayload payload = EPayload::Raw) {
+        Add(command, parameter, ESource::LiveSet, offset, size, ECompare::Bytes, payload);
+    }
+    constexpr void System(int command, int parameter, std::size_t offset,
+                          EPayload payload = EPayload::Raw) {
+        Add(command, parameter, ESource::System, offset, 1, ECompare::Bytes, payload);
+    }
+    // A run of count consecutive 5-byte band records starting at band number first.
+    constexpr void Bands(int first, int count, std::size_t offset) {
+        for (int k = 0; k < count; ++k) {
+            Image(3, first + k, offset + band::kSize * static_cast<std::size_t>(k), band::kSize);
+        }
+    }
+};
+
+// Step 2a: the effect sends, in the processor's order: command, parameter, image offset.
+struct SFixedMix {
+    std::uint8_t m_nCommand;
+    std::uint8_t m_nParameter;
+    std::uint16_t m_nOffset;
+};
+constexpr std::array<SFixedMix, 14> kFixedMix{{
+    {2, 0, 76},
+    {2, 1, 56},
+    {11, 1, 57},
+    {2, 2, 58},
+    {11, 2, 59},
+    {2, 3, 133},
+    {2, 4, 113},
+    {11, 4, 114},
+    {2, 5, 115},
+    {11, 5, 116},
+    {2, 6, 170},
+    {2, 7, 172},
+    {11, 6, 171},
+    {11, 7, 173},
+}};
+
+// Step 2b: output records in mix-point order.
+constexpr std::array<int, 8> kMixRecordOrder{0, 2, 3, 4, 6, 1, 5, 7};
+
+// Step 4: the high-pass record of crossover numbers 0..6; the low-pass follows at +4.
+constexpr std::array<std::uint16_t, 7> kFixedCrossovers{560, 724, 247, 404, 60, 174, 117};
+
+// Step 5: the fixed u16 time values 0..9.
+constexpr std::array<std::uint16_t, 10> kFixedTimes{68, 70, 72, 74, 125, 127, 129, 131, 182, 184};
+
+// Step 6: limiter index 2..6 take the first record of each output group.
+constexpr std::array<int, 5> kLimiterRecords{0, 2, 3, 4, 6};
+
+// Step 9: EQ bypass flags 0..10.
+constexpr std::array<std::uint16_t, 11> kFixedBypass{643, 669, 807, 833, 355, 381,
+                                                     512, 538, 55,  169, 112};
+
+// Step 10: link flags 0..5.
+constexpr std::array<std::uint16_t, 6> kLinks{552, 881, 2707, 2708, 2709, 2710};
+
+// Step 11: dynamic-EQ band records 0..5.
+constexpr std::array<std::uint16_t, 6> kDynamicBands{674, 684, 694, 838, 848, 858};
+
+// Step 16: exciter records 0..7.
+constexpr std::array<std::uint16_t, 8> kExciters{708, 872, 386, 543, 704, 868, 382, 539};
+
+constexpr std::size_t kSystemNibbles = 9; // system[9]: high nibble music pitch, low setting
+
+// Every item of a pass, highest priority first.
+constexpr std::array<SSyncItem, kItemCount> BuildTable() {
+    STableBuilder t;
+    // 1: master volumes, command 1.
+    t.System(1, 2, 1);
+    t.System(1, 1, 2);
+    t.System(1, 0, 3);
+    // 2a: effect mix levels and polarities.
+    for (const SFixedMix& m : kFixedMix) {
+        t.Image(m.m_nCommand, m.m_nParameter, m.m_nOffset, 1);
+    }
+    // 2b: output mix matrix; levels (2) then polarities (11) of each record.
+    for (int i = 0; i < 8; ++i) {
+        const int r = kMixRecordOrder[static_cast<std::size_t>(i)];
+        const int base = i <= 4 ? 5 * i + 8 : 5 * i + 18;
+        for (int command : {2, 11}) {
+            for (int j = 0; j < 5; ++j) {
+                const std::size_t field =
+                    output::kMix + 2 * static_cast<std::size_t>(j) + (command == 11 ? 1 : 0);
+                t.Live(command, base + j, Rec(r, field), 1);
+            }
+        }
+    }
+    // 3: EQ bands 0..190, command 3.
+    t.Bands(0, 15, 568);
+    t.Bands(15, 5, 644);
+    t.Bands(20, 15, 732);
+    t.Bands(35, 5, 808);
+    t.Bands(40, 20, 255);
+    t.Bands(60, 5, 356);
+    t.Bands(65, 20, 412);
+    t.Bands(85, 5, 513);
+    t.Bands(90, 7, 20);
+    t.Bands(97, 7, 134);
+    t.Bands(104, 7, 77);
+    for (int n = 111; n < 191; ++n) {
+        const std::size_t k = static_cast<std::size_t>((n - 111) % 10);
+        t.Live(3, n, Rec((n - 111) / 10, output::kBands + band::kSize * k), band::kSize);
+    }
+    // 4: crossovers 0..16, command 4: high-pass record, then low-pass record.
+    for (int n = 0; n < 7; ++n) {
+        const std::size_t hp = kFixedCrossovers[static_cast<std::size_t>(n)];
+        t.Image(4, n, hp, xover::kSize);
+        t.Image(4, n, hp + xover::kSize, xover::kSize);
+    }
+    for (int n = 7; n < 15; ++n) {
+        t.Live(4, n, Rec(n - 7, output::kHighPass), xover::kSize);
+        t.Live(4, n, Rec(n - 7, output::kLowPass), xover::kSize);
+    }
+    // 15 and 16 are single records ("MainMusic HPF"): their second comparison repeats the
+    // first and can never fire, so each appears once.
+    t.Image(4, 15, 670, xover::kSize);
+    t.Image(4, 16, 834, xover::kSize);
+    // 5: times 0..17, command 5, u16 values.
+    for (int n = 0; n < 10; ++n) {
+        t.Image(5, n, kFixedTimes[static_cast<std::size_t>(n)], 2);
+    }
+    for (int n = 10; n < 18; ++n) {
+        t.Live(5, n, Rec(n - 10, output::kDelay), 2);
+    }
+    // 6: limiters 0..7, command 7.
+    t.Image(7, 0, 240, limiter::kSize);
+    t.Image(7, 1, 397, limiter::kSize);
+    for (int n = 2; n < 7; ++n) {
+        t.Live(7, n, Rec(kLimiterRecords[static_cast<std::size_t>(n - 2)], output::kLimiter),
+               limiter::kSize);
+    }
+    t.Image(7, 7, 553, limiter::kSize);
+    // 7: output mute bytes, command 8.
+    for (int r = 0; r < 8; ++r) {
+        t.Live(8, r, Rec(r, output::kMute), 1, EPayload::ByteThenZero);
+    }
+    // 8: setting bytes, command 19.
+    t.Add(19, 0, ESource::System, kSystemNibbles, 1, ECompare::LowNibble);
+    t.Image(19, 1, 238, 1);
+    t.Image(19, 2, 395, 1);
+    for (int n = 3; n < 7; ++n) {
+        t.System(19, n, static_cast<std::size_t>(n + 7)); // system[10..13]
+    }
+    // 9: EQ bypass flags 0..18, command 20.
+    for (int n = 0; n < 11; ++n) {
+        t.Image(20, n, kFixedBypass[static_cast<std::size_t>(n)], 1);
+    }
+    for (int n = 11; n < 19; ++n) {
+        t.Live(20, n, Rec(n - 11, output::kBypass), 1);
+    }
+    // 10: link flags, command 135.
+    for (int n = 0; n < 6; ++n) {
+        t.Image(135, n, kLinks[static_cast<std::size_t>(n)], 1);
+    }
+    // 11: dynamic-EQ band records, command 17.
+    for (int n = 0; n < 6; ++n) {
+        t.Image(17, n, kDynamicBands[static_cast<std::size_t>(n)], deq::kSize);
+    }
+    // 12: mic bytes, command 6.
+    t.Image(6, 0, 239, 1, EPayload::ZeroThenByte);
+    t.Image(6, 1, 396, 1, EPayload::ZeroThenByte);
+    // 13: music pitch nibble, command 9.
+    t.Add(9, 0, ESource::System, kSystemNibbles, 1, ECompare::HighNibble, EPayload::ParameterPad);
+    // 14: music input, command 13.
+    t.System(13, 0, 8, EPayload::Parameter);
+    // 15: noise gates, command 10.
+    t.Image(10, 0, 244, gate::kSize, EPayload::GateFlag);
+    t.Image(10, 1, 401, gate::kSize, EPayload::GateFlag);
+    t.Image(10, 2, 557, gate::kSize, EPayload::GateFlag);
+    // 16: exciters, command 18.
+    for (int n = 0; n < 8; ++n) {
+        t.Image(18, n, kExciters[static_cast<std::size_t>(n)], exciter::kSize,
+                EPayload::ExciterFlag);
+    }
+    // 17: volume limits, command 137.
+    t.System(137, 0, 6);
+    t.System(137, 1, 5);
+    t.System(137, 2, 4);
+    // 18, 19: phantom power and IR control.
+    t.System(138, 0, 7, EPayload::Parameter);
+    t.System(139, 0, 14, EPayload::Parameter);
+    // 20: output mode, command 142.
+    t.Image(142, 0, image::kOutputMode, 1, EPayload::Parameter);
+    if (t.m_nCount != kItemCount) {
+        throw "sync table size mismatch"; // fails the constant evaluation
+    }
+    return t.m_aItems;
+}
+
+constexpr std::array<SSyncItem, kItemCount> kSyncTable = BuildTable();
+
+// The working and shadow bytes of an item for the live set starting at liveBase.
+struct SItemBytes {
+    std::uint8_t* m_pWork;
+    std::uint8_t* m_pShadow;
+};
+
+inline SItemBytes Locate(const SSyncItem& item, std::size_t liveBase) {
+    switch (item.m_eSource) {
+    case ESource::System:
+        return {g_data.m_abSystem + item.m_nOffset, g_data.m_abSystemShadow + item.m_nOffset};
+    case ESource::LiveSet:
+        return {g_data.m_abImage + liveBase + item.m_nOffset,
+                g_data.m_abShadow + liveBase + item.m_nOffset};
+    case ESource::Image:
+        break;
+    }
+    return {g_data.m_abImage + item.m_nOffset, g_data.m_abShadow + item.m_nOffset};
+}
+
+inline std::uint8_t Nibble(std::uint8_t b, ECompare compare) {
+    return compare == ECompare::LowNibble ? (b & 0x0F) : static_cast<std::uint8_t>(b >> 4);
+}
+
+inline bool Differs(const SSyncItem& item, const SItemBytes& bytes) {
+    if (item.m_eCompare == ECompare::Bytes) {
+        for (std::size_t i = 0; i < item.m_nSize; ++i) {
+            if (bytes.m_pWork[i] != bytes.m_pShadow[i]) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return Nibble(*bytes.m_pWork, item.m_eCompare) != Nibble(*bytes.m_pShadow, item.m_eCompare);
+}
+
+void CopyToShadow(const SSyncItem& item, const SItemBytes& bytes) {
+    switch (item.m_eCompare) {
+    case ECompare::Bytes:
+        std::memcpy(bytes.m_pShadow, bytes.m_pWork, item.m_nSize);
+        break;
+    case ECompare::LowNibble:
+        *bytes.m_pShadow =
+            static_cast<std::uint8_t>((*bytes.m_pShadow & 0xF0) | (*bytes.m_pWork & 0x0F));
+        break;
+    case ECompare::HighNibble:
+        *bytes.m_pShadow =
+            static_cast<std::uint8_t>((*bytes.m_pShadow & 0x0F) | (*bytes.m_pWork & 0xF0));
+        break;
+    }
+}
+
+void StartFrame(SFrameRecord& current, std::uint8_t command, std::uint8_t parameter) {
+    current.m_abFrame[0] = kStartMark1;
+    current.m_abFrame[1] = kStartMark2;
+    current.m_abFrame[kCommandOffset] = command;
+    current.m_abFrame[kParameterOffset] = parameter;
+}
+
+void WriteItemFrame(SFrameRecord& current, const SSyncItem& item, const SItemBytes& bytes) {
+    std::uint8_t* payload = current.m_abFrame + kPayloadOffset;
+    const std::uint8_t* work = bytes.m_pWork;
+    const std::uint8_t value =
+        item.m_eCompare == ECompare::Bytes ? *work : Nibble(*work, item.m_eCompare);
+    std::size_t size = 0;
+    std::uint8_t parameter = item.m_nParameter;
+    switch (item.m_ePayload) {
+    case EPayload::Raw:
+        if (item.m_eCompare == ECompare::Bytes) {
+            std::memcpy(payload, work, item.m_nSize);
+        } else {
+            payload[0] = value;
+        }
+        size = item.m_nSize;
+        break;
+    case EPayload::ZeroThenByte:
+        payload[0] = 0;
+        payload[1] = value;
+        size = 2;
+        break;
+    case EPayload::ByteThenZero:
+        payload[0] = value;
+        payload[1] = 0;
+        size = 2;
+        break;
+    case EPayload::ParameterPad:
+        parameter = value;
+        payload[0] = 0;
+        payload[1] = 0;
+        size = 2;
+        break;
+    case EPayload::Parameter:
+        parameter = value;
+        break;
+    case EPayload::GateFlag:
+        std::memcpy(payload, work, gate::kSize);
+        payload[gate::kSize] = work[gate::kThreshold] != 0 ? 1 : 0;
+        size = gate::kSize + 1;
+        break;
+    case EPayload::ExciterFlag:
+        payload[0] = (work[exciter::kHarmonic] != 0 || work[exciter::kTimbre] != 0) ? 1 : 0;
+        std::memcpy(payload + 1, work, exciter::kSize);
+        std::memset(payload + 1 + exciter::kSize, 0, 5);
+        size = 1 + exciter::kSize + 5;
+        break;
+    }
+    StartFrame(current, item.m_nCommand, parameter);
+    FinaliseFrame(current, static_cast<std::uint16_t>(3 + size));
+}
+
+void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
+    std::uint8_t command = 12;
+    if (alternation != 0) {
+        alternation = 0;
+        command = 24;
+    } else {
+        alternation = 1;
+    }
+    const std::uint8_t mode = g_data.m_abImage[image::kOutputMode];
+    g_data.m_abShadow[image::kOutputMode] = mode;
+    StartFrame(current, command, mode);
+    FinaliseFrame(current, 3);
+}
+
+} // namespace
+
+bool SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
+    // The live set is looked up every pass: an edit of the output mode moves every
+    // set-dependent item to the new set at once.
+    const std::size_t liveBase = OutputSetOffset(LiveOutputSet());
+    for (const SSyncItem& item : kSyncTable) {
+        const SItemBytes bytes = Locate(item, liveBase);
+        if (Differs(item, bytes)) {
+            CopyToShadow(item, bytes);
+            WriteItemFrame(current, item, bytes);
+            return true;
+        }
+    }
+    WritePoll(current, alternation);
+    return true;
+}
+
+std::size_t SyncItemCount() {
+    return kSyncTable.size();
+}
+
+} // namespace zolt

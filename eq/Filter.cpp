@@ -37,9 +37,9 @@ const std::array<SGridPoint, kGridCount>& GridPoints() {
     return points;
 }
 
-// Evaluates one section at every grid point, adds its dB to adDb and multiplies its
-// complex value into aResponse.
-void AddSection(const SBiquad& s, CResponseDb& adDb, CResponseComplex& aResponse) {
+// Evaluates one section at every grid point and multiplies its complex value into
+// aResponse; the dB response follows from the product once all sections are in.
+void MultiplySection(const SBiquad& s, CResponseComplex& aResponse) {
     const auto& grid = GridPoints();
     for (std::size_t i = 0; i < grid.size(); ++i) {
         const SGridPoint& p = grid[i];
@@ -50,10 +50,20 @@ void AddSection(const SBiquad& s, CResponseDb& adDb, CResponseComplex& aResponse
         const double den = dr * dr + di * di;
         const double hr = (nr * dr + ni * di) / den;
         const double hi = (ni * dr - nr * di) / den;
-        adDb[i] += 10.0 * std::log10(hr * hr + hi * hi);
         const double r = aResponse[i].real();
         const double im = aResponse[i].imag();
         aResponse[i] = {r * hr - im * hi, r * hi + im * hr};
+    }
+}
+
+// 20 log10 |H| at every grid point; the sum in dB of the sections equals the dB of their
+// product, which needs one logarithm per point instead of one per section.
+void MagnitudeDb(const CResponseComplex& aResponse, CResponseDb& adDb) {
+    constexpr double kDbPerNeper = 10.0 / std::numbers::ln10; // 10 log10 x = k ln x
+    for (std::size_t i = 0; i < aResponse.size(); ++i) {
+        const double r = aResponse[i].real();
+        const double im = aResponse[i].imag();
+        adDb[i] = kDbPerNeper * std::log(r * r + im * im);
     }
 }
 
@@ -282,19 +292,25 @@ void CFilter::ComputeBand() {
     if (m_nType == ftype::kBypass) {
         return;
     }
-    AddSection(BandBiquad(m_nType, m_dFreq, m_dGain, m_dQ), m_adDb, m_aResponse);
+    MultiplySection(BandBiquad(m_nType, m_dFreq, m_dGain, m_dQ), m_aResponse);
+    MagnitudeDb(m_aResponse, m_adDb);
 }
 
 void CFilter::ComputeCrossover() {
     const bool bHighPass = m_nType == ftype::kHighPass;
     const SSlopeSections& sections = kSlopeSections[static_cast<std::size_t>(m_nSlope)];
+    if (sections.m_nBiquads == 0 && !sections.m_bFirstOrder) {
+        return; // "ByPass"
+    }
     for (int i = 0; i < sections.m_nBiquads; ++i) {
-        AddSection(CrossoverBiquad(bHighPass, m_dFreq, sections.m_adQ[static_cast<std::size_t>(i)]),
-                   m_adDb, m_aResponse);
+        MultiplySection(
+            CrossoverBiquad(bHighPass, m_dFreq, sections.m_adQ[static_cast<std::size_t>(i)]),
+            m_aResponse);
     }
     if (sections.m_bFirstOrder) {
-        AddSection(FirstOrderSection(bHighPass, m_dFreq), m_adDb, m_aResponse);
+        MultiplySection(FirstOrderSection(bHighPass, m_dFreq), m_aResponse);
     }
+    MagnitudeDb(m_aResponse, m_adDb);
 }
 
 } // namespace zolt

@@ -63,13 +63,14 @@ void CKTVEQ::Rebind() {
 }
 
 void CKTVEQ::ComputeComposite() {
-    m_adComposite.fill(0.0);
+    CResponseDb adSum{}; // a local sum the compiler knows no filter array aliases
     for (const CFilter& filter : m_filters) {
         const CResponseDb& adDb = filter.ResponseDb();
         for (std::size_t i = 0; i < adDb.size(); ++i) {
-            m_adComposite[i] += adDb[i];
+            adSum[i] += adDb[i];
         }
     }
+    m_adComposite = adSum;
 }
 
 namespace {

@@ -68,34 +68,23 @@ TEST_F(Defaults, EveryBandStartsBypassedAndFlat) {
     }
 }
 
-TEST_F(Defaults, BandsStartAtTheirListFrequencies) {
-    EXPECT_EQ(GetU16(Image() + 568), 2);        // Music band 1, 20.5 Hz
+TEST_F(Defaults, RecordsTakeTheirFactoryValues) {
     EXPECT_EQ(GetU16(Image() + 568 + 70), 333); // Music band 15, 12000 Hz
     EXPECT_EQ(GetU16(Image() + 255 + 95), 360); // Mic band 20, 20200 Hz
     EXPECT_EQ(GetU16(Image() + 20 + 30), 300);  // echo A band 7, 6350 Hz
     EXPECT_EQ(GetU16(Image() + 893 + 45), 272); // output band 10, 3700 Hz
     EXPECT_EQ(GetU16(Image() + 644), 204);      // auxiliary bands at 1000 Hz
-    EXPECT_EQ(GetU16(Image() + 674), 20);       // dynamic-EQ band 1, 28.9 Hz
-    EXPECT_EQ(GetU16(Image() + 684), 129);
-    EXPECT_EQ(GetU16(Image() + 694), 279); // 4230 Hz is nearest to 4240 Hz
+    EXPECT_EQ(GetU16(Image() + 694), 279);      // 4230 Hz is nearest to 4240 Hz
     EXPECT_EQ(GetU16(Image() + 858), 279);
-}
-
-TEST_F(Defaults, FixedRecordsTakeTheirFactoryValues) {
-    const std::uint8_t mainHighPass[] = {0, 0, 0, 1};
-    EXPECT_EQ(Bytes(Image() + 670, 4), Bytes(mainHighPass, 4));
     const std::uint8_t openPair[] = {0, 0, 0, 0, 1, 0x69, 0x01, 0};
-    for (std::size_t highPass : {560u, 724u, 247u, 404u, 60u, 117u, 174u, 226u, 948u, 2098u + 66}) {
+    for (std::size_t highPass : {560u, 724u, 247u, 404u, 60u, 117u, 174u, 226u, 948u, 2164u}) {
         EXPECT_EQ(Bytes(Image() + highPass, 8), Bytes(openPair, 8)) << highPass;
     }
+    const std::uint8_t mainHighPassAndDynamics[] = {0, 0, 0, 1, 20, 0, 120, 10, 0, 0, 0, 0, 0, 1};
+    EXPECT_EQ(Bytes(Image() + 670, 14), Bytes(mainHighPassAndDynamics, 14));
     const std::uint8_t lowExciter[] = {0x69, 0x01, 0, 0};
-    for (std::size_t offset : {704u, 868u, 382u, 539u}) {
-        EXPECT_EQ(Bytes(Image() + offset, 4), Bytes(lowExciter, 4)) << offset;
-    }
-    for (std::size_t dynamic : {674u, 684u, 694u}) {
-        const std::uint8_t dynamics[] = {0, 0, 0, 0, 1};
-        EXPECT_EQ(Bytes(Image() + dynamic + 5, 5), Bytes(dynamics, 5));
-    }
+    EXPECT_EQ(Bytes(Image() + 704, 4), Bytes(lowExciter, 4));
+    EXPECT_EQ(Bytes(Image() + 382, 4), Bytes(lowExciter, 4));
     EXPECT_EQ(Image()[image::kOutputMode], 1);
 }
 
@@ -182,12 +171,18 @@ TEST_F(Defaults, EqResetKeepsAuxiliaryAndDynamicsBytes) {
     EXPECT_EQ(Image()[674 + 4], 1);
 }
 
-TEST_F(Defaults, EqResetOfBlockSevenOrAnUnknownBlockWritesNothing) {
+TEST_F(Defaults, ArgumentsThatNameNoBlockPairOrModeWriteNothing) {
     const std::vector<std::uint8_t> before = Bytes(Image(), kImageSize);
     for (int block : {7, -1, 18, 1000}) {
         ResetEqBlock(block);
     }
+    for (int first : {-1, 1, 2, 3, 5, 7, 8}) {
+        OutputPairLinkCopy(first);
+    }
+    LocalRecall(0);
+    LocalRecall(22);
     EXPECT_EQ(Bytes(Image(), kImageSize), before);
+    EXPECT_EQ(System()[0], 0);
 }
 
 TEST_F(Defaults, EqResetOfAnOutputRecordTouchesOnlyTheLiveSet) {
@@ -242,14 +237,6 @@ TEST_F(Defaults, PairLinkCopyKeepsTheSecondChannelsMuteAndDelay) {
     }
 }
 
-TEST_F(Defaults, PairLinkCopyRefusesRecordsThatStartNoPair) {
-    const std::vector<std::uint8_t> before = Bytes(Image(), kImageSize);
-    for (int first : {-1, 1, 2, 3, 5, 7, 8}) {
-        OutputPairLinkCopy(first);
-    }
-    EXPECT_EQ(Bytes(Image(), kImageSize), before);
-}
-
 TEST_F(Defaults, LocalRecallLoadsTheSlotCommitsAndRebinds) {
     std::memcpy(Slot(5), Image(), kImageSize);
     Slot(5)[568 + 4] = 1;
@@ -262,14 +249,6 @@ TEST_F(Defaults, LocalRecallLoadsTheSlotCommitsAndRebinds) {
     EXPECT_EQ(System()[0], 5);
     EXPECT_EQ(SystemShadow()[0], 0); // the system block is not committed
     EXPECT_DOUBLE_EQ(CurveSetOfBlock(0)->Filter(0)->GainDb(), 6.0);
-}
-
-TEST_F(Defaults, LocalRecallOfAModeOutsideOneToTwentyOneDoesNothing) {
-    const std::vector<std::uint8_t> before = Bytes(Image(), kImageSize);
-    LocalRecall(0);
-    LocalRecall(22);
-    EXPECT_EQ(Bytes(Image(), kImageSize), before);
-    EXPECT_EQ(System()[0], 0);
 }
 
 class DefaultsFolder : public ::testing::Test {

@@ -59,11 +59,11 @@ void MultiplySection(const SBiquad& s, CResponseComplex& aResponse) {
 // 20 log10 |H| at every grid point; the sum in dB of the sections equals the dB of their
 // product, which needs one logarithm per point instead of one per section.
 void MagnitudeDb(const CResponseComplex& aResponse, CResponseDb& adDb) {
-    constexpr double kDbPerNeper = 10.0 / std::numbers::ln10; // 10 log10 x = k ln x
+    constexpr double kTenOverLn10 = 10.0 / std::numbers::ln10; // 10 log10 x = (10 / ln 10) ln x
     for (std::size_t i = 0; i < aResponse.size(); ++i) {
         const double r = aResponse[i].real();
         const double im = aResponse[i].imag();
-        adDb[i] = kDbPerNeper * std::log(r * r + im * im);
+        adDb[i] = kTenOverLn10 * std::log(r * r + im * im);
     }
 }
 
@@ -222,8 +222,8 @@ void CFilter::SetSlope(int nSlope) {
 
 void CFilter::SetType(int nType) {
     if (IsCrossover()) {
-        if (nType != ftype::kHighPass && nType != ftype::kLowPass) {
-            return;
+        if (nType != m_nType) {
+            return; // the crossover's kind is fixed by the position of its record
         }
         m_strNumber = nType == ftype::kHighPass ? "H" : "L";
     } else {
@@ -246,7 +246,9 @@ void CFilter::CopySettings(const CFilter& other) {
         return;
     }
     if (IsCrossover()) {
-        std::copy_n(other.m_pRecord + xover::kFreq, 3, m_pRecord + xover::kFreq); // u16, slope
+        // the u16 frequency index and the slope; the kind byte stays
+        std::copy_n(other.m_pRecord + xover::kFreq, xover::kSize - xover::kFreq,
+                    m_pRecord + xover::kFreq);
     } else {
         std::copy_n(other.m_pRecord, band::kSize, m_pRecord);
     }

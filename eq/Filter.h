@@ -52,7 +52,8 @@ public:
     // Slope 0..12 (clamped); crossovers only.
     void SetSlope(int nSlope);
     // Band: type 0..3, stored into the record's type byte; other values are ignored.
-    // Crossover: the record's kind is fixed, only 4 ("H") and 5 ("L") are accepted.
+    // Crossover: its kind is fixed by its record's position; only its own type (4 "H",
+    // 5 "L") is accepted, which resets the number text.
     void SetType(int nType);
     // Copies the settings of a filter of the same kind (band from band, high-pass from
     // high-pass, low-pass from low-pass) into this filter's record; otherwise nothing.

@@ -1,0 +1,481 @@
+#include "sim/SimProcessor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace zolt::sim {
+
+namespace {
+
+constexpr std::uint8_t kStatusAccepted = 0;
+constexpr std::uint8_t kStatusBadFrame = 1;
+constexpr std::uint8_t kStatusRejected = 2;
+
+// Noise sent before an answer: none of FF, 55, 03, CC, which the host may take for a start.
+constexpr std::array<std::uint8_t, 6> kNoise{0x00, 0xA5, 0x12, 0x7E, 0x80, 0x3C};
+
+// A place a sync frame writes: a byte of the working image, of the system block, or of
+// output record r of the live output set.
+enum class EArea : std::uint8_t { Image, System, Record };
+struct SPlace {
+    EArea m_eArea;
+    std::uint16_t m_nOffset; // image or system offset, or offset inside the output record
+    std::uint8_t m_nRecord;
+};
+constexpr SPlace Img(int offset) {
+    return {EArea::Image, static_cast<std::uint16_t>(offset), 0};
+}
+constexpr SPlace Sys(int offset) {
+    return {EArea::System, static_cast<std::uint16_t>(offset), 0};
+}
+constexpr SPlace Rec(int record, int offset) {
+    return {EArea::Record, static_cast<std::uint16_t>(offset), static_cast<std::uint8_t>(record)};
+}
+
+// Command 5: time values (u16), by index.
+constexpr std::array<SPlace, 18> kTimes{
+    Img(68),    Img(70),    Img(72),    Img(74),    Img(125),   Img(127),
+    Img(129),   Img(131),   Img(182),   Img(184),   Rec(0, 74), Rec(1, 74),
+    Rec(2, 74), Rec(3, 74), Rec(4, 74), Rec(5, 74), Rec(6, 74), Rec(7, 74),
+};
+// Command 7: limiter records, by index.
+constexpr std::array<SPlace, 8> kLimiters{
+    Img(240), Img(397), Rec(0, 62), Rec(2, 62), Rec(3, 62), Rec(4, 62), Rec(6, 62), Img(553),
+};
+// Command 10: noise-gate records.
+constexpr std::array<SPlace, 3> kGates{Img(244), Img(401), Img(557)};
+// Command 17: dynamic-EQ band records.
+constexpr std::array<SPlace, 6> kDynamicBands{Img(674), Img(684), Img(694),
+                                              Img(838), Img(848), Img(858)};
+// Command 18: exciter records.
+constexpr std::array<SPlace, 8> kExciters{Img(708), Img(872), Img(386), Img(543),
+                                          Img(704), Img(868), Img(382), Img(539)};
+// Command 19: setting bytes (index 0, the low nibble of system byte 9, is handled apart).
+constexpr std::array<SPlace, 7> kSettings{Sys(9),  Img(238), Img(395), Sys(10),
+                                          Sys(11), Sys(12),  Sys(13)};
+// Command 20: EQ bypass flags.
+constexpr std::array<SPlace, 19> kBypasses{
+    Img(643),   Img(669),   Img(807),   Img(833),   Img(355),   Img(381),   Img(512),
+    Img(538),   Img(55),    Img(169),   Img(112),   Rec(0, 61), Rec(1, 61), Rec(2, 61),
+    Rec(3, 61), Rec(4, 61), Rec(5, 61), Rec(6, 61), Rec(7, 61),
+};
+// Command 135: link flags.
+constexpr std::array<SPlace, 6> kLinks{Img(552),  Img(881),  Img(2707),
+                                       Img(2708), Img(2709), Img(2710)};
+// Commands 2 and 11, mix points 0..7: level and polarity bytes outside the output records
+// (0 = no byte).
+constexpr std::array<std::uint16_t, 8> kFixedMixLevels{76, 56, 58, 133, 113, 115, 170, 172};
+constexpr std::array<std::uint16_t, 8> kFixedMixPolarities{0, 57, 59, 0, 114, 116, 171, 173};
+// Mix points 8..32 and 43..57: output records in this order, five sources each.
+constexpr std::array<std::uint8_t, 8> kMixRecordOrder{0, 2, 3, 4, 6, 1, 5, 7};
+
+class CApplier {
+public:
+    explicit CApplier(SSimState& state)
+        : m_state(state),
+          m_nRecordBase(OutputSetOffset(LiveOutputSet(state.m_abImage[image::kOutputMode]))) {}
+
+    std::uint8_t* At(const SPlace& place) {
+        switch (place.m_eArea) {
+        case EArea::Image:
+            return m_state.m_abImage.data() + place.m_nOffset;
+        case EArea::System:
+            return m_state.m_abSystem.data() + place.m_nOffset;
+        case EArea::Record:
+            return m_state.m_abImage.data() + RecordOffset(place.m_nRecord) + place.m_nOffset;
+        }
+        return nullptr;
+    }
+    std::uint8_t* ImageAt(std::size_t offset) { return m_state.m_abImage.data() + offset; }
+    std::size_t RecordOffset(int record) const {
+        return m_nRecordBase + output::kSize * static_cast<std::size_t>(record);
+    }
+    int LiveSet() const { return LiveOutputSet(m_state.m_abImage[image::kOutputMode]); }
+
+    // Writes count payload bytes (from payload[first]) to the place of entry index in table.
+    template <std::size_t N>
+    bool Copy(const std::array<SPlace, N>& table, std::size_t index,
+              std::span<const std::uint8_t> payload, std::size_t first, std::size_t count) {
+        if (index >= N || payload.size() < first + count) {
+            return false;
+        }
+        std::memcpy(At(table[index]), payload.data() + first, count);
+        return true;
+    }
+
+    // Image offset of mix point 0..57 for command 2 (level) or 11 (polarity), or 0.
+    std::size_t MixOffset(std::uint8_t command, int point) const {
+        const bool level = command == 2;
+        if (point < 8) {
+            return (level ? kFixedMixLevels : kFixedMixPolarities)[static_cast<std::size_t>(point)];
+        }
+        int position = 0;
+        int source = 0;
+        if (point <= 32) {
+            position = (point - 8) / 5;
+            source = (point - 8) % 5;
+        } else if (point >= 43 && point <= 57) {
+            position = (point - 18) / 5;
+            source = (point - 18) % 5;
+        } else {
+            return 0;
+        }
+        return RecordOffset(kMixRecordOrder[static_cast<std::size_t>(position)]) + output::kMix +
+               2 * static_cast<std::size_t>(source) + (level ? 0 : 1);
+    }
+
+private:
+    SSimState& m_state;
+    std::size_t m_nRecordBase;
+};
+
+// Applies one sync frame; false when its index or payload does not fit.
+bool ApplySync(SSimState& state, const SWireFrame& frame) {
+    CApplier apply(state);
+    const int p = frame.Parameter();
+    const std::span<const std::uint8_t> data = frame.Payload();
+    std::uint8_t* system = state.m_abSystem.data();
+    switch (frame.Command()) {
+    case 1:     // volume: parameter 2, 1, 0 for system bytes 1, 2, 3
+    case 137: { // volume limit: parameter 0, 1, 2 for system bytes 6, 5, 4
+        if (p > 2 || data.empty()) {
+            return false;
+        }
+        system[frame.Command() == 1 ? 3 - p : 6 - p] = data[0];
+        return true;
+    }
+    case 2:
+    case 11: {
+        const std::size_t offset = apply.MixOffset(frame.Command(), p);
+        if (offset == 0 || data.empty()) {
+            return false;
+        }
+        *apply.ImageAt(offset) = data[0];
+        return true;
+    }
+    case 3: {
+        const std::size_t offset = BandOffset(p, apply.LiveSet());
+        if (offset >= kImageSize || data.size() < band::kSize) {
+            return false;
+        }
+        std::memcpy(apply.ImageAt(offset), data.data(), band::kSize);
+        return true;
+    }
+    case 4: {
+        std::size_t offset = CrossoverOffset(p, apply.LiveSet());
+        if (offset >= kImageSize || data.size() < xover::kSize) {
+            return false;
+        }
+        if (data[xover::kKind] == 1 && CrossoverHasLowPass(p)) {
+            offset += xover::kSize;
+        }
+        std::memcpy(apply.ImageAt(offset), data.data(), xover::kSize);
+        return true;
+    }
+    case 5:
+        return apply.Copy(kTimes, static_cast<std::size_t>(p), data, 0, 2);
+    case 6: {
+        if (p > 1 || data.size() < 2) {
+            return false;
+        }
+        *apply.ImageAt(p == 0 ? 239 : 396) = data[1];
+        return true;
+    }
+    case 7:
+        return apply.Copy(kLimiters, static_cast<std::size_t>(p), data, 0, limiter::kSize);
+    case 8: {
+        if (p > 7 || data.empty()) {
+            return false;
+        }
+        *apply.ImageAt(apply.RecordOffset(p) + output::kMute) = data[0];
+        return true;
+    }
+    case 9:
+        if (p > 15) {
+            return false;
+        }
+        system[9] = static_cast<std::uint8_t>((p << 4) | (system[9] & 0x0F));
+        return true;
+    case 10:
+        return apply.Copy(kGates, static_cast<std::size_t>(p), data, 0, gate::kSize);
+    case 13:
+        system[8] = static_cast<std::uint8_t>(p);
+        return true;
+    case 17:
+        return apply.Copy(kDynamicBands, static_cast<std::size_t>(p), data, 0, deq::kSize);
+    case 18:
+        return apply.Copy(kExciters, static_cast<std::size_t>(p), data, 1, exciter::kSize);
+    case 19: {
+        if (p == 0) {
+            if (data.empty()) {
+                return false;
+            }
+            system[9] = static_cast<std::uint8_t>((system[9] & 0xF0) | (data[0] & 0x0F));
+            return true;
+        }
+        return apply.Copy(kSettings, static_cast<std::size_t>(p), data, 0, 1);
+    }
+    case 20:
+        return apply.Copy(kBypasses, static_cast<std::size_t>(p), data, 0, 1);
+    case 135:
+        return apply.Copy(kLinks, static_cast<std::size_t>(p), data, 0, 1);
+    case 138:
+        system[7] = static_cast<std::uint8_t>(p);
+        return true;
+    case 139:
+        system[14] = static_cast<std::uint8_t>(p);
+        return true;
+    case 142:
+        state.m_abImage[image::kOutputMode] = static_cast<std::uint8_t>(p);
+        return true;
+    default:
+        return true; // a code this processor does not know is acknowledged and ignored
+    }
+}
+
+std::vector<std::uint8_t> Ack(std::uint8_t command, std::uint8_t status) {
+    return MakeFrame(command, status);
+}
+
+void WriteName(std::uint8_t* image, const char* text) {
+    std::memset(image + image::kName, ' ', kNameSize);
+    std::memcpy(image + image::kName, text, std::min(std::strlen(text), kNameSize));
+}
+
+void SeedBands(std::uint8_t* image, int mode, const SEqBlock& block, bool dynamic) {
+    for (int i = 0; i < block.m_nBands; ++i) {
+        std::uint8_t* record =
+            image + block.m_nFirst + block.m_nStride * static_cast<std::size_t>(i);
+        SetU16(record + band::kFreq, static_cast<std::uint16_t>(20 + i * 320 / block.m_nBands));
+        record[band::kGain] = static_cast<std::uint8_t>(120 + ((mode + i) % 5 - 2) * 5);
+        record[band::kQ] = 10;
+        record[band::kType] = 1;
+        if (dynamic) {
+            record[deq::kThreshold] = 30;
+            record[deq::kAttack] = 5;
+            record[deq::kRelease] = 3;
+            record[deq::kRatio] = 10;
+            record[deq::kExtra] = 1;
+        }
+    }
+}
+
+void SeedCrossover(std::uint8_t* record, std::uint8_t kind) {
+    record[xover::kKind] = kind;
+    SetU16(record + xover::kFreq, kind == 0 ? 0 : 361);
+    record[xover::kSlope] = 0;
+}
+
+void SeedMode(std::uint8_t* image, int mode) {
+    char name[kNameSize + 1];
+    std::snprintf(name, sizeof name, "Sim mode %d", mode);
+    WriteName(image, name);
+    for (int set = 1; set <= 3; ++set) {
+        for (int block = 0; block < static_cast<int>(kEqBlockCount); ++block) {
+            if (set == 1 || (block >= 8 && block <= 15)) {
+                SeedBands(image, mode, EqBlock(block, set), block >= 16);
+            }
+        }
+        for (int number = 0; number < static_cast<int>(kCrossoverNumberCount); ++number) {
+            if (set == 1 || (number >= 7 && number <= 14)) {
+                const std::size_t offset = CrossoverOffset(number, set);
+                SeedCrossover(image + offset, 0);
+                if (CrossoverHasLowPass(number)) {
+                    SeedCrossover(image + offset + xover::kSize, 1);
+                }
+            }
+        }
+        for (std::size_t r = 0; r < output::kRecordCount; ++r) {
+            std::uint8_t* record = image + OutputSetOffset(set) + output::kSize * r;
+            for (std::size_t j = 0; j < output::kMixSources; ++j) {
+                record[output::kMix + 2 * j] = 100;
+            }
+        }
+    }
+    image[image::kMic12 + mic::kLevel] = 30;
+    image[image::kMic34 + mic::kLevel] = 30;
+    image[image::kEchoA + effect::kWet] = 50;
+    image[image::kEchoB + effect::kWet] = 50;
+    image[image::kReverb + effect::kWet] = 50;
+    image[image::kOutputMode] = 1;
+}
+
+} // namespace
+
+SSimState MakeFactoryState() {
+    SSimState state;
+    for (int mode = 1; mode <= static_cast<int>(kModeCount); ++mode) {
+        SeedMode(state.m_aModes[static_cast<std::size_t>(mode)].data(), mode);
+    }
+    state.m_abImage = state.m_aModes[1];
+    constexpr std::array<std::uint8_t, 15> kSettingsBytes{1, 40,   40, 40, 70, 84, 84, 0,
+                                                          0, 0x70, 20, 20, 20, 20, 1};
+    std::copy(kSettingsBytes.begin(), kSettingsBytes.end(), state.m_abSystem.begin());
+    std::memcpy(state.m_abSystem.data() + 15, "1234", 4);
+    std::memcpy(state.m_abSystem.data() + 19, "123456", 6);
+    state.m_bUnlock = true;
+    return state;
+}
+
+std::vector<std::uint8_t> AllModesFile(const SSimState& state) {
+    std::vector<std::uint8_t> file(state.m_abSystem.begin(), state.m_abSystem.end());
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        file.insert(file.end(), state.m_aModes[mode].begin(), state.m_aModes[mode].end());
+    }
+    file.push_back(1);
+    return file;
+}
+
+bool LoadAllModesFile(const std::string& path, SSimState& state, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(kAllModesFileSize);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
+        error = path + ": shorter than an all-modes file (57019 bytes)";
+        return false;
+    }
+    std::copy_n(bytes.begin(), kSystemSize, state.m_abSystem.begin());
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        std::copy_n(bytes.begin() +
+                        static_cast<std::ptrdiff_t>(kSystemSize + (mode - 1) * kImageSize),
+                    kImageSize, state.m_aModes[mode].begin());
+    }
+    const std::size_t current = state.m_abSystem[0];
+    state.m_abImage = state.m_aModes[(current >= 1 && current <= kModeCount) ? current : 1];
+    return true;
+}
+
+CSimProcessor::CSimProcessor(SSimFaults faults, SSimState state)
+    : m_faults(faults), m_state(std::move(state)) {}
+
+std::vector<std::uint8_t> CSimProcessor::Handle(const SWireFrame& frame) {
+    ++m_nFrames;
+    if (!frame.m_bSumOk || m_faults.m_bSilent) {
+        return {};
+    }
+    if (Rejects()) {
+        return WithFaults(Ack(frame.Command(), kStatusRejected));
+    }
+    return WithFaults(Answer(frame));
+}
+
+bool CSimProcessor::Rejects() const {
+    return m_nFrames <= m_faults.m_nRejectFirst ||
+           (m_faults.m_nRejectEvery > 0 && m_nFrames % m_faults.m_nRejectEvery == 0);
+}
+
+std::vector<std::uint8_t> CSimProcessor::WithFaults(std::vector<std::uint8_t> answer) {
+    ++m_nAnswers;
+    if (m_faults.m_nBadSumEvery > 0 && m_nAnswers % m_faults.m_nBadSumEvery == 0) {
+        answer.back() = static_cast<std::uint8_t>(answer.back() + 1);
+    }
+    std::vector<std::uint8_t> wire;
+    for (int i = 0; i < m_faults.m_nNoiseBytes; ++i) {
+        wire.push_back(kNoise[static_cast<std::size_t>(i) % kNoise.size()]);
+    }
+    wire.insert(wire.end(), answer.begin(), answer.end());
+    return wire;
+}
+
+std::vector<std::uint8_t> CSimProcessor::Meters(std::uint8_t poll) {
+    ++m_nMeterTick;
+    std::array<std::uint8_t, 12> values{};
+    const unsigned top = poll == 12 ? 200 : 100;
+    for (unsigned i = 0; i < values.size(); ++i) {
+        values[i] = static_cast<std::uint8_t>((m_nMeterTick * 7 + i * 17) % (top + 1));
+    }
+    return MakeFrame(poll, values);
+}
+
+std::vector<std::uint8_t> CSimProcessor::Answer(const SWireFrame& frame) {
+    const std::uint8_t command = frame.Command();
+    const std::uint8_t n = frame.Parameter();
+    const std::span<const std::uint8_t> data = frame.Payload();
+    auto& image = m_state.m_abImage;
+    auto& system = m_state.m_abSystem;
+    auto& modes = m_state.m_aModes;
+    switch (command) {
+    case 12:
+    case 24:
+        return Meters(command);
+    case 127: {
+        if (m_faults.m_bProbeAck) {
+            return Ack(command, kStatusAccepted);
+        }
+        const std::array<std::uint8_t, 1> unlock{static_cast<std::uint8_t>(m_state.m_bUnlock)};
+        return MakeFrame(command, 0, unlock);
+    }
+    case 128: {
+        if (n > kModeCount) {
+            return Ack(command, kStatusBadFrame);
+        }
+        const auto& source = n == 0 ? image : modes[n];
+        return MakeFrame(command, n, std::span(source.data(), kNameSize));
+    }
+    case 129:
+        return MakeFrame(command, system);
+    case 130:
+        if (n > kModeCount) {
+            return Ack(command, kStatusBadFrame);
+        }
+        return MakeFrame(command, n, n == 0 ? image : modes[n]);
+    case 131:
+        if (data.size() < kSystemSize) {
+            return Ack(command, kStatusBadFrame);
+        }
+        // The parameter byte is the caller's value, the 66 bytes follow it.
+        std::copy_n(data.begin(), kSystemSize, system.begin());
+        return Ack(command, kStatusAccepted);
+    case 132:
+        if (n > kModeCount || data.size() < kImageSize) {
+            return Ack(command, kStatusBadFrame);
+        }
+        std::copy_n(data.begin(), kImageSize, (n == 0 ? image : modes[n]).begin());
+        return Ack(command, kStatusAccepted);
+    case 133:
+        if (n > kModeCount) {
+            return Ack(command, kStatusBadFrame);
+        }
+        if (n != 0) {
+            image = modes[n];
+            system[0] = n;
+        }
+        return MakeFrame(command, 0, image);
+    case 134:
+        if (n > kModeCount || data.size() < kNameSize) {
+            return Ack(command, kStatusBadFrame);
+        }
+        std::copy_n(data.begin(), kNameSize, image.begin());
+        if (n != 0) {
+            modes[n] = image;
+            system[0] = n;
+        }
+        return Ack(command, kStatusAccepted);
+    case 140:
+    case 141: {
+        // No parameter: the current code, then the new code, from offset 5 on.
+        const std::size_t width = command == 140 ? 6 : 4;
+        const std::size_t field = command == 140 ? 19 : 15;
+        const std::uint8_t* body = frame.m_abBytes.data() + 5;
+        if (frame.Length() < 2 + 2 * width) {
+            return Ack(command, kStatusBadFrame);
+        }
+        if (std::equal(body, body + width, system.begin() + static_cast<std::ptrdiff_t>(field))) {
+            std::copy_n(body + width, width, system.begin() + static_cast<std::ptrdiff_t>(field));
+            m_state.m_bUnlock = true;
+        }
+        return Ack(command, kStatusAccepted);
+    }
+    default:
+        return Ack(command, ApplySync(m_state, frame) ? kStatusAccepted : kStatusBadFrame);
+    }
+}
+
+} // namespace zolt::sim

@@ -1,0 +1,79 @@
+// Puts a CSimProcessor on the master side of a pseudo-terminal: the program opens the
+// slave side as its serial port. The server paces what it sends at the line rate of
+// 115200 8N1 (86.8 us a byte), since a pseudo-terminal would deliver everything at once
+// and hide timing faults, and it takes a frame as received only once its last byte would
+// have crossed the line.
+#pragma once
+
+#include "sim/SimProcessor.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zolt::sim {
+
+constexpr double kLineByteMicros = 1e6 * 10 / 115200; // start, 8 data and stop bit: 86.8 us
+
+struct SSimOptions {
+    std::string m_strLogPath;               // append one line per received frame; empty: no log
+    double m_dByteMicros = kLineByteMicros; // 0: no pacing
+};
+
+// When a frame was taken off the line (its first byte), and its command byte.
+struct SFrameTime {
+    std::chrono::steady_clock::time_point m_tArrival;
+    std::uint8_t m_nCommand;
+};
+
+class CSimServer {
+public:
+    explicit CSimServer(SSimFaults faults = {}, SSimState state = MakeFactoryState(),
+                        SSimOptions options = {});
+    ~CSimServer();
+    CSimServer(const CSimServer&) = delete;
+    CSimServer& operator=(const CSimServer&) = delete;
+
+    // Creates the pseudo-terminal and starts serving it; false with a reason otherwise.
+    bool Start(std::string& error);
+    // Ends the serving thread and closes the pseudo-terminal. Idempotent.
+    void Stop();
+
+    // Path of the slave side, for the program to open (valid after Start).
+    const std::string& Path() const { return m_strPath; }
+
+    // Copies taken under the server's lock; any thread.
+    SSimState State() const;
+    int FramesReceived() const;
+    std::vector<SFrameTime> FrameTimes() const;
+    // True once a hang-up fault has closed the line.
+    bool HungUp() const { return m_bHungUp; }
+
+private:
+    void Serve();
+    void Take(const SWireFrame& frame, std::chrono::steady_clock::time_point start);
+    bool SendPaced(const std::vector<std::uint8_t>& bytes);
+    bool WriteAll(const std::uint8_t* bytes, std::size_t count);
+    bool SleepUntil(std::chrono::steady_clock::time_point when);
+    void Log(const SWireFrame& frame);
+    void CloseLine();
+
+    CSimProcessor m_processor;
+    SSimOptions m_options;
+    mutable std::mutex m_mutex; // guards m_processor and m_aTimes
+    std::vector<SFrameTime> m_aTimes;
+    std::string m_strPath;
+    int m_nMaster = -1;
+    int m_nSlave = -1; // held open so the master never sees a hang-up between connections
+    int m_nStop = -1;  // eventfd
+    std::FILE* m_pLog = nullptr;
+    std::chrono::steady_clock::time_point m_tStart;
+    std::atomic<bool> m_bHungUp{false};
+    std::thread m_thread;
+};
+
+} // namespace zolt::sim

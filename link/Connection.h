@@ -1,0 +1,76 @@
+// The connection to the processor: the candidate ports, the serial port, the lookup that
+// walks the candidates until one answers the probe, and going off line again. The main
+// window and zoltctl both drive it, from their message handlers: the lookup and the
+// connect button, the port-failure message, the probe-answered message.
+//
+// UI thread (or zoltctl's main thread) only, never with the image lock held: closing the
+// port waits for the comm thread, whose steps take that lock. What the user sees goes
+// through the notification sink (progress box, connection display, message boxes).
+#pragma once
+
+#include "link/PortList.h"
+#include "link/SerialPort.h"
+
+#include <string>
+#include <vector>
+
+namespace zolt {
+
+class CDeviceLink;
+
+class CConnection {
+public:
+    explicit CConnection(CDeviceLink& link, CClock& clock = SystemClock());
+    ~CConnection();
+    CConnection(const CConnection&) = delete;
+    CConnection& operator=(const CConnection&) = delete;
+
+    // Ports named by the user (--port). With only, they are the candidates, in the order
+    // given; without, they come before the system's ports.
+    void SetNamedPorts(std::vector<std::string> ports, bool only);
+
+    // The connect button, and the lookup message the main window posts itself at start-up:
+    // disconnects when on line, else runs the lookup.
+    void OnConnectButton();
+
+    // Off line only: lists the candidates, opens the first one that opens, queues the probe
+    // and starts the comm thread; the answer or the port failure arrives as a message.
+    // With no port that opens: "Unable to Open Device!".
+    void Lookup();
+
+    // Handler of the port-failure message. probeInFlight: the port opened but did not
+    // answer the probe, so the lookup goes on with the next candidate. Ignored off line
+    // (a failure posted before a disconnect).
+    void OnPortFailure(bool probeInFlight);
+
+    // Handler of the probe-answered message: the lookup is over; starts the read-back.
+    void OnProbeAnswered();
+
+    // Closes the port and goes off line without a message.
+    void Disconnect();
+
+    bool Online() const;
+    // The port being opened or open (empty before the first lookup).
+    const std::string& PortInUse() const { return m_strPortInUse; }
+    // The candidates not tried yet.
+    const CPortList& Candidates() const { return m_candidates; }
+    // Why each port of the current lookup that was tried did not open, in order.
+    const std::vector<SOpenFailure>& OpenFailures() const { return m_aFailures; }
+    CSerialPort& Port() { return m_port; }
+
+private:
+    void ListCandidates();
+    bool OpenNextCandidate();
+    void GoOffline();
+    void ShowUnableToOpen() const;
+
+    CDeviceLink& m_link;
+    CSerialPort m_port;
+    CPortList m_candidates;
+    std::vector<std::string> m_aNamedPorts;
+    bool m_bNamedOnly = false;
+    std::string m_strPortInUse;
+    std::vector<SOpenFailure> m_aFailures;
+};
+
+} // namespace zolt

@@ -1,0 +1,409 @@
+#include "link/SerialPort.h"
+
+#include "link/DeviceLink.h"
+#include "link/Notify.h"
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace zolt {
+
+namespace {
+
+constexpr Milliseconds kTurnPause{20};
+// A write is given this long, plus twice its time on the line, to leave the port.
+constexpr Milliseconds kWriteGrace{1000};
+constexpr double kByteMicros = 1e6 * 10 / 115200;
+constexpr const char* kErrorCaption = "Application Error";
+
+struct SBaudRate {
+    int m_nBaud;
+    speed_t m_nSpeed;
+};
+constexpr std::array<SBaudRate, 8> kBaudRates{{
+    {4800, B4800},
+    {9600, B9600},
+    {19200, B19200},
+    {38400, B38400},
+    {57600, B57600},
+    {115200, B115200},
+    {230400, B230400},
+    {460800, B460800},
+}};
+
+speed_t SpeedOf(int baud) {
+    for (const SBaudRate& rate : kBaudRates) {
+        if (rate.m_nBaud == baud) {
+            return rate.m_nSpeed;
+        }
+    }
+    return B115200;
+}
+
+tcflag_t ParityFlags(char parity) {
+    switch (std::toupper(static_cast<unsigned char>(parity))) {
+    case 'E':
+        return PARENB;
+    case 'O':
+        return PARENB | PARODD;
+    case 'M':
+        return PARENB | PARODD | CMSPAR;
+    case 'S':
+        return PARENB | CMSPAR;
+    default:
+        return 0;
+    }
+}
+
+tcflag_t DataBitFlags(int bits) {
+    switch (bits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+// Manual-reset events on eventfds.
+int MakeEvent() {
+    return eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+void SetEvent(int event) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(event, &one, sizeof one);
+}
+void ResetEvent(int event) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = read(event, &count, sizeof count);
+}
+void CloseHandle(int& fd) {
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+}
+
+// The device is gone or refuses the handle: an unplugged adapter, a closed far side.
+bool IsInvalidHandle(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
+}
+
+SOpenFailure OpenFailureOf(const std::string& device, int error) {
+    const std::string system = std::strerror(error);
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return {EOpenError::Missing, device + ": no such device (" + system + ")"};
+    case EACCES:
+    case EPERM:
+        return {EOpenError::Permission,
+                device + ": permission denied (" + system +
+                    "); the user needs read and write access, usually through the group that "
+                    "owns the device (dialout)"};
+    case EBUSY:
+    case EWOULDBLOCK:
+        return {EOpenError::Busy, device + ": in use by another program (" + system + ")"};
+    case ENOTTY:
+        return {EOpenError::NotSerial, device + ": not a serial port (" + system + ")"};
+    default:
+        return {EOpenError::Other, device + ": " + system};
+    }
+}
+
+} // namespace
+
+termios LinkTermios(const termios& current, const SPortSettings& settings) {
+    termios t = current;
+    cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    t.c_cflag |=
+        CLOCAL | CREAD | DataBitFlags(settings.m_nDataBits) | ParityFlags(settings.m_cParity);
+    if (settings.m_nStopBits == 1 || settings.m_nStopBits == 2) {
+        t.c_cflag |= CSTOPB;
+    }
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    cfsetispeed(&t, SpeedOf(settings.m_nBaud));
+    cfsetospeed(&t, SpeedOf(settings.m_nBaud));
+    return t;
+}
+
+int PortNumberOf(std::string_view device) {
+    std::size_t start = device.size();
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(device[start - 1]))) {
+        --start;
+    }
+    int number = 0;
+    for (std::size_t i = start; i < device.size() && number < 100000000; ++i) {
+        number = number * 10 + (device[i] - '0');
+    }
+    return number;
+}
+
+std::string ConfigErrorText(std::string_view operation, int error, int portNumber) {
+    char text[512];
+    std::snprintf(
+        text, sizeof text, "WARNING:  %.*s Failed with the following error: \n%s\nPort: %d\n",
+        static_cast<int>(operation.size()), operation.data(), std::strerror(error), portNumber);
+    return text;
+}
+
+CSerialPort::CSerialPort(CClock& clock) : m_clock(clock) {}
+
+CSerialPort::~CSerialPort() {
+    Close();
+}
+
+bool CSerialPort::Open(const std::string& device, const SPortSettings& settings,
+                       SOpenFailure* failure) {
+    Close();
+    m_strDevice = device;
+    m_nPortNumber = PortNumberOf(device);
+    m_hShutdown = MakeEvent();
+    m_hWrite = MakeEvent();
+    m_hAddData_Even = MakeEvent();
+
+    std::lock_guard lock(m_portLock);
+    SOpenFailure reason;
+    if (m_hShutdown < 0 || m_hWrite < 0 || m_hAddData_Even < 0 || !OpenDevice(device, reason)) {
+        if (reason.m_eError == EOpenError::None) {
+            reason = OpenFailureOf(device, errno);
+        }
+        if (failure != nullptr) {
+            *failure = reason;
+        }
+        CloseDevice();
+        return false;
+    }
+    Configure(settings);
+    tcflush(m_nFd, TCIOFLUSH);
+    return true;
+}
+
+bool CSerialPort::OpenDevice(const std::string& device, SOpenFailure& failure) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = OpenFailureOf(device, errno);
+        return false;
+    }
+    termios probe{};
+    int error = 0;
+    if (tcgetattr(fd, &probe) != 0 && errno == ENOTTY) {
+        error = ENOTTY;
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno; // another program of ours (or any flock user) has it
+    } else if (ioctl(fd, TIOCEXCL) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        close(fd);
+        failure = OpenFailureOf(device, error);
+        return false;
+    }
+    m_nFd = fd;
+    return true;
+}
+
+void CSerialPort::Configure(const SPortSettings& settings) {
+    termios current{};
+    if (tcgetattr(m_nFd, &current) != 0) {
+        ShowConfigError("GetCommState()", errno);
+    }
+    const termios wanted = LinkTermios(current, settings);
+    if (tcsetattr(m_nFd, TCSANOW, &wanted) != 0) {
+        ShowConfigError("SetCommState()", errno);
+    }
+    // RTS asserted; a device without modem lines (a pseudo-terminal) has none to set.
+    int rts = TIOCM_RTS;
+    if (ioctl(m_nFd, TIOCMBIS, &rts) != 0 && errno != ENOTTY && errno != EINVAL) {
+        ShowConfigError("SetCommState()", errno);
+    }
+}
+
+void CSerialPort::ShowConfigError(std::string_view operation, int error) const {
+    Notify().MessageBox(ConfigErrorText(operation, error, m_nPortNumber), kErrorCaption);
+}
+
+bool CSerialPort::IsOpen() const {
+    std::lock_guard lock(m_portLock);
+    return m_nFd >= 0;
+}
+
+bool CSerialPort::Start(CDeviceLink& link) {
+    if (!IsOpen() || IsRunning()) {
+        return false;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join(); // a thread that ended by itself after a port failure
+    }
+    ResetEvent(m_hShutdown);
+    ResetEvent(m_hWrite);
+    SetEvent(m_hAddData_Even);
+    m_bStopRequest = false;
+    m_eState = EThreadState::Running;
+    m_thread = std::thread([this, &link] { Run(link); });
+    return true;
+}
+
+void CSerialPort::Close() {
+    if (m_thread.joinable()) {
+        if (m_eState.load() == EThreadState::Running) {
+            m_eState = EThreadState::Stopping;
+        }
+        SetEvent(m_hShutdown);
+        m_thread.join();
+    }
+    std::lock_guard lock(m_portLock);
+    CloseDevice();
+}
+
+void CSerialPort::CloseDevice() {
+    if (m_nFd >= 0) {
+        // The exclusive mode outlives our descriptor while another holds the device open.
+        ioctl(m_nFd, TIOCNXCL);
+    }
+    CloseHandle(m_nFd);
+    CloseHandle(m_hShutdown);
+    CloseHandle(m_hWrite);
+    CloseHandle(m_hAddData_Even);
+}
+
+void CSerialPort::Run(CDeviceLink& link) {
+    Purge();
+    const auto follow = [this](ELinkEvent event) {
+        if (event == ELinkEvent::Write) {
+            ResetEvent(m_hAddData_Even);
+            SetEvent(m_hWrite);
+        } else if (event == ELinkEvent::NextFrame) {
+            SetEvent(m_hAddData_Even);
+        }
+    };
+    while (!m_bStopRequest) {
+        const auto timeout = static_cast<int>(link.WaitTimeout().count());
+        pollfd fds[4] = {{m_hShutdown, POLLIN, 0},
+                         {m_hWrite, POLLIN, 0},
+                         {m_hAddData_Even, POLLIN, 0},
+                         {m_nFd, POLLIN, 0}};
+        if (poll(fds, 4, timeout) < 0 && errno != EINTR) {
+            ShowConfigError("WaitCommEvent()", errno);
+            link.ReportPortFailure(*this);
+        } else if (fds[0].revents != 0) {
+            break;
+        } else if (fds[1].revents != 0) {
+            ResetEvent(m_hWrite);
+            link.WriteStep(*this);
+        } else if (fds[2].revents != 0) {
+            follow(link.NextFrameStep());
+        } else if ((fds[3].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            link.ReportPortFailure(*this); // the device went away: the stop request is set
+        } else {
+            follow(link.ReceiveStep(*this)); // bytes arrived, or the wait timed out
+        }
+        m_clock.Sleep(kTurnPause);
+    }
+    m_eState = EThreadState::Stopped;
+}
+
+SPortResult CSerialPort::Write(const std::uint8_t* bytes, std::size_t count) {
+    std::lock_guard lock(m_portLock);
+    const auto lineTime = std::chrono::microseconds(
+        static_cast<long long>(2 * kByteMicros * static_cast<double>(count)));
+    const auto deadline = std::chrono::steady_clock::now() + kWriteGrace + lineTime;
+    std::size_t sent = 0;
+    while (sent < count) {
+        const ssize_t done = write(m_nFd, bytes + sent, count - sent);
+        if (done > 0) {
+            sent += static_cast<std::size_t>(done);
+            continue;
+        }
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done < 0 && errno != EAGAIN) {
+            return {IsInvalidHandle(errno) ? EPortStatus::InvalidHandle : EPortStatus::Failed,
+                    sent};
+        }
+        const auto left =
+            std::chrono::duration_cast<Milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd out{m_nFd, POLLOUT, 0};
+        if (left.count() <= 0 || poll(&out, 1, static_cast<int>(left.count())) <= 0) {
+            break; // the port takes nothing more: counted as written, reported below
+        }
+        if ((out.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return {EPortStatus::InvalidHandle, sent};
+        }
+    }
+    if (sent < count || !WaitDrained(deadline)) {
+        ShowConfigError("GetOverlappedResults() in WriteFile()", ETIMEDOUT);
+    }
+    return {EPortStatus::Ok, count};
+}
+
+bool CSerialPort::WaitDrained(std::chrono::steady_clock::time_point deadline) {
+    // The kernel's write returns once the bytes are queued; the frame has left only when
+    // the output queue is empty. Never tcdrain: it has no bound.
+    for (;;) {
+        int pending = 0;
+        if (ioctl(m_nFd, TIOCOUTQ, &pending) != 0 || pending <= 0) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(static_cast<long long>(kByteMicros * pending) + 100));
+    }
+}
+
+SPortResult CSerialPort::BytesWaiting() {
+    std::lock_guard lock(m_portLock);
+    int waiting = 0;
+    if (ioctl(m_nFd, FIONREAD, &waiting) != 0) {
+        return {IsInvalidHandle(errno) ? EPortStatus::InvalidHandle : EPortStatus::Failed, 0};
+    }
+    return {EPortStatus::Ok, static_cast<std::size_t>(waiting)};
+}
+
+SPortResult CSerialPort::Read(std::uint8_t* buffer, std::size_t capacity) {
+    std::lock_guard lock(m_portLock);
+    const ssize_t got = read(m_nFd, buffer, capacity);
+    if (got > 0) {
+        return {EPortStatus::Ok, static_cast<std::size_t>(got)};
+    }
+    if (got == 0) {
+        return {EPortStatus::InvalidHandle, 0}; // end of file on a tty: the line hung up
+    }
+    if (errno == EAGAIN || errno == EINTR) {
+        return {EPortStatus::Ok, 0};
+    }
+    return {IsInvalidHandle(errno) ? EPortStatus::InvalidHandle : EPortStatus::Failed, 0};
+}
+
+void CSerialPort::Purge() {
+    std::lock_guard lock(m_portLock);
+    tcflush(m_nFd, TCIFLUSH);
+    // Output is dropped only while the port still holds some (a write that timed out).
+    // Writes wait until their bytes have left, so there is nothing else to drop; and on a
+    // pseudo-terminal an output flush would also discard bytes the far side has not read.
+    int pending = 0;
+    if (ioctl(m_nFd, TIOCOUTQ, &pending) == 0 && pending > 0) {
+        tcflush(m_nFd, TCOFLUSH);
+    }
+}
+
+} // namespace zolt

@@ -1,0 +1,207 @@
+#include "sim/SimProcessor.h"
+
+#include "link/Frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+namespace zolt::sim {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+SWireFrame Wire(const Bytes& bytes) {
+    CFrameReader reader;
+    std::optional<SWireFrame> frame;
+    for (const std::uint8_t b : bytes) {
+        frame = reader.Push(b);
+    }
+    EXPECT_TRUE(frame.has_value());
+    return frame.value_or(SWireFrame{});
+}
+
+SWireFrame Frame(std::uint8_t command, std::uint8_t parameter, const Bytes& payload = {}) {
+    return Wire(MakeFrame(command, parameter, payload));
+}
+
+Bytes AckOf(std::uint8_t command, std::uint8_t status) {
+    return MakeFrame(command, status);
+}
+
+TEST(SimFrames, ReaderSkipsNoiseAndChecksTheSum) {
+    Bytes stream{0x00, 0x55, 0xFF, 0x12}; // noise, a lone 55, FF not followed by 55
+    const Bytes probe = MakeFrame(127, 0);
+    ASSERT_EQ(probe, (Bytes{0xFF, 0x55, 0x03, 0x00, 0x7F, 0x00, 0x82}));
+    stream.insert(stream.end(), probe.begin(), probe.end());
+    Bytes bad = MakeFrame(129, 0);
+    bad.back() ^= 0x01;
+    stream.insert(stream.end(), bad.begin(), bad.end());
+
+    CFrameReader reader;
+    std::vector<SWireFrame> frames;
+    for (const std::uint8_t b : stream) {
+        if (auto f = reader.Push(b)) {
+            frames.push_back(*f);
+        }
+    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].m_abBytes, probe);
+    EXPECT_TRUE(frames[0].m_bSumOk);
+    EXPECT_FALSE(frames[1].m_bSumOk);
+}
+
+TEST(SimFrames, LengthBeyondAFrameRecordStartsTheSearchAgain) {
+    CFrameReader reader;
+    for (const std::uint8_t b : Bytes{0xFF, 0x55, 0x6B, 0x10}) { // L = 4203
+        EXPECT_FALSE(reader.Push(b).has_value());
+    }
+    EXPECT_FALSE(reader.InFrame());
+    const Bytes probe = MakeFrame(127, 0);
+    std::optional<SWireFrame> frame;
+    for (const std::uint8_t b : probe) {
+        frame = reader.Push(b);
+    }
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(frame->m_abBytes, probe);
+}
+
+TEST(SimProcessor, EqBandFrameWritesTheBandOfTheLiveOutputSet) {
+    CSimProcessor sim;
+    sim.State().m_abImage[image::kOutputMode] = 2;
+    const Bytes band{0x34, 0x01, 130, 20, 2};
+    EXPECT_EQ(sim.Handle(Frame(3, 141, band)), AckOf(3, 0));
+    const std::size_t record = 1490 + 76 * 3 + 11; // band 141: record 3, band 0 of set 2
+    EXPECT_EQ(
+        Bytes(sim.State().m_abImage.begin() + record, sim.State().m_abImage.begin() + record + 5),
+        band);
+    // Set 1's record stays as it was.
+    EXPECT_NE(sim.State().m_abImage[882 + 76 * 3 + 11 + 2], 130);
+}
+
+TEST(SimProcessor, SyncFramesReachTheirBytes) {
+    CSimProcessor sim;
+    const auto& image = sim.State().m_abImage;
+    const auto& system = sim.State().m_abSystem;
+    sim.Handle(Frame(1, 2, {0x85}));             // volume of system byte 1, muted
+    sim.Handle(Frame(2, 1, {77}));               // mix point 1: image 56
+    sim.Handle(Frame(11, 57, {1}));              // polarity, position 7 (record 7), source 4
+    sim.Handle(Frame(4, 4, {1, 0x10, 0x01, 9})); // echo A low-pass (64)
+    sim.Handle(Frame(5, 12, {0xDC, 0x05}));      // delay of record 2: 1500
+    sim.Handle(Frame(9, 5, {0, 0}));             // pitch nibble
+    sim.Handle(Frame(19, 0, {1}));               // sensitivity nibble
+    sim.Handle(Frame(18, 3, {1, 0x20, 0x00, 4, 5, 0, 0, 0, 0, 0})); // exciter at 543
+    EXPECT_EQ(system[1], 0x85);
+    EXPECT_EQ(image[56], 77);
+    EXPECT_EQ(image[882 + 76 * 7 + 2 + 2 * 4], 1);
+    EXPECT_EQ(Bytes(image.begin() + 64, image.begin() + 68), (Bytes{1, 0x10, 0x01, 9}));
+    EXPECT_EQ(GetU16(image.data() + 882 + 76 * 2 + 74), 1500);
+    EXPECT_EQ(system[9], 0x51);
+    EXPECT_EQ(Bytes(image.begin() + 543, image.begin() + 547), (Bytes{0x20, 0x00, 4, 5}));
+}
+
+TEST(SimProcessor, StoreRecallAndCodeChange) {
+    CSimProcessor sim;
+    sim.State().m_abImage[300] = 42;
+    Bytes name(20, ' ');
+    std::memcpy(name.data(), "Party", 5);
+    EXPECT_EQ(sim.Handle(Frame(134, 7, name)), AckOf(134, 0));
+    EXPECT_EQ(sim.State().m_aModes[7][300], 42);
+    EXPECT_EQ(Bytes(sim.State().m_aModes[7].begin(), sim.State().m_aModes[7].begin() + 20), name);
+    EXPECT_EQ(sim.State().m_abSystem[0], 7);
+
+    const Bytes recalled = sim.Handle(Frame(133, 3));
+    ASSERT_EQ(recalled.size(), 2719u);
+    EXPECT_EQ(recalled[4], 133);
+    EXPECT_TRUE(
+        std::equal(recalled.begin() + 6, recalled.end() - 1, sim.State().m_aModes[3].begin()));
+    EXPECT_EQ(sim.State().m_abImage, sim.State().m_aModes[3]);
+
+    const std::string wrong = "000000654321";
+    sim.Handle(Wire(MakeFrame(140, Bytes(wrong.begin(), wrong.end()))));
+    EXPECT_EQ(std::memcmp(sim.State().m_abSystem.data() + 19, "123456", 6), 0);
+    const std::string right = "123456654321";
+    EXPECT_EQ(sim.Handle(Wire(MakeFrame(140, Bytes(right.begin(), right.end())))), AckOf(140, 0));
+    EXPECT_EQ(std::memcmp(sim.State().m_abSystem.data() + 19, "654321", 6), 0);
+}
+
+TEST(SimProcessor, ProbeAndReadBackAnswers) {
+    SSimState state = MakeFactoryState();
+    state.m_bUnlock = false;
+    CSimProcessor sim({}, state);
+    EXPECT_EQ(sim.Handle(Frame(127, 0)), (Bytes{0xFF, 0x55, 0x04, 0x00, 0x7F, 0x00, 0x00, 0x83}));
+    const Bytes name = sim.Handle(Frame(128, 4));
+    ASSERT_EQ(name.size(), 27u);
+    EXPECT_EQ(std::string(name.begin() + 6, name.begin() + 16), "Sim mode 4");
+    EXPECT_EQ(sim.Handle(Frame(129, 0)).size(), 72u);
+    EXPECT_EQ(sim.Handle(Frame(130, 21)).size(), 2719u);
+    const Bytes file = AllModesFile(sim.State());
+    EXPECT_EQ(file.size(), kAllModesFileSize);
+    EXPECT_EQ(file.back(), 1);
+}
+
+TEST(SimProcessor, Faults) {
+    SSimFaults faults;
+    faults.m_nRejectFirst = 1;
+    faults.m_nRejectEvery = 3;
+    faults.m_nBadSumEvery = 4;
+    faults.m_nNoiseBytes = 2;
+    CSimProcessor sim(faults);
+    const SWireFrame volume = Frame(1, 0, {9});
+    std::vector<Bytes> answers;
+    for (int i = 0; i < 4; ++i) {
+        answers.push_back(sim.Handle(volume));
+    }
+    const Bytes rejected = AckOf(1, 2);
+    const Bytes accepted = AckOf(1, 0);
+    const auto withNoise = [](Bytes frame) {
+        frame.insert(frame.begin(), {0x00, 0xA5});
+        return frame;
+    };
+    EXPECT_EQ(answers[0], withNoise(rejected)); // the first frame
+    EXPECT_EQ(answers[1], withNoise(accepted));
+    EXPECT_EQ(answers[2], withNoise(rejected)); // every third
+    Bytes corrupted = withNoise(accepted);
+    corrupted.back() = static_cast<std::uint8_t>(corrupted.back() + 1); // every fourth answer
+    EXPECT_EQ(answers[3], corrupted);
+    EXPECT_EQ(sim.State().m_abSystem[3], 9);
+
+    SSimFaults probeAck;
+    probeAck.m_bProbeAck = true;
+    probeAck.m_nHangUpAfter = 2;
+    CSimProcessor acker(probeAck);
+    EXPECT_EQ(acker.Handle(Frame(127, 0)), AckOf(127, 0));
+    EXPECT_FALSE(acker.HangUpDue());
+    acker.Handle(Frame(12, 1));
+    EXPECT_TRUE(acker.HangUpDue());
+}
+
+TEST(SimProcessor, LoadsAnAllModesFileAndRefusesAShortOne) {
+    SSimState source = MakeFactoryState();
+    source.m_abSystem[0] = 5;
+    source.m_aModes[5][1000] = 0xAB;
+    const Bytes file = AllModesFile(source);
+    const std::string path = std::string(ZOLT_TEST_OUTPUT_DIR) + "/sim-load.dat";
+    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(file.data(), 1, file.size() - 1, out);
+    std::fclose(out);
+    SSimState loaded;
+    std::string error;
+    EXPECT_FALSE(LoadAllModesFile(path, loaded, error));
+    EXPECT_NE(error.find("shorter"), std::string::npos);
+
+    out = std::fopen(path.c_str(), "ab");
+    std::fputc(1, out);
+    std::fclose(out);
+    ASSERT_TRUE(LoadAllModesFile(path, loaded, error)) << error;
+    EXPECT_EQ(loaded.m_abImage[1000], 0xAB);
+    EXPECT_EQ(AllModesFile(loaded), file);
+}
+
+} // namespace
+} // namespace zolt::sim

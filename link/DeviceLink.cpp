@@ -244,6 +244,7 @@ void CDeviceLink::OnPortOpened() {
     CImageGuard guard(ImageLock());
     m_queue.Clear();
     Clear(true);
+    ForgetLateAnswers();
 }
 
 // --- Link cycle ---
@@ -321,8 +322,7 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
     if (waiting.m_eStatus == EPortStatus::InvalidHandle ||
         got.m_eStatus == EPortStatus::InvalidHandle) {
         if (++m_receive.m_nRetry > kMaxReadErrors) {
-            ReportPortFailure(port);
-            Clear(true);
+            AbandonFrame(port);
             return ELinkEvent::None;
         }
         return Resend();
@@ -341,9 +341,11 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
         again = true;
         return ELinkEvent::None;
     }
+    if (m_receive.m_bError == 0 && !m_bHeardStale) {
+        ++m_nSilentSends; // its answer may still come after the next transmission's
+    }
     if (++m_receive.m_nRetry > kMaxResends) {
-        ReportPortFailure(port);
-        Clear(true);
+        AbandonFrame(port);
         return ELinkEvent::None;
     }
     return Resend();
@@ -355,7 +357,21 @@ ELinkEvent CDeviceLink::Resend() {
     const std::uint8_t retry = m_receive.m_nRetry;
     ClearRecord(m_receive);
     m_receive.m_nRetry = retry;
+    m_bHeardStale = false;
     return ELinkEvent::Write;
+}
+
+// The frame in flight is given up: the port failure is reported and both records emptied.
+void CDeviceLink::AbandonFrame(CTransport& port) {
+    ReportPortFailure(port);
+    Clear(true);
+    ForgetLateAnswers();
+}
+
+void CDeviceLink::ForgetLateAnswers() {
+    m_nStaleAnswers = 0;
+    m_nSilentSends = 0;
+    m_bHeardStale = false;
 }
 
 void CDeviceLink::ReportPortFailure(CTransport& port) {
@@ -386,8 +402,12 @@ bool CDeviceLink::Assemble(bool connection, const std::uint8_t* bytes, std::size
     for (std::size_t i = 0; i < count; ++i) {
         bool complete = false;
         AssembleByte(bytes[i], complete);
-        if (complete) {
-            return Validate(); // the rest of the chunk is dropped
+        if (!complete) {
+            continue;
+        }
+        const EVerdict verdict = Validate();
+        if (verdict != EVerdict::Stale) {
+            return verdict == EVerdict::Accepted; // the rest of the chunk is dropped
         }
     }
     return false;
@@ -426,24 +446,44 @@ void CDeviceLink::AssembleByte(std::uint8_t b, bool& complete) {
     }
 }
 
-bool CDeviceLink::Validate() {
+CDeviceLink::EVerdict CDeviceLink::Validate() {
     if (!VerifyFrame(m_receive)) {
         m_receive.m_bError = 1;
-        return false;
+        return EVerdict::NotAccepted;
+    }
+    if (m_nStaleAnswers > 0 && FrameCommand(m_receive) == m_nStaleCommand) {
+        --m_nStaleAnswers;
+        m_bHeardStale = true;
+        const std::uint8_t retry = m_receive.m_nRetry;
+        const std::uint8_t idle = m_receive.m_nIdle;
+        ClearRecord(m_receive); // the current frame waits on for its own answer
+        m_receive.m_nRetry = retry;
+        m_receive.m_nIdle = idle;
+        return EVerdict::Stale;
     }
     const EFrameKind kind = ClassifyFrame(m_receive, FrameCommand(m_current));
     if (kind == EFrameKind::AckRejected) {
         m_receive.m_bError = 1;
-        return false;
+        return EVerdict::NotAccepted;
     }
     if (kind == EFrameKind::Reply) {
         Dispatch();
     }
+    Accept();
+    return EVerdict::Accepted;
+}
+
+// The answer to the current frame has been accepted: every transmission that heard
+// nothing may still be answered late.
+void CDeviceLink::Accept() {
     if (m_current.m_bStoreCompletion != 0) {
         g_flags.m_bStoreBusy = false;
     }
+    m_nStaleCommand = FrameCommand(m_current);
+    m_nStaleAnswers = m_nSilentSends;
+    m_nSilentSends = 0;
+    m_bHeardStale = false;
     Clear(true);
-    return true;
 }
 
 // Stores what a reply carries. A reply too short for its data is accepted as the answer
@@ -497,9 +537,9 @@ void CDeviceLink::DispatchMeters(std::uint8_t command) {
     }
 }
 
-// Reply 130: mode 0 is the working image; a stored mode goes into the slot the frame in
-// flight asked for. Nothing is stored for a mode above 21 or when the frame in flight did
-// not ask for a stored mode 1..21 (slot 0 holds no mode).
+// Reply 130: mode 0 is the working image, modes 1..21 go into their slots. A mode other
+// than the one asked for is reported with the message "11" and still stored where it
+// belongs, never in the slot of another mode; a mode above 21 has no slot.
 void CDeviceLink::DispatchMode() {
     const std::size_t n = m_receive.m_abFrame[kReplySlot];
     const std::uint8_t* data = m_receive.m_abFrame + kReplyImage;
@@ -507,14 +547,13 @@ void CDeviceLink::DispatchMode() {
         ReplaceWorkingImage(data);
         return;
     }
-    const std::size_t requested = FrameParameter(m_current);
-    if (!IsStoredMode(n) || !IsStoredMode(requested)) {
+    if (!IsStoredMode(n)) {
         return;
     }
-    if (n != requested) {
+    if (n != FrameParameter(m_current)) {
         Notify().MessageBox("11", "");
     }
-    std::memcpy(Slot(requested), data, kImageSize);
+    std::memcpy(Slot(n), data, kImageSize);
     if (n == kModeCount) {
         Notify().Post(msg::kAllModesRead, 0, 0);
     }

@@ -149,13 +149,17 @@ private:
     void BuildCodeChange(std::uint8_t code, std::size_t currentCode, std::size_t newCode,
                          std::size_t codeSize);
     void SendOffline(std::uint8_t code, std::uint8_t parameter);
+    enum class EVerdict { NotAccepted, Accepted, Stale };
     void AssembleByte(std::uint8_t b, bool& complete);
-    bool Validate();
+    EVerdict Validate();
+    void Accept();
     void Dispatch();
     void DispatchMeters(std::uint8_t command);
     void DispatchMode();
     void ReplaceWorkingImage(const std::uint8_t* image);
     ELinkEvent Resend();
+    void AbandonFrame(CTransport& port);
+    void ForgetLateAnswers();
     ELinkEvent ReceiveOnce(CTransport& port, bool& again);
 
     CClock& m_clock;
@@ -164,6 +168,15 @@ private:
     SFrameRecord m_receive{};
     SMeterRecord m_meters;
     std::unique_ptr<std::uint8_t[]> m_pReadBuffer;
+
+    // Late answers. A frame written again because its answer was overdue may still get
+    // that answer after the one that was accepted. Up to m_nStaleAnswers frames with
+    // m_nStaleCommand (the frame accepted last) are dropped while the next frame is in
+    // flight, so a late answer is never taken for the next frame's.
+    std::uint8_t m_nStaleCommand = 0;
+    std::uint8_t m_nStaleAnswers = 0;
+    std::uint8_t m_nSilentSends = 0; // transmissions of the current frame that heard nothing
+    bool m_bHeardStale = false;      // a late answer was dropped since the last transmission
 };
 
 } // namespace zolt

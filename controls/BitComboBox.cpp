@@ -1,0 +1,86 @@
+#include "controls/BitComboBox.h"
+
+#include "controls/BitListBox.h"
+#include "controls/Skin.h"
+
+#include <QPainter>
+
+namespace zolt {
+
+CBitComboBox::CBitComboBox(QWidget* pParent) : QComboBox(pParent), m_pList(new CBitListBox) {
+    setView(m_pList); // the box owns the list from here
+    setItemDelegate(m_pList->itemDelegate());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Base, QColorOf(kFieldColour));
+    palette.setColor(QPalette::Window, QColorOf(kFieldColour));
+    setPalette(palette);
+}
+
+void CBitComboBox::SetFacePictures(int nLeft, int nRight, int nMiddle) {
+    m_nLeft = nLeft;
+    m_nRight = nRight;
+    m_nMiddle = nMiddle;
+    update();
+}
+
+void CBitComboBox::SetListBorderPictures(int nLeft, int nRight, int nTop, int nBottom) {
+    m_pList->SetBorderPictures(nLeft, nRight, nTop, nBottom);
+}
+
+void CBitComboBox::SetFocusColours(ColorRef nBackground, ColorRef nText) {
+    m_nFocusBackground = nBackground;
+    m_nFocusText = nText;
+    update();
+}
+
+void CBitComboBox::SetNormalColours(ColorRef nBackground, ColorRef nText) {
+    m_nNormalBackground = nBackground;
+    m_nNormalText = nText;
+    m_pList->SetColours(nBackground, nText);
+    update();
+}
+
+void CBitComboBox::SetStandardSkin() {
+    SetFacePictures(kSkinComboLeft, kSkinComboRight, kSkinComboMiddle);
+    SetListBorderPictures(kSkinListLeft, kSkinListRight, kSkinListTop, kSkinListBottom);
+    SetFocusColours(kFieldColour, kWhite);
+    SetNormalColours(kFieldColour, kWhite);
+}
+
+QRect CBitComboBox::TextArea() const {
+    const int nLeft = SkinSize(m_nLeft).width();
+    const int nRight = SkinSize(m_nRight).width();
+    return QRect(QPoint(nLeft, 3), QPoint(width() - nRight - 1, height() - 8 - 1));
+}
+
+void CBitComboBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QSize left = SkinSize(m_nLeft);
+    const QSize right = SkinSize(m_nRight);
+    const QSize middle = SkinSize(m_nMiddle);
+    if (!left.isEmpty()) {
+        p.drawPixmap(0, 0, SkinPixmap(m_nLeft));
+    }
+    if (!right.isEmpty()) {
+        p.drawPixmap(width() - right.width(), 0, SkinPixmap(m_nRight));
+    }
+    const int nMiddleWidth = width() - left.width() - right.width();
+    if (!middle.isEmpty() && nMiddleWidth > 0) {
+        p.drawPixmap(left.width(), 0, SkinPixmap(m_nMiddle, QSize(nMiddleWidth, middle.height())));
+    }
+    const bool bFocus = hasFocus();
+    const QRect area = TextArea();
+    p.fillRect(area, QColorOf(bFocus ? m_nFocusBackground : m_nNormalBackground));
+    p.setPen(QColorOf(bFocus ? m_nFocusText : m_nNormalText));
+    const int nIndent = m_bListShown ? m_pList->TextIndent() : 0;
+    p.drawText(area.adjusted(nIndent, 0, 0, 0),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+               currentText());
+}
+
+void CBitComboBox::showPopup() {
+    m_bListShown = true;
+    QComboBox::showPopup();
+}
+
+} // namespace zolt

@@ -1,0 +1,479 @@
+#include "eq/CFStatic.h"
+
+#include "controls/DialogTemplate.h"
+#include "controls/Message.h"
+#include "eq/CFStaticGeometry.h"
+#include "model/Command.h"
+#include "model/Layout.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <vector>
+
+namespace zolt {
+
+namespace {
+
+const QColor kFrameGrey(100, 100, 100);
+const QColor kPlotOutline(0, 180, 0);
+const QColor kHighlightFill(68, 86, 98);
+const QColor kGridGreen(21, 100, 21);
+const QColor kCurveColour(255, 49, 68, 255);
+const QColor kGlowColour(94, 104, 116, 32);
+const QColor kBypassText(155, 155, 155);
+const QColor kMarkerOutline(255, 0, 0);
+
+QFont BypassFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(48);
+    return font;
+}
+
+// The sets of each curve group.
+std::vector<CKTVEQ*> GroupSets(int nGroup) {
+    std::vector<CKTVEQ*> sets;
+    auto addBlocks = [&sets](std::initializer_list<int> blocks) {
+        for (int block : blocks) {
+            sets.push_back(CurveSetOfBlock(block));
+        }
+    };
+    switch (nGroup) {
+    case curvegroup::kMusic:
+        addBlocks({0, 1});
+        break;
+    case curvegroup::kDynamic:
+        addBlocks({16, 17});
+        break;
+    case curvegroup::kMic:
+        addBlocks({2, 3});
+        break;
+    case curvegroup::kOutput:
+        for (int set = 1; set <= 3; ++set) {
+            for (int record = 0; record < int{output::kRecordCount}; ++record) {
+                sets.push_back(OutputCurveSet(set, record));
+            }
+        }
+        break;
+    case curvegroup::kEffect:
+        addBlocks({4, 5, 6, 7});
+        break;
+    default:
+        break;
+    }
+    return sets;
+}
+
+bool IsOutputBlock(int nBlock) {
+    return nBlock >= 8 && nBlock < 16;
+}
+
+// The EQ bypass flag follows the band records in every block 0..15.
+std::size_t BypassFlagOffset(int nBlock, int nLiveSet) {
+    const SEqBlock block = EqBlock(nBlock, nLiveSet);
+    return block.m_nFirst + band::kSize * static_cast<std::size_t>(block.m_nBands);
+}
+
+bool IsFlat(const CResponseDb& db) {
+    return std::all_of(db.begin(), db.end(), [](double v) { return v == 0.0; });
+}
+
+QPoint CentreOf(const QRect& r) {
+    return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2);
+}
+
+Qt::Alignment NumberFlags(curve::ENumberAlign align) {
+    switch (align) {
+    case curve::ENumberAlign::Left:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case curve::ENumberAlign::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case curve::ENumberAlign::Centre:
+        break;
+    }
+    return Qt::AlignCenter;
+}
+
+} // namespace
+
+CFStatic::CFStatic(QWidget* pParent) : QWidget(pParent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_rcPlot = curve::PlotRect(rect());
+}
+
+void CFStatic::Attach(QWidget* pOwner) {
+    m_pOwner = pOwner;
+    m_rcPlot = curve::PlotRect(rect());
+}
+
+void CFStatic::LayoutGroup(int nGroup) {
+    const std::vector<CKTVEQ*> sets = GroupSets(nGroup);
+    if (sets.empty()) {
+        return;
+    }
+    m_nGroup = nGroup;
+    for (CKTVEQ* pSet : sets) {
+        if (pSet != nullptr) {
+            pSet->ComputeComposite();
+        }
+    }
+}
+
+void CFStatic::ShowSet(int nBlock) {
+    m_pSet = CurveSetOfBlock(nBlock);
+    m_nBlock = m_pSet != nullptr ? nBlock : -1;
+    m_nCurrent = -1;
+    m_bOverMarker = false;
+    m_nSelected = -1;
+    m_eDrag = EDrag::None;
+    update();
+}
+
+void CFStatic::SelectFilter(int nIndex, bool bForgetCurrent) {
+    m_nSelected = Filter(nIndex) != nullptr ? nIndex : -1;
+    if (bForgetCurrent) {
+        m_nCurrent = -1;
+        m_bOverMarker = false;
+    }
+    update();
+}
+
+void CFStatic::Redraw() {
+    update();
+}
+
+int CFStatic::HighlightedIndex() const {
+    if (Filter(m_nSelected) != nullptr) {
+        return m_nSelected;
+    }
+    return Filter(m_nCurrent) != nullptr ? m_nCurrent : -1;
+}
+
+QRect CFStatic::MarkerRect(int nIndex) const {
+    const CFilter* pFilter = Filter(nIndex);
+    if (pFilter == nullptr || PlotIsEmpty()) {
+        return QRect();
+    }
+    return curve::MarkerOf(*pFilter, PlotWidth(), PlotHeight());
+}
+
+CFilter* CFStatic::Filter(int nIndex) const {
+    return m_pSet != nullptr ? m_pSet->Filter(nIndex) : nullptr;
+}
+
+bool CFStatic::PlotIsEmpty() const {
+    return m_rcPlot.width() <= 0 || m_rcPlot.height() <= 0;
+}
+
+bool CFStatic::MouseIgnored() const {
+    return m_pSet == nullptr || PlotIsEmpty() ||
+           (IsOutputBlock(m_nBlock) && Image()[image::kOutputMode] == 0);
+}
+
+bool CFStatic::IsBypassed() const {
+    if (m_nBlock < 0 || m_nBlock >= 16) {
+        return false; // the dynamic-EQ sets have no bypass flag
+    }
+    const std::uint8_t nMode = Image()[image::kOutputMode];
+    if (IsOutputBlock(m_nBlock) && (nMode < 1 || nMode > 3)) {
+        return false;
+    }
+    return Image()[BypassFlagOffset(m_nBlock, LiveOutputSet(nMode))] == 1;
+}
+
+int CFStatic::FilterAt(QPoint pt) const {
+    for (int i = 0; m_pSet != nullptr && i < m_pSet->FilterCount(); ++i) {
+        if (MarkerRect(i).contains(pt)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// --- painting ---------------------------------------------------------------------------
+
+void CFStatic::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    render(painter, rect());
+}
+
+void CFStatic::resizeEvent(QResizeEvent*) {
+    m_rcPlot = curve::PlotRect(rect());
+}
+
+void CFStatic::render(QPainter& painter, const QRectF& target) {
+    painter.save();
+    painter.translate(target.topLeft());
+    DrawFrame(painter);
+    if (!PlotIsEmpty()) {
+        DrawPlot(painter);
+    }
+    painter.restore();
+}
+
+void CFStatic::DrawFrame(QPainter& painter) const {
+    const QRect client = rect();
+    painter.fillRect(client, Qt::black);
+    painter.setPen(kFrameGrey);
+    painter.drawRect(client.adjusted(0, 0, -1, -1));
+    painter.setFont(DialogFont());
+    const QFontMetrics metrics(painter.font());
+    auto drawAt = [&painter, &metrics](const curve::SAxisLabel& label) {
+        painter.drawText(QPoint(label.m_nX, label.m_nY + metrics.ascent()),
+                         QString::fromLatin1(label.m_pszText));
+    };
+    for (const curve::SAxisLabel& label : curve::DbAxisLabels(PlotHeight())) {
+        drawAt(label);
+    }
+    for (const curve::SAxisLabel& label : curve::FreqAxisLabels(PlotWidth(), PlotHeight())) {
+        drawAt(label);
+    }
+}
+
+void CFStatic::DrawPlot(QPainter& target) {
+    if (m_pixPlot.size() != m_rcPlot.size()) {
+        m_pixPlot = QPixmap(m_rcPlot.size());
+    }
+    m_pixPlot.fill(Qt::black);
+    {
+        QPainter painter(&m_pixPlot);
+        painter.setPen(kPlotOutline);
+        painter.drawRect(0, 0, PlotWidth() - 1, PlotHeight() - 1);
+        // Everything below is placed in control coordinates.
+        painter.translate(-m_rcPlot.topLeft());
+        const CFilter* pHighlight = Filter(HighlightedIndex());
+        if (pHighlight != nullptr) {
+            DrawHighlightPolygon(painter, *pHighlight);
+        }
+        DrawGrid(painter);
+        if (m_pSet != nullptr) {
+            DrawComposite(painter);
+            if (IsBypassed()) {
+                DrawBypassGlow(painter);
+            }
+            DrawNumbers(painter);
+        }
+        if (pHighlight != nullptr) {
+            DrawHighlightMarker(painter, *pHighlight);
+        }
+    }
+    target.drawPixmap(m_rcPlot.topLeft(), m_pixPlot);
+}
+
+void CFStatic::DrawHighlightPolygon(QPainter& painter, const CFilter& filter) const {
+    painter.setPen(kHighlightFill);
+    painter.setBrush(kHighlightFill);
+    painter.drawPolygon(curve::FilterPolygon(filter.ResponseDb(), PlotWidth(), PlotHeight()));
+    painter.setBrush(Qt::NoBrush);
+}
+
+void CFStatic::DrawGrid(QPainter& painter) const {
+    painter.setPen(QPen(kGridGreen, 1));
+    const int top = m_rcPlot.top();
+    const int bottom = top + PlotHeight();
+    for (int n = 1; n + 1 < int{curve::kGridFrequencies.size()}; ++n) {
+        const int x = curve::GridX(n, PlotWidth());
+        painter.drawLine(x, top, x, bottom);
+    }
+    const double step = PlotHeight() / 12.0;
+    for (int k = 1; k <= 12; ++k) {
+        const double y = top + step * k;
+        painter.drawLine(QPointF(m_rcPlot.left(), y), QPointF(m_rcPlot.left() + PlotWidth(), y));
+    }
+}
+
+void CFStatic::DrawComposite(QPainter& painter) const {
+    m_pSet->ComputeComposite();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kCurveColour, 2));
+    painter.drawPolyline(curve::CompositeCurve(m_pSet->CompositeDb(), PlotWidth(), PlotHeight()));
+    painter.restore();
+}
+
+void CFStatic::DrawBypassGlow(QPainter& painter) const {
+    const QString text = QStringLiteral("EQ BYPASS");
+    const QFont font = BypassFont();
+    const QFontMetricsF metrics(font);
+    const double x = m_rcPlot.left() + PlotWidth() / 2 - metrics.horizontalAdvance(text) / 2;
+    const double top = m_rcPlot.top() + PlotHeight() / 3;
+    QPainterPath path;
+    path.addText(QPointF(x, top + metrics.ascent()), font, text);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int width = 1; width <= 7; ++width) {
+        painter.strokePath(path,
+                           QPen(kGlowColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    painter.fillPath(path, kBypassText);
+    painter.restore();
+}
+
+void CFStatic::DrawNumbers(QPainter& painter) const {
+    painter.setFont(DialogFont());
+    painter.setPen(Qt::white);
+    for (int i = m_pSet->FilterCount() - 1; i >= 0; --i) {
+        const CFilter& filter = *m_pSet->Filter(i);
+        const QRect marker = MarkerRect(i);
+        painter.drawText(marker,
+                         NumberFlags(curve::NumberAlign(marker, filter.FreqIndex(), PlotWidth())),
+                         QString::fromStdString(filter.NumberText()));
+    }
+}
+
+void CFStatic::DrawHighlightMarker(QPainter& painter, const CFilter& filter) const {
+    const QRect marker = curve::MarkerOf(filter, PlotWidth(), PlotHeight());
+    painter.setPen(kMarkerOutline);
+    painter.setBrush(kHighlightFill);
+    painter.drawRect(marker.adjusted(0, 0, -1, -1));
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(DialogFont());
+    painter.setPen(Qt::white);
+    painter.drawText(marker, Qt::AlignCenter, QString::fromStdString(filter.NumberText()));
+    painter.drawText(curve::LabelRectOf(filter, marker, PlotWidth()),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                     curve::LabelTextOf(filter));
+}
+
+// --- mouse ------------------------------------------------------------------------------
+
+void CFStatic::mouseMoveEvent(QMouseEvent* pEvent) {
+    const QPoint pt = pEvent->position().toPoint();
+    if (MouseIgnored()) {
+        return;
+    }
+    CFilter* pFilter = Filter(m_nCurrent);
+    bool bChanged = false;
+    if (m_eDrag != EDrag::None && pFilter != nullptr) {
+        const CImageGuard lock(ImageLock());
+        if (m_eDrag == EDrag::Q) {
+            bChanged = DragQ(*pFilter, pt);
+        } else {
+            bChanged =
+                pFilter->IsCrossover() ? DragCrossover(*pFilter, pt) : DragBand(*pFilter, pt);
+        }
+    } else {
+        Hover(pt);
+    }
+    if (bChanged) {
+        update();
+        NotifyOwner();
+    }
+    UpdateCursor(pt);
+}
+
+void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
+    const QPoint pt = pEvent->position().toPoint();
+    if (MouseIgnored()) {
+        return;
+    }
+    const CFilter* pFilter = Filter(m_nCurrent);
+    const bool bOnCurrent =
+        pFilter != nullptr && m_bOverMarker && MarkerRect(m_nCurrent).contains(pt);
+    if (pEvent->button() == Qt::LeftButton) {
+        if (bOnCurrent) {
+            m_eDrag = EDrag::Move;
+            m_ptOffset = CentreOf(MarkerRect(m_nCurrent)) - pt;
+        }
+        // A press with no filter under the mouse since the last move names no item.
+        if (pFilter != nullptr) {
+            NotifyOwner();
+        }
+    } else if (pEvent->button() == Qt::RightButton && bOnCurrent && !pFilter->IsCrossover()) {
+        m_eDrag = EDrag::Q;
+        m_nDragStartQ = pFilter->QIndex();
+    }
+}
+
+void CFStatic::mouseReleaseEvent(QMouseEvent*) {
+    m_eDrag = EDrag::None;
+}
+
+void CFStatic::Hover(QPoint pt) {
+    if (Filter(m_nCurrent) != nullptr && MarkerRect(m_nCurrent).contains(pt)) {
+        m_bOverMarker = true;
+        return;
+    }
+    const int nHit = FilterAt(pt);
+    if (nHit >= 0) {
+        m_nCurrent = nHit;
+        m_bOverMarker = true;
+        update();
+        return;
+    }
+    m_bOverMarker = false;
+    const CFilter* pFilter = Filter(m_nCurrent);
+    if (pFilter != nullptr && pFilter->IsCrossover()) {
+        m_nCurrent = -1;
+        update();
+    }
+}
+
+bool CFStatic::DragBand(CFilter& filter, QPoint pt) {
+    const curve::SBandDrag target =
+        curve::BandDragTarget(pt + m_ptOffset, PlotWidth(), PlotHeight(), filter.IsDynamic());
+    const bool bFreq = target.m_nFreqIndex != filter.FreqIndex();
+    const bool bGain = target.m_nGainByte != filter.GainByte();
+    if (bFreq) {
+        filter.SetFreqIndex(target.m_nFreqIndex);
+    }
+    if (bGain) {
+        filter.SetGainByte(target.m_nGainByte);
+        filter.NotifyLinkedControl(target.m_nGainByte);
+    }
+    return bFreq || bGain;
+}
+
+bool CFStatic::DragCrossover(CFilter& filter, QPoint pt) {
+    const bool bHighPass = filter.Type() == ftype::kHighPass;
+    const int nTarget = curve::CrossoverDragTarget((pt + m_ptOffset).x(), bHighPass, PlotWidth());
+    const int nIndex = nTarget == curve::kHighPassOff ? 0 : nTarget;
+    const bool bWasFlat = IsFlat(filter.ResponseDb());
+    bool bChanged = nIndex != filter.FreqIndex();
+    if (bChanged) {
+        filter.SetFreqIndex(nIndex);
+    }
+    if (nTarget == curve::kHighPassOff) {
+        filter.SetFlat();
+        bChanged = bChanged || !bWasFlat;
+    } else if (!bChanged && bWasFlat && filter.Slope() != 0) {
+        // Back from the left edge at the same index: show the real response again.
+        filter.Recompute();
+        bChanged = true;
+    }
+    if (bChanged) {
+        filter.NotifyLinkedControl(nIndex);
+    }
+    return bChanged;
+}
+
+bool CFStatic::DragQ(CFilter& filter, QPoint pt) {
+    const int nTarget =
+        curve::QDragTarget(m_nDragStartQ, pt.x(), CentreOf(MarkerRect(m_nCurrent)).x());
+    if (nTarget == filter.QIndex()) {
+        return false;
+    }
+    filter.SetQIndex(nTarget);
+    return true;
+}
+
+void CFStatic::NotifyOwner() const {
+    PostMessage(m_pOwner, WM_CURVE_DRAGGED, static_cast<WParam>(m_nBlock), m_nCurrent);
+}
+
+void CFStatic::UpdateCursor(QPoint pt) {
+    const CFilter* pFilter = Filter(m_nCurrent);
+    if (pFilter == nullptr || !MarkerRect(m_nCurrent).contains(pt)) {
+        setCursor(Qt::ArrowCursor);
+    } else {
+        setCursor(pFilter->IsCrossover() ? Qt::SizeHorCursor : Qt::SizeAllCursor);
+    }
+}
+
+} // namespace zolt

@@ -1,0 +1,112 @@
+// The EQ curve display: an owner-drawn control that shows the composite response of one
+// curve set on a logarithmic 10 Hz .. 30 kHz axis from +12 to -24 dB, marks every band and
+// crossover, describes the filter under the mouse, shows "EQ BYPASS" over a bypassed set,
+// and lets the user drag bands (frequency and gain, right button for Q) and crossovers
+// (frequency). Edits go straight into the working image through the CFilter objects; the
+// page hears of them through WM_CURVE_DRAGGED (wParam = EQ block number, lParam = the
+// filter's index in its set: bands 0..n-1, then the high-pass, then the low-pass).
+// UI thread only; a drag takes the image lock around its writes.
+#pragma once
+
+#include "eq/KTVEQ.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class QPainter;
+
+namespace zolt {
+
+// The curve groups a page can lay out: the sets one page shows.
+namespace curvegroup {
+constexpr int kMusic = 0;   // blocks 0, 1
+constexpr int kDynamic = 1; // blocks 16, 17
+constexpr int kMic = 2;     // blocks 2, 3
+constexpr int kOutput = 4;  // the 24 output-record sets
+constexpr int kEffect = 6;  // blocks 4, 5, 6, 7
+} // namespace curvegroup
+
+class CFStatic : public QWidget {
+    Q_OBJECT
+public:
+    explicit CFStatic(QWidget* pParent = nullptr);
+
+    // The page that receives WM_CURVE_DRAGGED. The plot follows the control's size.
+    void Attach(QWidget* pOwner);
+    // Brings the composite curves of a curve group (curvegroup::k...) up to date; other
+    // numbers do nothing.
+    void LayoutGroup(int nGroup);
+    // Shows the set of EQ block 0..17 (8..15 taken from the live output set now), forgets
+    // the current filter and the selected index, repaints. Other numbers show nothing.
+    void ShowSet(int nBlock);
+    // Highlights filter nIndex of the shown set (-1: none, so the filter under the mouse
+    // is highlighted); with bForgetCurrent the filter under the mouse is forgotten too.
+    void SelectFilter(int nIndex, bool bForgetCurrent = false);
+    // Repaints.
+    void Redraw();
+
+    int Block() const { return m_nBlock; }
+    CKTVEQ* Set() const { return m_pSet; }
+    int CurrentIndex() const { return m_nCurrent; }
+    int SelectedIndex() const { return m_nSelected; }
+    // The filter drawn highlighted: the selected one, else the current one (-1 none).
+    int HighlightedIndex() const;
+    // The plot's size in pixels (the control less its insets).
+    int PlotWidth() const { return m_rcPlot.width(); }
+    int PlotHeight() const { return m_rcPlot.height(); }
+    // Marker rectangle of filter nIndex of the shown set, control coordinates.
+    QRect MarkerRect(int nIndex) const;
+
+    // Draws the whole control, as on screen, into a painter whose area is target.
+    void render(QPainter& painter, const QRectF& target);
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+
+private:
+    enum class EDrag { None, Move, Q };
+
+    bool PlotIsEmpty() const;
+    bool MouseIgnored() const;
+    bool IsBypassed() const;
+    CFilter* Filter(int nIndex) const;
+    int FilterAt(QPoint pt) const;
+
+    void DrawFrame(QPainter& painter) const;
+    void DrawPlot(QPainter& painter);
+    void DrawHighlightPolygon(QPainter& painter, const CFilter& filter) const;
+    void DrawGrid(QPainter& painter) const;
+    void DrawComposite(QPainter& painter) const;
+    void DrawBypassGlow(QPainter& painter) const;
+    void DrawNumbers(QPainter& painter) const;
+    void DrawHighlightMarker(QPainter& painter, const CFilter& filter) const;
+
+    void Hover(QPoint pt);
+    bool DragBand(CFilter& filter, QPoint pt);
+    bool DragCrossover(CFilter& filter, QPoint pt);
+    bool DragQ(CFilter& filter, QPoint pt);
+    void NotifyOwner() const;
+    void UpdateCursor(QPoint pt);
+
+    QPointer<QWidget> m_pOwner;
+    QRect m_rcPlot; // control coordinates
+    QPixmap m_pixPlot;
+    int m_nGroup = -1;
+    int m_nBlock = -1;
+    CKTVEQ* m_pSet = nullptr;
+    int m_nCurrent = -1; // filter under the mouse or being dragged
+    bool m_bOverMarker = false;
+    int m_nSelected = -1; // given by the page
+    EDrag m_eDrag = EDrag::None;
+    QPoint m_ptOffset; // marker centre minus mouse at the start of a drag
+    int m_nDragStartQ = 0;
+};
+
+} // namespace zolt

@@ -1,0 +1,109 @@
+// The strip bank: the row of EQ band strips above a page's curve display, shared by the
+// music, microphone, output, echo and reverb pages. It creates the visible strips, scrolls
+// them over a block with more bands than strips, keeps one strip highlighted (red
+// caption), follows points dragged on the curve display, switches blocks and resets the
+// block's EQ. The page keeps its own controls and forwards two messages:
+//
+//   WM_BAND_ACTIVATED (from a strip, lParam = band)    -> OnBandActivated(band)
+//   WM_CURVE_DRAGGED  (from the display, lParam = item) -> OnCurveDragged(item); false for
+//                     the crossover items (band count, band count + 1), which the page
+//                     reloads into its own controls.
+//
+// UI thread only.
+#pragma once
+
+#include <QPointer>
+
+#include <vector>
+
+class QSlider;
+class QWidget;
+
+namespace zolt {
+
+class CEQDlg;
+class CFStatic;
+
+// Where the strips go: strip i at pixel (60 + step * i, 5) of the page.
+struct SStripBankLayout {
+    int m_nVisible; // strips shown
+    int m_nStep;    // pixels from one strip to the next
+};
+constexpr SStripBankLayout kMusicStrips{10, 58};  // music and microphone pages
+constexpr SStripBankLayout kOutputStrips{10, 53}; // output page
+constexpr SStripBankLayout kEffectStrips{7, 58};  // echo and reverb panels
+
+// The first and last visible band of a scrolling bank; last = first + visible - 1. A page
+// whose view survives page switches gives the bank its process-wide instance.
+struct SStripView {
+    int m_nFirst = 0;
+    int m_nLast = 9;
+};
+
+class CEqStripBank {
+public:
+    // Creates layout.m_nVisible strips as children of pPage (which owns them), each reporting to
+    // pDisplay, bound to EQ block nBlock (0..15) and given the bands view.first + i. pView, when
+    // given, is the page's process-wide view; otherwise the bank keeps its own.
+    CEqStripBank(QWidget* pPage, CFStatic* pDisplay, const SStripBankLayout& layout, int nBlock,
+                 SStripView* pView = nullptr);
+    CEqStripBank(const CEqStripBank&) = delete;
+    CEqStripBank& operator=(const CEqStripBank&) = delete;
+
+    // The page's trackbar that chooses the first visible band: its range becomes
+    // 0 .. bands - visible and its position the first visible band. A move to another
+    // position scrolls; with bEveryNotification (the music page) every move and the
+    // release of the thumb scroll and reload even when the position did not change.
+    void AttachScrollBar(QSlider* pBar, bool bEveryNotification);
+
+    // Scroll: first visible band = nFirst (clamped to 0 .. bands - visible), the
+    // highlight is dropped, strip i edits band first + i, all strips reload, the page
+    // repaints.
+    void ScrollTo(int nFirst);
+    // Highlights the strip showing band nBand (caption red, the previous one white).
+    // Nothing when that strip already is the highlighted one or the band is not shown.
+    void OnBandActivated(int nBand);
+    // A point was dragged on the curve display. Band items scroll the band into view when
+    // needed (first = 0 for the first `visible` bands, else band - visible + 1), make its
+    // strip reload and take the focus, and highlight it; returns true. Other items: false.
+    bool OnCurveDragged(int nItem);
+    // Binds every strip to EQ block nBlock (0..15) and reloads them; no strip stays
+    // highlighted. The page reloads its own controls afterwards.
+    void SwitchBlock(int nBlock);
+    // Puts the bound block's bands back to their defaults (peaking, flat), drops the
+    // highlight, reloads every strip and shows the block on the display with nothing
+    // highlighted.
+    void ResetEq();
+    // Every strip re-reads its band (after the working image changed).
+    void ReloadAll();
+    // Enables or disables every strip.
+    void EnableAll(bool bEnable);
+
+    int Block() const { return m_nBlock; }
+    int BandCount() const;
+    int FirstVisible() const { return m_pView->m_nFirst; }
+    int LastVisible() const { return m_pView->m_nLast; }
+    // Position 0 .. visible - 1 of the highlighted strip, -1 for none.
+    int SelectedStrip() const { return m_nSelected; }
+    int StripCount() const { return static_cast<int>(m_aStrips.size()); }
+    CEQDlg& Strip(int nPosition) const;
+
+private:
+    int MaxFirst() const;
+    void SetView(int nFirst);
+    void AssignBands();
+    void DropHighlight();
+    void OnScrollBar(int nPosition);
+
+    QPointer<QWidget> m_pPage;
+    QPointer<CFStatic> m_pDisplay;
+    QPointer<QSlider> m_pBar;
+    bool m_bEveryNotification = false;
+    int m_nBlock;
+    int m_nSelected = -1;
+    SStripView m_ownView;
+    SStripView* m_pView;
+    std::vector<QPointer<CEQDlg>> m_aStrips; // children of the page, which owns them
+};
+
+} // namespace zolt

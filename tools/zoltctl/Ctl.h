@@ -1,0 +1,28 @@
+// zoltctl: the link without a window. One command per run: list the ports, find the
+// processor, back up or restore all modes, pull or push the working image, recall or store
+// a mode, or describe a preset file.
+#pragma once
+
+#include "link/Clock.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zolt::ctl {
+
+// Exit codes.
+constexpr int kExitDone = 0;
+constexpr int kExitLink = 1; // no device, or the link failed
+constexpr int kExitUsage = 2;
+constexpr int kExitFile = 3;
+
+extern const char* const kUsage;
+
+// Runs one command line (without the program name). Results go to out, messages to err;
+// progress draws a bar on err during long transfers. clock serves the link's pauses.
+// Call from the process's main thread, once at a time: the link state is process-wide.
+int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
+        bool progress);
+
+} // namespace zolt::ctl

@@ -1,6 +1,7 @@
 #include "controls/Skin.h"
 
 #include "controls/Colour.h"
+#include "controls/SkinScale.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -244,6 +245,10 @@ constexpr SSkinArt kSkinArt[] = {
     {kSkinListLeft, 2, 1, &PaintFill, kEdge},
     {kSkinListRight, 2, 1, &PaintFill, kEdge},
     {kSkinBackground, 1085, 700, &PaintBackground, kPageColour},
+    {kSkinMeterScaleChinese, meterscale::kSize.width(), meterscale::kSize.height(),
+     &PaintMeterScaleChinese, meterscale::kPanel},
+    {kSkinMeterScaleEnglish, meterscale::kSize.width(), meterscale::kSize.height(),
+     &PaintMeterScaleEnglish, meterscale::kPanel},
     {kSkinIcon, 32, 32, &PaintIcon, kBarBlue},
 };
 

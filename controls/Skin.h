@@ -28,8 +28,10 @@ enum ESkin : int {
     kSkinPolarityPlus = 161,
     kSkinBackground = 167,
     kSkinVolumeChannelActive = 169,
+    kSkinMeterScaleChinese = 170, // the System page's meter scale (controls/SkinScale.h)
     kSkinMute = 172,
     kSkinMuted = 173,
+    kSkinMeterScaleEnglish = 174,
     kSkinModeButton = 175,
     kSkinModeButtonActive = 176,
     kSkinConfirmActive = 177,

@@ -227,7 +227,9 @@ void CNumEdit::keyPressEvent(QKeyEvent* e) {
     default:
         break;
     }
-    if (!IsTypedTextAllowed(e->text())) {
+    const bool bShortcut =
+        (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+    if (!bShortcut && !IsTypedTextAllowed(e->text())) {
         e->accept(); // refused
         return;
     }

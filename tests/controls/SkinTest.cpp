@@ -26,7 +26,6 @@ TEST(Skin, EveryResourceExistsAtItsSize) {
         ASSERT_FALSE(picture.isNull()) << expected.nId;
         EXPECT_EQ(picture.size(), QSize(expected.nWidth, expected.nHeight)) << expected.nId;
     }
-    EXPECT_TRUE(SkinPixmap(170).isNull()) << "the System page brings its scale pictures";
     EXPECT_TRUE(SkinSize(999).isEmpty());
     EXPECT_FALSE(SkinIcon(128).isNull());
 }

@@ -1,0 +1,31 @@
+// The options of the zolt program: extra port candidates, the built-in simulated
+// processor, a language override and the screenshot run. With no options the program
+// behaves exactly as it does when started from the desktop.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zolt {
+
+struct SCommandLine {
+    std::vector<std::string> m_astrPorts; // --port PATH, in the order given, ahead of the system's
+    bool m_bSimulator = false;            // --simulator: a simulated processor on a pty, first
+    std::optional<int> m_onLanguage;      // --lang zh|en: 1 Chinese, 0 English; else the locale
+    std::string m_strCaptureDir;          // --capture DIR; empty for a normal run
+    bool m_bHelp = false;                 // --help / -h
+};
+
+struct SCommandLineResult {
+    SCommandLine m_options;
+    std::string m_strError; // empty when the arguments were understood
+};
+
+// Parses the arguments after the program name (Qt's own options already removed).
+SCommandLineResult ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage text printed for --help and after an error.
+const char* UsageText();
+
+} // namespace zolt

@@ -1,0 +1,114 @@
+#include "shell/Zolt.h"
+
+#include "controls/MessageBox.h"
+#include "model/Command.h"
+#include "model/Defaults.h"
+#include "shell/Capture.h"
+#include "shell/ZoltDlg.h"
+#include "sim/SimServer.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace zolt {
+
+namespace {
+
+// A screen the window fits on, for the screenshot run.
+constexpr QSize kCaptureScreen(1920, 1080);
+
+bool HasArgument(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The simulated processor of --simulator; its pty path is the first candidate.
+std::unique_ptr<sim::CSimServer> StartSimulator() {
+    auto server = std::make_unique<sim::CSimServer>();
+    std::string error;
+    if (!server->Start(error)) {
+        std::fprintf(stderr, "zolt: the simulated processor did not start: %s\n", error.c_str());
+        return nullptr;
+    }
+    return server;
+}
+
+} // namespace
+
+int LanguageOfLocale(const QLocale& locale) {
+    return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China ? 1 : 0;
+}
+
+bool PrepareDisplay(int argc, char** argv) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || HasArgument(argc, argv, "-platform") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return true;
+    }
+    if (HasArgument(argc, argv, "--capture")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    const char* program = argc > 0 ? argv[0] : "zolt";
+    std::fprintf(stderr,
+                 "zolt: no display (DISPLAY is not set); run it on a virtual one with "
+                 "\"xvfb-run -a %s --simulator\", or save screenshots with \"%s --simulator "
+                 "--capture DIR\"\n",
+                 program, program);
+    return false;
+}
+
+int RunZolt(const SCommandLine& options) {
+    FactoryDefaults();
+    g_flags.m_nLanguage = options.m_onLanguage.value_or(LanguageOfLocale(QLocale::system()));
+
+    std::unique_ptr<sim::CSimServer> simulator;
+    SZoltOptions window;
+    if (options.m_bSimulator) {
+        simulator = StartSimulator();
+        if (simulator) {
+            window.m_astrPorts.push_back(simulator->Path());
+        }
+    }
+    window.m_astrPorts.insert(window.m_astrPorts.end(), options.m_astrPorts.begin(),
+                              options.m_astrPorts.end());
+
+    const bool capturing = !options.m_strCaptureDir.empty();
+    std::unique_ptr<CScopedMessageBoxHandler> quietBoxes;
+    if (capturing) {
+        // Nobody is there to close a box: its text goes to the terminal instead.
+        quietBoxes =
+            std::make_unique<CScopedMessageBoxHandler>([](QWidget*, const SMessageBox& box) {
+                std::fprintf(stderr, "zolt: %s\n", qPrintable(box.m_strText));
+                return EMsgResult::Ok;
+            });
+        window.m_screenSize = kCaptureScreen;
+    }
+
+    int result = 0;
+    {
+        CZoltDlg dlg(std::move(window));
+        dlg.show();
+        std::unique_ptr<CCapture> capture;
+        if (capturing) {
+            capture =
+                std::make_unique<CCapture>(dlg, QString::fromStdString(options.m_strCaptureDir));
+            capture->Begin();
+        }
+        result = QApplication::exec();
+        if (capture) {
+            result = capture->ExitCode();
+        }
+    }
+    return result;
+}
+
+} // namespace zolt

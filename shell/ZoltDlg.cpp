@@ -1,0 +1,675 @@
+#include "shell/ZoltDlg.h"
+
+#include "controls/BitButton.h"
+#include "controls/BitmapSlider.h"
+#include "controls/DialogTemplate.h"
+#include "controls/Edit_Static.h"
+#include "controls/EnTabCtrl.h"
+#include "controls/FontStatic.h"
+#include "controls/MessageBox.h"
+#include "controls/Skin.h"
+#include "link/PresetFiles.h"
+#include "model/Command.h"
+#include "model/DataConver.h"
+#include "model/Defaults.h"
+#include "pages/DEQ_Dlg.h"
+#include "pages/Effect_Dlg.h"
+#include "pages/MainDlg.h"
+#include "pages/Mic_Dlg.h"
+#include "pages/SysData.h"
+#include "pages/SysDlg.h"
+#include "shell/AboutDlg.h"
+#include "shell/Show_Dlg.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QThread>
+
+#include <functional>
+
+namespace zolt {
+
+namespace {
+
+constexpr int kTabId = 1028;
+constexpr int kProgramNameId = 3830;
+constexpr int kConnectId = 3831;
+constexpr int kLanguageId = 3832;
+
+// Messages the window posts to itself from other threads.
+constexpr unsigned kProgressStepMessage = WM_USER + 0x200; // wParam = step
+constexpr unsigned kPendingBoxMessage = WM_USER + 0x201;
+
+// The master volumes: system-block byte (bits 0..6 level, bit 7 mute), its limit byte,
+// the slider range and the controls of its row in the strip.
+struct SVolume {
+    int m_nCaption, m_nSlider, m_nLabel, m_nMute;
+    std::size_t m_nByte, m_nLimit;
+    int m_nMax;
+    const char* m_apszCaption[2]; // English, Chinese
+};
+
+constexpr std::array<SVolume, 3> kVolumes{{
+    {3800,
+     3820,
+     3810,
+     4000,
+     sysblock::kMusicVolume,
+     sysblock::kMusicMax,
+     84,
+     {"Music Vol", "音乐音量"}},
+    {3801, 3821, 3811, 4002, sysblock::kMicVolume, sysblock::kMicMax, 84, {"Mic Vol", "话筒音量"}},
+    {3802,
+     3822,
+     3812,
+     4001,
+     sysblock::kEffectVolume,
+     sysblock::kEffectMax,
+     70,
+     {"Effect Vol", "效果音量"}},
+}};
+
+constexpr std::uint8_t kMuteBit = 0x80;
+constexpr std::uint8_t kLevelBits = 0x7F;
+
+// The volume captions take the whole gap up to their slider, in a slightly smaller font,
+// so that "Music Vol" and "音乐音量" fit without being cut.
+constexpr int kCaptionCellHeight = 12;
+
+constexpr SControlTemplate kControls[] = {
+    {kTabId, ECtl::EnTabCtrl, 2, 16, 720, 358},
+    {3800, ECtl::FontStatic, 4, 2, 33, 9},
+    {3820, ECtl::BitmapSlider, 38, 2, 67, 11},
+    {3810, ECtl::EditStatic, 109, 3, 10, 8},
+    {4000, ECtl::BitButton, 123, 2, 10, 10},
+    {3801, ECtl::FontStatic, 144, 2, 29, 9},
+    {3821, ECtl::BitmapSlider, 174, 2, 67, 11},
+    {3811, ECtl::EditStatic, 246, 3, 10, 8},
+    {4002, ECtl::BitButton, 262, 2, 10, 10},
+    {3802, ECtl::FontStatic, 282, 2, 41, 9, true},
+    {3822, ECtl::BitmapSlider, 324, 2, 67, 11, true},
+    {3812, ECtl::EditStatic, 396, 3, 10, 8, true},
+    {4001, ECtl::BitButton, 412, 2, 10, 10, true},
+    {kProgramNameId, ECtl::FontStatic, 449, 3, 137, 9},
+    {kConnectId, ECtl::BitButton, 602, 1, 50, 14},
+    {kLanguageId, ECtl::BitButton, 666, 1, 50, 14},
+};
+constexpr SDialogTemplate kTemplate{102, 723, 373, kControls};
+
+constexpr const char* kTitle = "Quillon SV-1.01";
+constexpr const char* kAboutMenuText = "关于(&A)...";
+
+struct SConnectionTexts {
+    const char* m_pszOffline;
+    const char* m_pszConnect;
+    const char* m_pszDisconnect;
+    const char* m_pszOtherLanguage; // the language button shows the language it switches to
+};
+constexpr SConnectionTexts kConnectionTexts[2] = {
+    {"Off Line", "Connect", "Disconnect", "中文"},
+    {"脱机", "联机", "断开", "English"},
+};
+
+int Language() {
+    return g_flags.m_nLanguage != 0 ? 1 : 0;
+}
+
+const SConnectionTexts& ConnectionTexts() {
+    return kConnectionTexts[Language()];
+}
+
+// The page at the tab control's client area, 1 pixel in at the sides and the bottom and
+// 21 pixels down from the top (below the tab row).
+QRect PageRect(const QWidget& tabs) {
+    return QRect(1, 21, tabs.width() - 2, tabs.height() - 22);
+}
+
+// "5:" for modes 1..16, "F1:".."F5:" for modes 17..21.
+QString ModePrefix(int mode) {
+    return mode <= 16 ? QStringLiteral("%1:").arg(mode) : QStringLiteral("F%1:").arg(mode - 16);
+}
+
+// The working image's mode name (bytes 0..19), without its padding.
+QString WorkingModeName() {
+    CImageGuard guard(ImageLock());
+    return QString::fromLatin1(FieldText(Image(), kNameSize));
+}
+
+// The widget inside the scroll area that holds every control: it paints the window's
+// background picture and hands the control messages to the window.
+class CZoltContent final : public CMessageWidget {
+public:
+    CZoltContent(QWidget* pParent, std::function<bool(CMessageEvent&)> handler)
+        : CMessageWidget(pParent), m_handler(std::move(handler)) {}
+
+protected:
+    bool OnMessage(CMessageEvent& msg) override { return m_handler(msg); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColorOf(kPageColour));
+        painter.drawPixmap(0, 0, SkinPixmap(kSkinBackground));
+    }
+
+private:
+    std::function<bool(CMessageEvent&)> m_handler;
+};
+
+} // namespace
+
+QSize SmallScreenWindowSize(QSize screen) {
+    // Room left for the title bar and the frame, so the scroll bars stay on the screen.
+    constexpr QSize kFrame(8, 40);
+    return QSize(1290, 740).boundedTo(screen - kFrame);
+}
+
+CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
+    setWindowIcon(SkinIcon(kSkinIcon));
+    m_connection.SetNamedPorts(options.m_astrPorts, options.m_bNamedPortsOnly);
+
+    m_pScroll = new QScrollArea(this);
+    m_pScroll->setFrameShape(QFrame::NoFrame);
+    m_pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pContent = new CZoltContent(nullptr, [this](CMessageEvent& msg) { return OnMessage(msg); });
+    BuildDialog(m_pContent, kTemplate);
+    m_pScroll->setWidget(m_pContent);
+
+    CreateControls();
+    CreatePages();
+    m_nCurrentPage = 9;
+    PageSwitch(kSystemPageIndex);
+    m_pTabs->SetCurrentIndex(kSystemPageIndex);
+    ApplyLanguage();
+
+    m_pProgress = new CShowDlg(this, m_pContent);
+    SetNotifySink(this);
+    qApp->installEventFilter(this);
+    PostMessage(this, msg::kStartLookup);
+
+    const QSize screen = options.m_screenSize.isValid()
+                             ? options.m_screenSize
+                             : QGuiApplication::primaryScreen()->availableSize();
+    CheckScreen(screen);
+}
+
+CZoltDlg::~CZoltDlg() {
+    // The comm thread ends before the sink and the widgets it reports to go away.
+    m_connection.Port().Close();
+    SetNotifySink(nullptr);
+}
+
+void CZoltDlg::CreateControls() {
+    m_pTabs = DlgItem<CEnTabCtrl>(m_pContent, kTabId);
+    m_pTabs->SetBkColour(kWhite);
+    m_pTabs->SetDrawMode(2);
+    CEnTabCtrl::SetLookFlags(true, kTabFlat | kTabColour | kTabSelectionHighlight | kTabGradient |
+                                       kTabBackTabBorders);
+    for (int i = 0; i < kTabCount; ++i) {
+        m_pTabs->InsertItem(i, QString());
+    }
+    connect(m_pTabs, &CBaseTabCtrl::selectionChanged, this, &CZoltDlg::PageSwitch);
+
+    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+        const SVolume& volume = kVolumes[v];
+        SVolumeControls& controls = m_aVolumes[v];
+        controls.m_pCaption = DlgItem<CFontStatic>(m_pContent, volume.m_nCaption);
+        controls.m_pCaption->SetTextColor(kWhite);
+        controls.m_pCaption->SetFontHeight(kCaptionCellHeight);
+        controls.m_pSlider = DlgItem<CBitmapSlider>(m_pContent, volume.m_nSlider);
+        controls.m_pSlider->SetChannelPictures(kSkinVolumeChannel, kSkinVolumeChannelActive);
+        controls.m_pSlider->SetThumbPictures(kSkinVolumeThumb);
+        controls.m_pSlider->SetRange(0, volume.m_nMax);
+        controls.m_pLabel = DlgItem<CEdit_Static>(m_pContent, volume.m_nLabel);
+        controls.m_pLabel->SetRange(0, volume.m_nMax);
+        controls.m_pMute = DlgItem<CBitButton>(m_pContent, volume.m_nMute);
+        controls.m_pMute->SetPictures(kSkinMute, kSkinMute, kSkinMute, kSkinMuted, kSkinMuted,
+                                      kSkinMuted);
+        connect(controls.m_pMute, &QAbstractButton::clicked, this,
+                [this, v] { OnMute(static_cast<int>(v)); });
+    }
+
+    m_pProgramName = DlgItem<CFontStatic>(m_pContent, kProgramNameId);
+    m_pProgramName->SetTextColor(kWhite);
+    m_pConnect = DlgItem<CBitButton>(m_pContent, kConnectId);
+    m_pLanguage = DlgItem<CBitButton>(m_pContent, kLanguageId);
+    for (CBitButton* button : {m_pConnect, m_pLanguage}) {
+        button->SetPictures(kSkinButton, kSkinButton, kSkinButtonChecked, kSkinButtonChecked,
+                            kSkinButtonChecked, kSkinButton);
+    }
+    connect(m_pConnect, &QAbstractButton::clicked, this, [this] {
+        m_connection.OnConnectButton();
+        DarkenMetersOffline();
+    });
+    connect(m_pLanguage, &QAbstractButton::clicked, this,
+            [this] { SetLanguage(Language() == 1 ? 0 : 1); });
+}
+
+void CZoltDlg::CreatePages() {
+    const QRect area = PageRect(*m_pTabs);
+    auto place = [&](auto* page, std::initializer_list<int> indexes) {
+        page->setGeometry(area);
+        page->hide();
+        for (int index : indexes) {
+            m_apPageWidgets[static_cast<std::size_t>(index)] = page;
+            m_apPages[static_cast<std::size_t>(index)] = page;
+        }
+        return page;
+    };
+    static constexpr SDialogTemplate kMusicTemplate{135, 715, 359, {}};
+    place(new CEmptyPage(kMusicTemplate, *this, m_pTabs), {0});
+    place(new CDEQ_Dlg(*this, m_pTabs), {1});
+    place(new CMic_Dlg(*this, m_pTabs), {2});
+    m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});
+    place(new CSysDlg(*this, m_pTabs), {kSystemPageIndex});
+    place(new CEffect_Dlg(*this, m_pTabs), {6});
+}
+
+// A screen smaller than the window was laid out for gets a smaller, resizable window
+// whose content scrolls; otherwise the window has the template's fixed size.
+void CZoltDlg::CheckScreen(QSize screen) {
+    m_bScrollable = screen.width() < 1366 || screen.height() < 768;
+    const QSize content = m_pContent->size();
+    if (!m_bScrollable) {
+        m_pScroll->resize(content);
+        setFixedSize(content);
+        return;
+    }
+    m_pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setMinimumSize(200, 150);
+    const QSize size = SmallScreenWindowSize(screen);
+    resize(size);
+    m_pScroll->resize(size);
+}
+
+void CZoltDlg::resizeEvent(QResizeEvent*) {
+    m_pScroll->resize(size());
+}
+
+QWidget* CZoltDlg::PageWidget(int index) const {
+    return m_apPageWidgets.at(static_cast<std::size_t>(index));
+}
+
+CPage& CZoltDlg::PageOf(int index) const {
+    return *m_apPages.at(static_cast<std::size_t>(index));
+}
+
+void CZoltDlg::PageSwitch(int index) {
+    if (index == m_nCurrentPage || index < 0 || index >= kPageCount) {
+        return;
+    }
+    m_nCurrentPage = index;
+    QWidget* shown = PageWidget(index);
+    for (QWidget* page : m_apPageWidgets) {
+        if (page != shown) {
+            page->hide();
+        }
+    }
+    if (shown == m_pOutput) {
+        m_pOutput->ConfigureView(index);
+    }
+    m_bSystemShown = index == kSystemPageIndex;
+    ShowCurrentPage();
+}
+
+void CZoltDlg::ShowPage(int index) {
+    if (index < kTabCount) {
+        m_pTabs->SetCurrentIndex(index);
+    }
+    PageSwitch(index);
+}
+
+void CZoltDlg::ShowCurrentPage() {
+    PageWidget(m_nCurrentPage)->show();
+    PageOf(m_nCurrentPage).Refresh();
+    std::array<std::uint8_t, 3> values{};
+    {
+        CImageGuard guard(ImageLock());
+        for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+            values[v] = System()[kVolumes[v].m_nByte];
+        }
+    }
+    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+        ShowVolume(static_cast<int>(v), values[v]);
+    }
+    update();
+}
+
+void CZoltDlg::ShowVolume(int volume, std::uint8_t value) {
+    SVolumeControls& controls = m_aVolumes[static_cast<std::size_t>(volume)];
+    controls.m_pSlider->SetPos(value & kLevelBits);
+    controls.m_pLabel->SetPos(value & kLevelBits);
+    controls.m_pMute->SetChecked((value & kMuteBit) != 0 ? 1 : 0);
+}
+
+// A moved volume slider: never above its limit (the slider snaps back), and a moved
+// volume is heard again (the mute bit is cleared).
+void CZoltDlg::OnVolumeSlider(int volume) {
+    const SVolume& table = kVolumes[static_cast<std::size_t>(volume)];
+    SVolumeControls& controls = m_aVolumes[static_cast<std::size_t>(volume)];
+    int level = controls.m_pSlider->Pos();
+    {
+        CImageGuard guard(ImageLock());
+        const int limit = System()[table.m_nLimit];
+        if (level > limit) {
+            level = limit;
+        }
+        System()[table.m_nByte] = static_cast<std::uint8_t>(level);
+    }
+    ShowVolume(volume, static_cast<std::uint8_t>(level));
+}
+
+void CZoltDlg::OnMute(int volume) {
+    const SVolume& table = kVolumes[static_cast<std::size_t>(volume)];
+    CBitButton* mute = m_aVolumes[static_cast<std::size_t>(volume)].m_pMute;
+    const bool muted = mute->Checked() == 0;
+    mute->SetChecked(muted ? 1 : 0);
+    CImageGuard guard(ImageLock());
+    std::uint8_t& value = System()[table.m_nByte];
+    value = static_cast<std::uint8_t>((value & kLevelBits) | (muted ? kMuteBit : 0));
+}
+
+void CZoltDlg::ClampVolumes() {
+    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+        std::uint8_t value = 0;
+        {
+            CImageGuard guard(ImageLock());
+            std::uint8_t& volume = System()[kVolumes[v].m_nByte];
+            const std::uint8_t limit = System()[kVolumes[v].m_nLimit];
+            if ((volume & kLevelBits) <= limit) {
+                continue;
+            }
+            volume = limit;
+            value = volume;
+        }
+        ShowVolume(static_cast<int>(v), value);
+    }
+}
+
+void CZoltDlg::SetLanguage(int language) {
+    g_flags.m_nLanguage = language != 0 ? 1 : 0;
+    ApplyLanguage();
+}
+
+void CZoltDlg::ApplyLanguage() {
+    const int language = Language();
+    for (int i = 0; i < kTabCount; ++i) {
+        m_pTabs->SetItemText(i, QString::fromUtf8(kPageCaptions[language][i]));
+    }
+    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+        m_aVolumes[v].m_pCaption->SetText(QString::fromUtf8(kVolumes[v].m_apszCaption[language]));
+    }
+    m_pLanguage->setText(QString::fromUtf8(ConnectionTexts().m_pszOtherLanguage));
+    setWindowTitle(QString::fromLatin1(kTitle));
+    ConnectionDisplay(false);
+    for (CPage* page : {m_apPages[0], m_apPages[1], m_apPages[2], m_apPages[6], m_apPages[3],
+                        m_apPages[kSystemPageIndex]}) {
+        page->ApplyLanguage();
+    }
+    update();
+}
+
+void CZoltDlg::ConnectionDisplay(bool full) {
+    const bool online = g_flags.m_bOnline;
+    const SConnectionTexts& texts = ConnectionTexts();
+    if (!online) {
+        m_pProgramName->SetText(QString::fromUtf8(texts.m_pszOffline));
+    } else if (full) {
+        int mode = 0;
+        {
+            CImageGuard guard(ImageLock());
+            mode = System()[sysblock::kMode];
+        }
+        m_pProgramName->SetText(ModePrefix(mode) + WorkingModeName());
+    }
+    m_pConnect->setText(QString::fromUtf8(online ? texts.m_pszDisconnect : texts.m_pszConnect));
+    m_pConnect->SetChecked(online ? 1 : 0);
+}
+
+void CZoltDlg::SendCommand(int code, int parameter) {
+    m_link.SendCommand(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(parameter));
+}
+
+std::array<std::uint8_t, 12> CZoltDlg::MeterValues(int pollKind) const {
+    std::array<std::uint8_t, 12> values{};
+    CImageGuard guard(ImageLock());
+    const SMeterRecord& meters = m_link.Meters();
+    const std::uint8_t* source =
+        pollKind == cmd::kLevelPoll ? meters.m_abLevels : meters.m_abStates;
+    std::copy(source, source + values.size(), values.begin());
+    return values;
+}
+
+// --- Preset files behind their dialogs ---
+
+namespace {
+
+QString ChooseFile(QWidget* parent, bool save, const std::string& pattern) {
+    const QFileInfo initial(QString::fromStdString(pattern));
+    const QString folder = initial.dir().exists() ? initial.path() : QDir::currentPath();
+    const QString filter = initial.fileName();
+    return save ? QFileDialog::getSaveFileName(parent, QString(), folder, filter, nullptr,
+                                               QFileDialog::DontUseNativeDialog)
+                : QFileDialog::getOpenFileName(parent, QString(), folder, filter, nullptr,
+                                               QFileDialog::DontUseNativeDialog);
+}
+
+} // namespace
+
+void CZoltDlg::ExportMode() {
+    const QString path = ChooseFile(this, true, FilePatterns().m_strOneMode);
+    if (!path.isEmpty()) {
+        ExportOneMode(path.toStdString());
+    }
+}
+
+void CZoltDlg::ImportMode() {
+    const QString path = ChooseFile(this, false, FilePatterns().m_strOneMode);
+    if (!path.isEmpty()) {
+        ImportOneMode(path.toStdString(), m_link);
+    }
+}
+
+void CZoltDlg::ExportAllModes() {
+    const QString path = ChooseFile(this, true, FilePatterns().m_strAllModes);
+    if (path.isEmpty()) {
+        return;
+    }
+    {
+        CImageGuard guard(ImageLock());
+        std::copy(System(), System() + kSystemSize, Slot(0) + slot0::kSystemCopy);
+    }
+    zolt::ExportAllModes(path.toStdString());
+}
+
+void CZoltDlg::ImportAllModes() {
+    const QString path = ChooseFile(this, false, FilePatterns().m_strAllModes);
+    if (!path.isEmpty()) {
+        zolt::ImportAllModes(path.toStdString(), m_link);
+    }
+}
+
+// --- Notification sink ---
+
+void CZoltDlg::Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    PostMessage(this, message, wParam, lParam);
+}
+
+void CZoltDlg::ProgressStart(int total) {
+    m_pProgress->Start(total);
+}
+
+void CZoltDlg::ProgressStep(int step) {
+    PostMessage(this, kProgressStepMessage, static_cast<WParam>(step));
+}
+
+void CZoltDlg::ProgressBusy() {
+    m_pProgress->Busy();
+}
+
+void CZoltDlg::ProgressLookup() {
+    m_pProgress->Lookup();
+}
+
+void CZoltDlg::ProgressHide() {
+    m_pProgress->Finish();
+}
+
+// A box raised on the comm thread waits in a queue for the UI thread; the link goes on.
+void CZoltDlg::MessageBox(std::string_view text, std::string_view caption) {
+    QString strText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString strCaption =
+        caption.empty() ? QString::fromLatin1(kTitle)
+                        : QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    if (QThread::currentThread() == thread()) {
+        ShowMessageBox(this, strText, strCaption);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_boxLock);
+        m_aPendingBoxes.emplace_back(std::move(strText), std::move(strCaption));
+    }
+    PostMessage(this, kPendingBoxMessage);
+}
+
+void CZoltDlg::ShowPendingBoxes() {
+    for (;;) {
+        std::pair<QString, QString> box;
+        {
+            std::lock_guard<std::mutex> guard(m_boxLock);
+            if (m_aPendingBoxes.empty()) {
+                return;
+            }
+            box = std::move(m_aPendingBoxes.front());
+            m_aPendingBoxes.pop_front();
+        }
+        ShowMessageBox(this, box.first, box.second);
+    }
+}
+
+// --- Messages ---
+
+bool CZoltDlg::OnMessage(CMessageEvent& msg) {
+    const unsigned message = msg.Message();
+    if (message == WM_SLIDER_MOVING || message == WM_SLIDER_MOVED) {
+        for (std::size_t v = 0; v < kVolumes.size(); ++v) {
+            if (static_cast<int>(msg.WParameter()) == kVolumes[v].m_nSlider) {
+                OnVolumeSlider(static_cast<int>(v));
+                return true;
+            }
+        }
+        return false;
+    }
+    if (message == kProgressStepMessage) {
+        m_pProgress->Step(static_cast<int>(msg.WParameter()));
+        return true;
+    }
+    if (message == kPendingBoxMessage) {
+        ShowPendingBoxes();
+        return true;
+    }
+    const bool handled = OnLinkMessage(message, msg.WParameter(), msg.LParameter());
+    NoteStartupProgress(message);
+    return handled;
+}
+
+bool CZoltDlg::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case msg::kPortFailure:
+        m_connection.OnPortFailure(lParam != 0);
+        DarkenMetersOffline();
+        return true;
+    case msg::kStartLookup:
+        m_connection.OnConnectButton();
+        DarkenMetersOffline();
+        return true;
+    case msg::kSystemBlockRead:
+        if (m_bSystemShown) {
+            PageOf(kSystemPageIndex).Refresh();
+        }
+        return true;
+    case msg::kImageReplaced:
+        ShowCurrentPage();
+        ConnectionDisplay(true);
+        return true;
+    case msg::kAllModesRead:
+        m_link.FinishReadAllModes();
+        return true;
+    case msg::kMeters:
+        if (m_bSystemShown) {
+            PageOf(kSystemPageIndex).UpdateMeters(static_cast<int>(wParam));
+        }
+        m_link.MetersShown();
+        return true;
+    case msg::kProbeAnswered:
+        m_connection.OnProbeAnswered();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Levels of a processor that is gone must not stay on the meters: off line the System
+// page's meter update darkens them all, whichever page is shown.
+void CZoltDlg::DarkenMetersOffline() {
+    if (!g_flags.m_bOnline) {
+        PageOf(kSystemPageIndex).UpdateMeters(cmd::kLevelPoll);
+    }
+}
+
+// Start-up is over once the first lookup has failed, or once the read-back that follows an
+// answered probe has delivered the working image (its last reply).
+void CZoltDlg::NoteStartupProgress(unsigned message) {
+    if (m_bStartupSettled) {
+        return;
+    }
+    if (message == msg::kImageReplaced) {
+        m_bStartupSettled = true;
+    } else if (message == msg::kStartLookup || message == msg::kPortFailure) {
+        m_bStartupSettled = !g_flags.m_bOnline;
+    }
+}
+
+// --- Keys, focus, the about box ---
+
+// Enter and Escape never close the window or reach a control: they move the focus to the
+// window (which commits a numeric field being edited). Other windows (the progress box,
+// message boxes, file dialogs, combo lists) keep their own keys.
+bool CZoltDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+            widget != nullptr && widget->window() == this) {
+            setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return CMessageWidget::eventFilter(watched, event);
+}
+
+// Tab does not walk the controls; the focused control gets the key like any other.
+bool CZoltDlg::focusNextPrevChild(bool) {
+    return false;
+}
+
+void CZoltDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(kAboutMenuText), this, &CZoltDlg::ShowAbout);
+    menu.exec(event->globalPos());
+}
+
+void CZoltDlg::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+} // namespace zolt

@@ -1,0 +1,38 @@
+#include "shell/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace zolt {
+namespace {
+
+TEST(CommandLine, NoArgumentsIsTheDesktopRun) {
+    const SCommandLineResult result = ParseCommandLine({});
+    EXPECT_TRUE(result.m_strError.empty());
+    EXPECT_TRUE(result.m_options.m_astrPorts.empty());
+    EXPECT_FALSE(result.m_options.m_bSimulator);
+    EXPECT_FALSE(result.m_options.m_onLanguage.has_value());
+    EXPECT_TRUE(result.m_options.m_strCaptureDir.empty());
+}
+
+TEST(CommandLine, EveryOptionTogetherKeepsThePortOrder) {
+    const SCommandLineResult result =
+        ParseCommandLine({"--port", "/dev/ttyUSB1", "--simulator", "--port", "/tmp/pty", "--lang",
+                          "zh", "--capture", "shots"});
+    ASSERT_TRUE(result.m_strError.empty()) << result.m_strError;
+    EXPECT_EQ(result.m_options.m_astrPorts, (std::vector<std::string>{"/dev/ttyUSB1", "/tmp/pty"}));
+    EXPECT_TRUE(result.m_options.m_bSimulator);
+    EXPECT_EQ(result.m_options.m_onLanguage, 1);
+    EXPECT_EQ(result.m_options.m_strCaptureDir, "shots");
+    EXPECT_EQ(ParseCommandLine({"--lang", "en"}).m_options.m_onLanguage, 0);
+}
+
+TEST(CommandLine, BadInputIsRefusedWithAReason) {
+    EXPECT_NE(ParseCommandLine({"--lang", "fr"}).m_strError.find("fr"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--port"}).m_strError.find("--port"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--capture", ""}).m_strError.find("--capture"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--simulater"}).m_strError.find("--simulater"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"/dev/ttyUSB0"}).m_strError, "");
+}
+
+} // namespace
+} // namespace zolt

@@ -1,0 +1,47 @@
+// What the shell tests share: a fresh factory state for every test, every message box
+// recorded instead of shown, and a main window that only ever tries the ports it is given.
+#pragma once
+
+#include "controls/MessageBox.h"
+#include "model/Command.h"
+#include "model/Defaults.h"
+#include "shell/ZoltDlg.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zolt {
+
+// A screen the window fits on at its normal size.
+inline const QSize kLargeScreen(1920, 1080);
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProcessData();
+        FactoryDefaults();
+        g_flags.m_nLanguage = 0;
+    }
+
+    std::unique_ptr<CZoltDlg> MakeWindow(std::vector<std::string> ports = {},
+                                         QSize screen = kLargeScreen) {
+        SZoltOptions options;
+        options.m_screenSize = screen;
+        options.m_astrPorts = std::move(ports);
+        options.m_bNamedPortsOnly = true;
+        return std::make_unique<CZoltDlg>(std::move(options));
+    }
+
+    QStringList m_boxes;
+    CScopedMessageBoxHandler m_recordBoxes{[this](QWidget*, const SMessageBox& box) {
+        m_boxes << box.m_strText;
+        return EMsgResult::Ok;
+    }};
+};
+
+} // namespace zolt

@@ -1,0 +1,107 @@
+#include "ShellFixture.h"
+
+#include "controls/BitButton.h"
+#include "controls/DialogTemplate.h"
+#include "controls/FontStatic.h"
+#include "controls/SLamp.h"
+#include "shell/Show_Dlg.h"
+#include "sim/SimServer.h"
+
+#include <QTest>
+
+namespace zolt {
+namespace {
+
+constexpr int kTimeoutMs = 20000;
+constexpr int kConnectButton = 3831;
+
+class SimulatorTest : public ShellTest {
+protected:
+    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}) {
+        m_sim = std::make_unique<sim::CSimServer>(faults);
+        std::string error;
+        EXPECT_TRUE(m_sim->Start(error)) << error;
+        auto dlg = MakeWindow({m_sim->Path()});
+        dlg->show();
+        return dlg;
+    }
+
+    static QString ProgramName(CZoltDlg& dlg) {
+        return DlgItem<CFontStatic>(&dlg.Content(), 3830)->Text();
+    }
+
+    static bool AnyMeterLit(CZoltDlg& dlg) {
+        QWidget* page = dlg.PageWidget(kSystemPageIndex);
+        for (int id = 3900; id < 3912; ++id) {
+            const CSLamp* lamp = DlgItem<CSLamp>(page, id);
+            for (int segment = 0; lamp != nullptr && segment <= kLampLimit; ++segment) {
+                if (lamp->IsLit(segment)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // Declared first so the window (and its port) goes before the simulator does.
+    std::unique_ptr<sim::CSimServer> m_sim;
+};
+
+TEST_F(SimulatorTest, StartUpFindsTheProcessorAndReadsItBack) {
+    auto dlg = Connect();
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->StartupSettled(), kTimeoutMs);
+    EXPECT_TRUE(g_flags.m_bOnline);
+    EXPECT_EQ(dlg->CurrentPage(), kSystemPageIndex);
+    EXPECT_EQ(dlg->ProgressBox().Total(), 24);
+    EXPECT_FALSE(dlg->ProgressBox().isVisible());
+    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("1:Sim mode 1"));
+    EXPECT_EQ(DlgItem<CBitButton>(&dlg->Content(), kConnectButton)->text(),
+              QStringLiteral("Disconnect"));
+    QTRY_VERIFY_WITH_TIMEOUT(AnyMeterLit(*dlg), kTimeoutMs);
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
+}
+
+TEST_F(SimulatorTest, TheButtonDisconnectsQuietlyAndConnectsAgain) {
+    auto dlg = Connect();
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->StartupSettled(), kTimeoutMs);
+    CBitButton* button = DlgItem<CBitButton>(&dlg->Content(), kConnectButton);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(g_flags.m_bOnline);
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
+    QTRY_VERIFY(!AnyMeterLit(*dlg));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ProgramName(*dlg), QStringLiteral("1:Sim mode 1"), kTimeoutMs);
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
+}
+
+TEST_F(SimulatorTest, ASilentPortEndsTheLookupWithOneMessage) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    auto dlg = Connect(silent);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->StartupSettled(), kTimeoutMs);
+    QTest::qWait(200);
+    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
+    EXPECT_FALSE(g_flags.m_bOnline);
+    EXPECT_FALSE(dlg->ProgressBox().isVisible());
+    EXPECT_TRUE(dlg->Content().isEnabled());
+}
+
+TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
+    sim::SSimFaults hangUp;
+    hangUp.m_nHangUpAfter = 40; // the probe, the 24 frames of the read-back, then polls
+    auto dlg = Connect(hangUp);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->StartupSettled(), kTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!g_flags.m_bOnline, kTimeoutMs);
+    QTest::qWait(500);
+    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
+    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_FALSE(dlg->ProgressBox().isVisible());
+    EXPECT_FALSE(AnyMeterLit(*dlg));
+    dlg->ShowPage(0);
+    EXPECT_EQ(dlg->CurrentPage(), 0);
+}
+
+} // namespace
+} // namespace zolt

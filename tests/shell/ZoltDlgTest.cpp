@@ -1,0 +1,230 @@
+#include "ShellFixture.h"
+
+#include "controls/BitButton.h"
+#include "controls/BitmapSlider.h"
+#include "controls/DialogTemplate.h"
+#include "controls/Edit_Static.h"
+#include "controls/EnTabCtrl.h"
+#include "controls/FontStatic.h"
+#include "pages/MainDlg.h"
+#include "pages/SysData.h"
+#include "shell/Show_Dlg.h"
+#include "shell/Zolt.h"
+
+#include <QLocale>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <thread>
+
+namespace zolt {
+namespace {
+
+constexpr int kMusicSlider = 3820;
+constexpr int kMusicLabel = 3810;
+constexpr int kMusicMute = 4000;
+constexpr int kMicSlider = 3821;
+constexpr int kProgramName = 3830;
+constexpr int kConnectButton = 3831;
+constexpr int kLanguageButton = 3832;
+
+template <class T> T& Item(CZoltDlg& dlg, int id) {
+    T* item = DlgItem<T>(&dlg.Content(), id);
+    EXPECT_NE(item, nullptr) << "control " << id;
+    return *item;
+}
+
+QString ProgramName(CZoltDlg& dlg) {
+    return Item<CFontStatic>(dlg, kProgramName).Text();
+}
+
+// A key on a volume slider, as the user presses it; the slider posts its notice.
+void PressOnSlider(CZoltDlg& dlg, int id, Qt::Key key) {
+    QTest::keyClick(&Item<CBitmapSlider>(dlg, id), key);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(ShellTest, TheLocaleChoosesTheFirstLanguage) {
+    EXPECT_EQ(LanguageOfLocale(QLocale(QLocale::Chinese, QLocale::China)), 1);
+    EXPECT_EQ(LanguageOfLocale(QLocale(QLocale::Chinese, QLocale::Taiwan)), 0);
+    EXPECT_EQ(LanguageOfLocale(QLocale(QLocale::English, QLocale::UnitedStates)), 0);
+
+    g_flags.m_nLanguage = 1;
+    auto chinese = MakeWindow();
+    EXPECT_EQ(chinese->Tabs().ItemText(5), QString::fromUtf8("系统"));
+    EXPECT_EQ(Item<CBitButton>(*chinese, kLanguageButton).text(), QStringLiteral("English"));
+    EXPECT_EQ(ProgramName(*chinese), QString::fromUtf8("脱机"));
+    EXPECT_EQ(chinese->windowTitle(), QStringLiteral("Quillon SV-1.01"));
+
+    g_flags.m_nLanguage = 0;
+    auto english = MakeWindow();
+    EXPECT_EQ(english->Tabs().ItemText(2), QStringLiteral("Mic"));
+    EXPECT_EQ(Item<CBitButton>(*english, kLanguageButton).text(), QString::fromUtf8("中文"));
+    EXPECT_EQ(Item<CBitButton>(*english, kConnectButton).text(), QStringLiteral("Connect"));
+}
+
+TEST_F(ShellTest, TheLanguageButtonSwitchesEveryCaption) {
+    auto dlg = MakeWindow();
+    QTest::mouseClick(&Item<CBitButton>(*dlg, kLanguageButton), Qt::LeftButton);
+    EXPECT_EQ(g_flags.m_nLanguage, 1);
+    EXPECT_EQ(dlg->Tabs().ItemText(0), QString::fromUtf8("音乐"));
+    EXPECT_EQ(Item<CFontStatic>(*dlg, 3801).Text(), QString::fromUtf8("话筒音量"));
+    EXPECT_EQ(Item<CBitButton>(*dlg, kConnectButton).text(), QString::fromUtf8("联机"));
+    QTest::mouseClick(&Item<CBitButton>(*dlg, kLanguageButton), Qt::LeftButton);
+    EXPECT_EQ(g_flags.m_nLanguage, 0);
+    EXPECT_EQ(Item<CFontStatic>(*dlg, 3800).Text(), QStringLiteral("Music Vol"));
+}
+
+TEST_F(ShellTest, TheSystemPageIsShownFirstAndEveryTabShowsItsPage) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    EXPECT_EQ(dlg->CurrentPage(), kSystemPageIndex);
+    EXPECT_EQ(dlg->Tabs().CurrentIndex(), kSystemPageIndex);
+    EXPECT_TRUE(dlg->IsSystemPageShown());
+    EXPECT_EQ(dlg->Tabs().ItemCount(), kTabCount);
+
+    auto* output = qobject_cast<CMainDlg*>(dlg->PageWidget(3));
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(dlg->PageWidget(4), output);
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        QTest::mouseClick(&dlg->Tabs(), Qt::LeftButton, {}, dlg->Tabs().ItemRect(tab).center());
+        EXPECT_EQ(dlg->CurrentPage(), tab);
+        for (int other = 0; other < kPageCount; ++other) {
+            EXPECT_EQ(dlg->PageWidget(other)->isVisible(),
+                      dlg->PageWidget(other) == dlg->PageWidget(tab))
+                << "tab " << tab << ", page " << other;
+        }
+        if (tab == 3 || tab == 4) {
+            EXPECT_EQ(output->View(), tab);
+        }
+    }
+    dlg->PageSwitch(8);
+    EXPECT_FALSE(dlg->IsSystemPageShown());
+    EXPECT_TRUE(output->isVisible());
+    EXPECT_EQ(output->View(), 8);
+    dlg->PageSwitch(6);
+    EXPECT_TRUE(dlg->PageWidget(6)->isVisible());
+    EXPECT_FALSE(output->isVisible());
+}
+
+TEST_F(ShellTest, AVolumeSliderStopsAtItsLimitAndReleasesTheMute) {
+    System()[sysblock::kMusicMax] = 40;
+    System()[sysblock::kMusicVolume] = 20;
+    auto dlg = MakeWindow();
+    dlg->show();
+    CBitButton& mute = Item<CBitButton>(*dlg, kMusicMute);
+    EXPECT_EQ(Item<CBitmapSlider>(*dlg, kMusicSlider).Pos(), 20);
+
+    QTest::mouseClick(&mute, Qt::LeftButton);
+    EXPECT_EQ(mute.Checked(), 1);
+    EXPECT_EQ(System()[sysblock::kMusicVolume], 0x80 | 20);
+    QTest::mouseClick(&mute, Qt::LeftButton);
+    EXPECT_EQ(System()[sysblock::kMusicVolume], 20);
+    QTest::mouseClick(&mute, Qt::LeftButton);
+
+    PressOnSlider(*dlg, kMusicSlider, Qt::Key_End); // the slider's maximum, 84
+    EXPECT_EQ(Item<CBitmapSlider>(*dlg, kMusicSlider).Pos(), 40);
+    EXPECT_EQ(Item<CEdit_Static>(*dlg, kMusicLabel).Text(), QStringLiteral("40"));
+    EXPECT_EQ(System()[sysblock::kMusicVolume], 40);
+    EXPECT_EQ(mute.Checked(), 0);
+
+    PressOnSlider(*dlg, kMicSlider, Qt::Key_Up);
+    EXPECT_EQ(System()[sysblock::kMicVolume], Item<CBitmapSlider>(*dlg, kMicSlider).Pos());
+}
+
+TEST_F(ShellTest, LoweringALimitLowersOnlyTheVolumesAboveIt) {
+    System()[sysblock::kMusicVolume] = 0x80 | 60;
+    System()[sysblock::kMicVolume] = 30;
+    auto dlg = MakeWindow();
+    System()[sysblock::kMusicMax] = 50;
+    System()[sysblock::kMicMax] = 30;
+    dlg->ClampVolumes();
+    EXPECT_EQ(System()[sysblock::kMusicVolume], 50);
+    EXPECT_EQ(Item<CBitmapSlider>(*dlg, kMusicSlider).Pos(), 50);
+    EXPECT_EQ(Item<CBitButton>(*dlg, kMusicMute).Checked(), 0);
+    EXPECT_EQ(System()[sysblock::kMicVolume], 30);
+    System()[sysblock::kMusicMax] = 84;
+    dlg->ClampVolumes();
+    EXPECT_EQ(System()[sysblock::kMusicVolume], 50);
+}
+
+TEST_F(ShellTest, TheProgramNameCarriesTheModeNumber) {
+    auto dlg = MakeWindow();
+    SetModeName(0, "Party");
+    g_flags.m_bOnline = true;
+    System()[sysblock::kMode] = 17;
+    dlg->ConnectionDisplay(true);
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("F1:Party"));
+    EXPECT_EQ(Item<CBitButton>(*dlg, kConnectButton).text(), QStringLiteral("Disconnect"));
+    EXPECT_EQ(Item<CBitButton>(*dlg, kConnectButton).Checked(), 1);
+    System()[sysblock::kMode] = 5;
+    dlg->ConnectionDisplay(true);
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("5:Party"));
+    // A language switch keeps the name while online.
+    dlg->SetLanguage(1);
+    EXPECT_EQ(ProgramName(*dlg), QStringLiteral("5:Party"));
+    EXPECT_EQ(Item<CBitButton>(*dlg, kConnectButton).text(), QString::fromUtf8("断开"));
+    g_flags.m_bOnline = false;
+    dlg->ConnectionDisplay(false);
+    EXPECT_EQ(ProgramName(*dlg), QString::fromUtf8("脱机"));
+}
+
+TEST_F(ShellTest, EnterAndEscapeNeverCloseTheWindow) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    CBitButton& button = Item<CBitButton>(*dlg, kLanguageButton);
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        button.setFocus();
+        QTest::keyClick(&button, key);
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_FALSE(button.hasFocus()) << key;
+    }
+    EXPECT_EQ(g_flags.m_nLanguage, 0); // Enter did not press the focused button
+}
+
+TEST_F(ShellTest, ANormalScreenGetsTheFixedWindowAndASmallOneScrollBars) {
+    auto normal = MakeWindow({}, kLargeScreen);
+    EXPECT_FALSE(normal->Scrollable());
+    EXPECT_EQ(normal->minimumSize(), normal->maximumSize());
+    EXPECT_EQ(normal->size(), normal->Content().size());
+
+    auto small = MakeWindow({}, QSize(1280, 720));
+    EXPECT_TRUE(small->Scrollable());
+    EXPECT_NE(small->minimumSize(), small->maximumSize());
+    EXPECT_EQ(small->ScrollArea().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(small->ScrollArea().horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_LE(small->width(), 1280);
+    EXPECT_LE(small->height(), 720);
+    EXPECT_EQ(small->Content().size(), normal->Content().size());
+    small->show();
+    QCoreApplication::processEvents();
+    EXPECT_GT(small->ScrollArea().verticalScrollBar()->maximum(), 0);
+
+    EXPECT_EQ(SmallScreenWindowSize(QSize(1360, 1000)), QSize(1290, 740));
+    EXPECT_TRUE(MakeWindow({}, QSize(1920, 767))->Scrollable());
+}
+
+TEST_F(ShellTest, WithNoProcessorTheUserIsToldOnce) {
+    auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
+    QTRY_VERIFY(dlg->StartupSettled());
+    QTest::qWait(100);
+    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
+    EXPECT_FALSE(g_flags.m_bOnline);
+    EXPECT_FALSE(dlg->ProgressBox().isVisible());
+    EXPECT_TRUE(dlg->Content().isEnabled());
+}
+
+TEST_F(ShellTest, ABoxRaisedOnTheCommThreadIsShownOnTheWindowsThread) {
+    auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
+    QTRY_VERIFY(dlg->StartupSettled());
+    m_boxes.clear();
+    std::thread comm([&] { dlg->MessageBox("11", ""); });
+    comm.join();
+    EXPECT_TRUE(m_boxes.isEmpty());
+    QTRY_COMPARE(m_boxes, QStringList{QStringLiteral("11")});
+}
+
+} // namespace
+} // namespace zolt

@@ -17,6 +17,18 @@ namespace {
 using test::CMessageRecorder;
 using test::Pump;
 
+TEST(NumEditConversion, ScaledValuesTruncateButKeepShownSteps) {
+    EXPECT_EQ(ScaledValueOf(3.0, 0.2, 24), 135);
+    EXPECT_EQ(ScaledValueOf(3.1, 0.2, 24), 135);
+    EXPECT_EQ(ScaledValueOf(-23.8, 0.2, 24), 1) << "not 0 through rounding";
+    EXPECT_EQ(ScaledValueOf(-10.0, 0.5, 10), 0);
+    EXPECT_EQ(ScaledValueOf(5, 0, 24), 0) << "no scale divides by nothing";
+    EXPECT_EQ(NumEditNumber(kNumEditScaled, QStringLiteral("OFF")), -120.0);
+    EXPECT_EQ(NumEditNumber(kNumEditFrequency, QStringLiteral(" 95.5Hz")), 95.5);
+    EXPECT_EQ(NumEditNumber(kNumEditFrequency, QStringLiteral("Hz")), 0.0);
+    EXPECT_EQ(NumEditNumber(kNumEditFrequency, QStringLiteral("1e999")), 0.0);
+}
+
 class CNumEditTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -12,15 +12,6 @@ namespace {
 using test::CMessageRecorder;
 using test::Pump;
 
-TEST(Message, ValuesOfTheNotices) {
-    EXPECT_EQ(WM_SLIDER_MOVING, 0x28D1u);
-    EXPECT_EQ(WM_SLIDER_MOVED, 0x28D2u);
-    EXPECT_EQ(WM_NUMEDIT_CHANGED, 0x291Cu);
-    EXPECT_EQ(WM_LABEL_REPAINT, 0x0A50u);
-    EXPECT_EQ(WM_BAND_ACTIVATED, 0x0400u + 151);
-    EXPECT_EQ(WM_CURVE_DRAGGED, 0x0400u + 100);
-}
-
 TEST(Message, PostArrivesLaterAndInOrder) {
     CMessageRecorder target;
     PostMessage(&target, WM_SLIDER_MOVING, 3820, 7);

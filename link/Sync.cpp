@@ -256,39 +256,68 @@ constexpr std::array<SSyncItem, kItemCount> BuildTable() {
 
 constexpr std::array<SSyncItem, kItemCount> kSyncTable = BuildTable();
 
-// The working and shadow bytes of an item for the live set starting at liveBase.
+// The working and shadow bytes of an item.
 struct SItemBytes {
     std::uint8_t* m_pWork;
     std::uint8_t* m_pShadow;
 };
 
-inline SItemBytes Locate(const SSyncItem& item, std::size_t liveBase) {
-    switch (item.m_eSource) {
-    case ESource::System:
-        return {g_data.m_abSystem + item.m_nOffset, g_data.m_abSystemShadow + item.m_nOffset};
-    case ESource::LiveSet:
-        return {g_data.m_abImage + liveBase + item.m_nOffset,
-                g_data.m_abShadow + liveBase + item.m_nOffset};
-    case ESource::Image:
-        break;
+// Where each source starts in the working copy and in its shadow, for one pass.
+struct SSourceBases {
+    std::uint8_t* m_apWork[3];
+    std::uint8_t* m_apShadow[3];
+
+    explicit SSourceBases(std::size_t liveBase)
+        : m_apWork{g_data.m_abImage, g_data.m_abSystem, g_data.m_abImage + liveBase},
+          m_apShadow{g_data.m_abShadow, g_data.m_abSystemShadow, g_data.m_abShadow + liveBase} {}
+
+    SItemBytes Locate(const SSyncItem& item) const {
+        const auto source = static_cast<std::size_t>(item.m_eSource);
+        return {m_apWork[source] + item.m_nOffset, m_apShadow[source] + item.m_nOffset};
     }
-    return {g_data.m_abImage + item.m_nOffset, g_data.m_abShadow + item.m_nOffset};
-}
+};
 
 inline std::uint8_t Nibble(std::uint8_t b, ECompare compare) {
     return compare == ECompare::LowNibble ? (b & 0x0F) : static_cast<std::uint8_t>(b >> 4);
 }
 
-inline bool Differs(const SSyncItem& item, const SItemBytes& bytes) {
-    if (item.m_eCompare == ECompare::Bytes) {
-        for (std::size_t i = 0; i < item.m_nSize; ++i) {
-            if (bytes.m_pWork[i] != bytes.m_pShadow[i]) {
-                return true;
-            }
-        }
-        return false;
+// The bytes of p as one number; N is a size the table uses (1..5, 10 takes two words).
+template <std::size_t N> inline std::uint64_t Load(const std::uint8_t* p) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, p, N);
+    return value;
+}
+
+template <std::size_t N> inline bool Equal(const std::uint8_t* a, const std::uint8_t* b) {
+    if constexpr (N > 8) {
+        return Load<8>(a) == Load<8>(b) && Load<N - 8>(a + 8) == Load<N - 8>(b + 8);
+    } else {
+        return Load<N>(a) == Load<N>(b);
     }
-    return Nibble(*bytes.m_pWork, item.m_eCompare) != Nibble(*bytes.m_pShadow, item.m_eCompare);
+}
+
+inline bool Differs(const SSyncItem& item, const SItemBytes& bytes) {
+    const std::uint8_t* w = bytes.m_pWork;
+    const std::uint8_t* s = bytes.m_pShadow;
+    if (item.m_eCompare != ECompare::Bytes) {
+        return Nibble(*w, item.m_eCompare) != Nibble(*s, item.m_eCompare);
+    }
+    switch (item.m_nSize) {
+    case 1:
+        return *w != *s;
+    case 2:
+        return !Equal<2>(w, s);
+    case 3:
+        return !Equal<3>(w, s);
+    case 4:
+        return !Equal<4>(w, s);
+    case 5:
+        return !Equal<5>(w, s);
+    case 10:
+        return !Equal<10>(w, s);
+    default:
+        return std::memcmp(w, s, item.m_nSize) != 0;
+    }
 }
 
 void CopyToShadow(const SSyncItem& item, const SItemBytes& bytes) {
@@ -384,9 +413,9 @@ void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
 bool SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
     // The live set is looked up every pass: an edit of the output mode moves every
     // set-dependent item to the new set at once.
-    const std::size_t liveBase = OutputSetOffset(LiveOutputSet());
+    const SSourceBases bases(OutputSetOffset(LiveOutputSet()));
     for (const SSyncItem& item : kSyncTable) {
-        const SItemBytes bytes = Locate(item, liveBase);
+        const SItemBytes bytes = bases.Locate(item);
         if (Differs(item, bytes)) {
             CopyToShadow(item, bytes);
             WriteItemFrame(current, item, bytes);

@@ -18,80 +18,62 @@ Bytes MakeFrame(std::uint8_t command, std::uint8_t parameter, const Bytes& paylo
     return {record.m_abFrame, record.m_abFrame + FrameWireSize(record)};
 }
 
-std::vector<SPost> CRecordingSink::PostsOf(unsigned message) const {
-    std::vector<SPost> posts;
-    for (const SPost& post : m_aPosts) {
-        if (post.m_nMessage == message) {
-            posts.push_back(post);
-        }
+Bytes Pattern(std::uint8_t seed, std::size_t size) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(seed + 3 * i);
     }
-    return posts;
+    return bytes;
+}
+
+std::size_t CRecordingSink::Count(unsigned message) const {
+    return static_cast<std::size_t>(
+        std::count_if(m_aPosts.begin(), m_aPosts.end(),
+                      [message](const SPost& p) { return p.m_nMessage == message; }));
 }
 
 CScriptedProcessor::CScriptedProcessor(CClock& clock) : m_clock(clock) {
-    for (int i = 0; i < 12; ++i) {
-        m_abLevels[i] = static_cast<std::uint8_t>(10 + i);
-        m_abStates[i] = static_cast<std::uint8_t>(50 + i);
-    }
-    for (std::size_t i = 0; i < kSystemSize; ++i) {
-        m_abSystem[i] = static_cast<std::uint8_t>(i + 1);
-    }
-    for (std::size_t n = 0; n < kSlotCount; ++n) {
-        for (std::size_t i = 0; i < kImageSize; ++i) {
-            m_abModes[n][i] = static_cast<std::uint8_t>(n * 7 + i);
-        }
-    }
     m_responder = [this](const Bytes& frame) { return Answer(frame); };
 }
 
-std::vector<CScriptedProcessor::SChunk> CScriptedProcessor::Answer(const Bytes& frame) const {
+CScriptedProcessor::Chunks CScriptedProcessor::Answer(const Bytes& frame) const {
     const std::uint8_t command = frame[kCommandOffset];
-    const std::uint8_t parameter = frame[kParameterOffset];
-    auto reply = [&](std::uint8_t p, const std::uint8_t* data, std::size_t size) {
-        return std::vector<SChunk>{{MakeFrame(command, p, Bytes(data, data + size))}};
+    const std::uint8_t n = frame[kParameterOffset];
+    auto reply = [command](std::uint8_t parameter, const Bytes& data) {
+        return Chunks{{MakeFrame(command, parameter, data)}};
     };
     switch (command) {
     case 12:
-        return reply(m_abLevels[0], m_abLevels + 1, 11);
     case 24:
-        return reply(m_abStates[0], m_abStates + 1, 11);
+        return reply(command, Pattern(command + 3, 11));
     case 127:
-        return reply(0, &m_nUnlock, 1);
-    case 128: {
-        const std::size_t n = std::min<std::size_t>(parameter, kSlotCount - 1);
-        return reply(parameter, m_abModes[n], kNameSize);
-    }
+        return reply(0, {1});
+    case 128:
+        return reply(n, Pattern(n, kNameSize));
     case 129:
-        return reply(m_abSystem[0], m_abSystem + 1, kSystemSize - 1);
+        return reply(m_abSystem[0], Bytes(m_abSystem.begin() + 1, m_abSystem.end()));
     case 130:
-    case 133: {
-        const std::size_t n = std::min<std::size_t>(parameter, kSlotCount - 1);
-        return reply(parameter, m_abModes[n], kImageSize);
-    }
+    case 133:
+        return reply(n, Pattern(n, kImageSize));
     default:
         return {{Ack(command)}};
     }
 }
 
 SPortResult CScriptedProcessor::Write(const std::uint8_t* bytes, std::size_t count) {
-    const EPortStatus status = m_aWriteFaults.empty() ? EPortStatus::Ok : m_aWriteFaults.front();
+    EPortStatus status = EPortStatus::Ok;
     if (!m_aWriteFaults.empty()) {
+        status = m_aWriteFaults.front();
         m_aWriteFaults.pop_front();
     }
     if (status == EPortStatus::Failed) {
         return {status, 0};
     }
-    Bytes frame(bytes, bytes + count);
-    m_aWrites.push_back(frame);
-    m_anWriteTimes.push_back(m_clock.Now());
-    for (SChunk& chunk : m_responder(frame)) {
-        Deliver(chunk.m_abBytes, chunk.m_nDelay);
+    m_aWrites.emplace_back(bytes, bytes + count);
+    for (SChunk& chunk : m_responder(m_aWrites.back())) {
+        m_aInput.push_back({chunk.m_abBytes, m_clock.Now() + chunk.m_nDelay});
     }
     return {status, count};
-}
-
-void CScriptedProcessor::Deliver(const Bytes& bytes, Milliseconds delay) {
-    m_aInput.push_back({bytes, m_clock.Now() + delay});
 }
 
 // Drops the bytes that arrived before now. An answer due at the very moment of a write
@@ -103,10 +85,8 @@ void CScriptedProcessor::Purge() {
 }
 
 SPortResult CScriptedProcessor::BytesWaiting() {
-    if (m_aInput.empty() || m_aInput.front().m_nAt > m_clock.Now()) {
-        return {EPortStatus::Ok, 0};
-    }
-    return {EPortStatus::Ok, m_aInput.front().m_abBytes.size()};
+    const bool arrived = !m_aInput.empty() && m_aInput.front().m_nAt <= m_clock.Now();
+    return {EPortStatus::Ok, arrived ? m_aInput.front().m_abBytes.size() : 0};
 }
 
 // One chunk per read: bytes that arrived apart are read apart.
@@ -116,7 +96,7 @@ SPortResult CScriptedProcessor::Read(std::uint8_t* buffer, std::size_t capacity)
         m_aReadFaults.pop_front();
         return {status, 0};
     }
-    if (m_aInput.empty() || m_aInput.front().m_nAt > m_clock.Now()) {
+    if (BytesWaiting().m_nCount == 0) {
         return {EPortStatus::Ok, 0};
     }
     Bytes& chunk = m_aInput.front().m_abBytes;
@@ -129,27 +109,26 @@ SPortResult CScriptedProcessor::Read(std::uint8_t* buffer, std::size_t capacity)
     return {EPortStatus::Ok, count};
 }
 
+std::vector<std::uint8_t> CScriptedProcessor::WrittenCommands() const {
+    std::vector<std::uint8_t> commands;
+    for (const Bytes& frame : m_aWrites) {
+        commands.push_back(frame[kCommandOffset]);
+    }
+    return commands;
+}
+
 void RunCycle(CDeviceLink& link, CScriptedProcessor& port, std::size_t maxWrites) {
     ELinkEvent event = ELinkEvent::NextFrame;
-    const int stopsBefore = port.m_nStopRequests;
-    std::size_t writes = 0;
-    while (event != ELinkEvent::None && writes < maxWrites &&
-           port.m_nStopRequests == stopsBefore) {
+    const int stops = port.m_nStopRequests;
+    for (std::size_t writes = 0;
+         event != ELinkEvent::None && writes < maxWrites && port.m_nStopRequests == stops;
+         ++writes) {
         if (event == ELinkEvent::NextFrame) {
             link.NextFrameStep();
         }
         link.WriteStep(port);
-        ++writes;
         event = link.ReceiveStep(port);
     }
-}
-
-std::vector<std::uint8_t> WrittenCommands(const CScriptedProcessor& port) {
-    std::vector<std::uint8_t> commands;
-    for (const Bytes& frame : port.m_aWrites) {
-        commands.push_back(frame[kCommandOffset]);
-    }
-    return commands;
 }
 
 CLinkTest::CLinkTest() {
@@ -162,6 +141,15 @@ CLinkTest::CLinkTest() {
 CLinkTest::~CLinkTest() {
     SetNotifySink(nullptr);
     ResetProcessData();
+}
+
+void CLinkTest::InFlight(std::uint8_t command, std::uint8_t parameter) {
+    SFrameRecord& current = m_link.CurrentFrame();
+    ClearRecord(current);
+    current.m_abFrame[kCommandOffset] = command;
+    current.m_abFrame[kParameterOffset] = parameter;
+    FinaliseFrame(current, 3);
+    current.m_bAwaiting = 1;
 }
 
 } // namespace zolt::test

@@ -1,6 +1,6 @@
 // Test doubles for the link: a scripted processor behind the byte transport, a sink that
-// records every notice, a frame maker, and a driver that runs the link cycle the way the
-// comm thread does, in virtual time.
+// records every notice, and a driver that runs the link cycle as the comm thread does,
+// in virtual time.
 #pragma once
 
 #include "link/Clock.h"
@@ -11,11 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace zolt::test {
@@ -24,10 +22,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A whole frame on the wire: FF 55, L, command, parameter, payload, sum.
 Bytes MakeFrame(std::uint8_t command, std::uint8_t parameter, const Bytes& payload = {});
-// An acknowledgement of command with status.
 inline Bytes Ack(std::uint8_t command, std::uint8_t status = 0) {
     return MakeFrame(command, status);
 }
+// size bytes seed, seed + 3, seed + 6, ...
+Bytes Pattern(std::uint8_t seed, std::size_t size);
 
 struct SPost {
     unsigned m_nMessage;
@@ -38,13 +37,11 @@ struct SPost {
 
 class CRecordingSink final : public CNotifySink {
 public:
-    void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        m_aPosts.push_back({message, wParam, lParam});
+    void Post(unsigned m, std::uintptr_t w, std::intptr_t l) override {
+        m_aPosts.push_back({m, w, l});
     }
-    void ProgressStart(int total) override {
-        m_aProgress.push_back("start " + std::to_string(total));
-    }
-    void ProgressStep(int step) override { m_aProgress.push_back("step " + std::to_string(step)); }
+    void ProgressStart(int n) override { m_aProgress.push_back("start " + std::to_string(n)); }
+    void ProgressStep(int k) override { m_aProgress.push_back("step " + std::to_string(k)); }
     void ProgressBusy() override { m_aProgress.push_back("busy"); }
     void ProgressLookup() override { m_aProgress.push_back("lookup"); }
     void ProgressHide() override { m_aProgress.push_back("hide"); }
@@ -56,8 +53,7 @@ public:
     void RunAllModesExport() override { ++m_nExports; }
     bool IsSystemPageShown() const override { return m_bSystemPage; }
 
-    // The posts of one message.
-    std::vector<SPost> PostsOf(unsigned message) const;
+    std::size_t Count(unsigned message) const;
 
     std::vector<SPost> m_aPosts;
     std::vector<std::string> m_aProgress;
@@ -68,16 +64,16 @@ public:
     bool m_bSystemPage = false;
 };
 
-// A processor behind the transport. Every written frame is recorded with its time; the
-// responder (by default a well-behaved processor) returns the chunks it sends back, each
-// arriving delay ms after the write. Injected port results override the next calls.
+// A processor behind the transport. Every written frame is recorded; the responder (by
+// default Answer, a well-behaved processor) returns the chunks it sends back, each
+// arriving m_nDelay after the write. Queued port results replace the next reads/writes.
 class CScriptedProcessor final : public CTransport {
 public:
     struct SChunk {
         Bytes m_abBytes;
         Milliseconds m_nDelay{0};
     };
-    using Responder = std::function<std::vector<SChunk>(const Bytes& frame)>;
+    using Chunks = std::vector<SChunk>;
 
     explicit CScriptedProcessor(CClock& clock);
 
@@ -87,25 +83,17 @@ public:
     void Purge() override;
     void RequestStop() override { ++m_nStopRequests; }
 
-    // The default answers: an acknowledgement (status 0) for every frame, the replies of
-    // polls, probe, names, system block, modes and recall with the data below.
-    std::vector<SChunk> Answer(const Bytes& frame) const;
-    // Bytes that arrive now, unasked.
-    void Deliver(const Bytes& bytes, Milliseconds delay = Milliseconds{0});
+    // An acknowledgement for every frame; the replies of polls, probe, names, system
+    // block, modes and recall from the data below (mode n filled with Pattern(n)).
+    Chunks Answer(const Bytes& frame) const;
+    std::vector<std::uint8_t> WrittenCommands() const;
 
-    Responder m_responder;
-    std::deque<EPortStatus> m_aReadFaults;  // results of the next reads
-    std::deque<EPortStatus> m_aWriteFaults; // results of the next writes
+    std::function<Chunks(const Bytes& frame)> m_responder;
+    std::deque<EPortStatus> m_aReadFaults;
+    std::deque<EPortStatus> m_aWriteFaults;
     std::vector<Bytes> m_aWrites;
-    std::vector<Milliseconds> m_anWriteTimes;
     int m_nStopRequests = 0;
-
-    // What the processor holds.
-    std::uint8_t m_nUnlock = 1;
-    std::uint8_t m_abLevels[12];
-    std::uint8_t m_abStates[12];
-    std::uint8_t m_abSystem[kSystemSize];
-    std::uint8_t m_abModes[kSlotCount][kImageSize]; // 0: its working image
+    Bytes m_abSystem = Pattern(1, kSystemSize);
 
 private:
     struct SPending {
@@ -116,18 +104,22 @@ private:
     std::deque<SPending> m_aInput;
 };
 
-// Runs the cycle as the comm thread does: next frame, write, receive; until maxWrites
-// frames have been written, or the port was asked to stop.
+// Runs next frame / write / receive until maxWrites frames are written, a step signals
+// nothing, or the port was asked to stop.
 void RunCycle(CDeviceLink& link, CScriptedProcessor& port, std::size_t maxWrites);
 
-// Commands of the frames written so far.
-std::vector<std::uint8_t> WrittenCommands(const CScriptedProcessor& port);
-
-// Fresh process data (all zero, shadows equal), flags clear, a recording sink installed.
+// Fresh process data (all zero, shadows equal), online and connected, a recording sink.
 class CLinkTest : public ::testing::Test {
 protected:
     CLinkTest();
     ~CLinkTest() override;
+
+    // Puts a frame with command and parameter in flight, written and awaited.
+    void InFlight(std::uint8_t command, std::uint8_t parameter = 0);
+    bool Feed(const Bytes& bytes, bool connected = true) {
+        return m_link.Assemble(connected, bytes.data(), bytes.size());
+    }
+    const SFrameRecord& Queued(std::size_t i) const { return m_link.Queue().At(i).Record(); }
 
     CVirtualClock m_clock;
     CRecordingSink m_sink;

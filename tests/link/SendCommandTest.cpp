@@ -7,110 +7,77 @@
 namespace zolt::test {
 namespace {
 
-class SendCommandTest : public CLinkTest {
-protected:
-    const SFrameRecord& Queued(std::size_t i) const { return m_link.Queue().At(i).Record(); }
-    std::vector<int> QueuedParameters() const {
-        std::vector<int> parameters;
-        for (std::size_t i = 0; i < m_link.Queue().Count(); ++i) {
-            parameters.push_back(FrameParameter(Queued(i)));
-        }
-        return parameters;
-    }
-    static std::vector<int> Range(int first, int last) {
-        std::vector<int> values;
-        for (int v = first; v <= last; ++v) {
-            values.push_back(v);
-        }
-        return values;
-    }
-    static Bytes Payload(const SFrameRecord& r) {
-        return {r.m_abFrame + kPayloadOffset, r.m_abFrame + FrameLength(r) + 3};
-    }
+class SendCommandTest : public CLinkTest {};
+
+// What the builder queues for one command: frames, parameters of the first and last,
+// the length and flags of each, and whether the store-busy flag is set.
+struct SBuildCase {
+    std::uint8_t m_nCode;
+    std::uint8_t m_nParameter;
+    std::size_t m_nFrames;
+    int m_nFirst;
+    int m_nLast;
+    std::uint16_t m_nLength;
+    const char* m_pszFlags; // p probe, b bulk, s settle, c store completion
+    bool m_bStoreBusy;
 };
 
-TEST_F(SendCommandTest, ProbeIsOneMarkedFrame) {
-    EXPECT_EQ(m_link.Build(127, 9), 1);
-    const SFrameRecord& probe = Queued(0);
-    EXPECT_EQ(Bytes(probe.m_abFrame, probe.m_abFrame + FrameWireSize(probe)),
-              (Bytes{0xFF, 0x55, 0x03, 0x00, 0x7F, 0x00, 0x82}));
-    EXPECT_EQ(probe.m_bProbe, 1);
-    EXPECT_EQ(probe.m_bBulk + probe.m_bSettle + probe.m_bStoreCompletion, 0);
+constexpr SBuildCase kBuildCases[] = {
+    {127, 9, 1, 0, 0, 3, "p", false},    {128, 9, 22, 0, 21, 3, "", false},
+    {129, 0, 1, 0, 0, 3, "", false},     {130, 0, 1, 0, 0, 3, "", false},
+    {130, 5, 21, 1, 21, 3, "b", false},  {131, 1, 1, 1, 1, 69, "s", false},
+    {132, 0, 1, 0, 0, 2715, "sc", true}, {132, 1, 21, 1, 21, 2715, "b", false},
+    {133, 0, 1, 0, 0, 3, "", false},     {133, 4, 1, 4, 4, 3, "sc", true},
+    {134, 0, 1, 0, 0, 23, "", false},    {134, 3, 1, 3, 3, 23, "c", true},
+    {134, 22, 0, 0, 0, 0, "", false}, // no slot 22: nothing to store
+    {135, 1, 0, 0, 0, 0, "", false},     {137, 1, 0, 0, 0, 0, "", false},
+    {139, 1, 0, 0, 0, 0, "", false},     {142, 1, 0, 0, 0, 0, "", false},
+};
+
+std::string FlagsOf(const SFrameRecord& r) {
+    std::string flags;
+    flags += r.m_bProbe != 0 ? "p" : "";
+    flags += r.m_bBulk != 0 ? "b" : "";
+    flags += r.m_bSettle != 0 ? "s" : "";
+    flags += r.m_bStoreCompletion != 0 ? "c" : "";
+    return flags;
 }
 
-TEST_F(SendCommandTest, NameReadsCoverEverySlotWhateverTheParameter) {
-    EXPECT_EQ(m_link.Build(128, 9), 22);
-    EXPECT_EQ(QueuedParameters(), Range(0, 21));
-}
-
-TEST_F(SendCommandTest, ReadOfAllModesIsTwentyOneBulkFramesForAnyNonZeroParameter) {
-    m_link.Build(130, 5);
-    EXPECT_EQ(QueuedParameters(), Range(1, 21));
-    for (std::size_t i = 0; i < 21; ++i) {
-        EXPECT_EQ(Queued(i).m_bBulk, 1);
-        EXPECT_EQ(FrameLength(Queued(i)), 3);
+TEST_F(SendCommandTest, TheBuilderQueuesTheFramesAndFlagsOfEachCommand) {
+    for (const SBuildCase& c : kBuildCases) {
+        m_link.OnPortOpened();
+        g_flags.m_bStoreBusy = false;
+        const std::string name = std::to_string(c.m_nCode) + "/" + std::to_string(c.m_nParameter);
+        ASSERT_EQ(m_link.Build(c.m_nCode, c.m_nParameter), static_cast<int>(c.m_nFrames)) << name;
+        EXPECT_EQ(g_flags.m_bStoreBusy, c.m_bStoreBusy) << name;
+        for (std::size_t i = 0; i < c.m_nFrames; ++i) {
+            const SFrameRecord& r = Queued(i);
+            EXPECT_EQ(FrameCommand(r), c.m_nCode) << name;
+            EXPECT_EQ(FrameParameter(r), c.m_nFirst + static_cast<int>(i)) << name;
+            EXPECT_EQ(FrameLength(r), c.m_nLength) << name;
+            EXPECT_EQ(FlagsOf(r), c.m_pszFlags) << name;
+            EXPECT_TRUE(VerifyFrame(r)) << name;
+        }
+        if (c.m_nFrames > 0) {
+            EXPECT_EQ(FrameParameter(Queued(c.m_nFrames - 1)), c.m_nLast) << name;
+        }
     }
-    m_link.OnPortOpened();
-    EXPECT_EQ(m_link.Build(130, 0), 1);
-    EXPECT_EQ(Queued(0).m_bBulk, 0);
 }
 
-TEST_F(SendCommandTest, WholeImageWritesCarryTheImageOrTheSlots) {
+TEST_F(SendCommandTest, WritesCarryTheWorkingImageTheSlotsAndSlotZerosSystemCopy) {
     Image()[100] = 0x42;
     Slot(21)[7] = 0x21;
-    m_link.Build(132, 0);
-    const SFrameRecord& one = Queued(0);
-    EXPECT_EQ(FrameLength(one), 2715);
-    EXPECT_EQ(Payload(one), Bytes(Image(), Image() + kImageSize));
-    EXPECT_EQ(one.m_bSettle, 1);
-    EXPECT_EQ(one.m_bStoreCompletion, 1);
-    EXPECT_TRUE(g_flags.m_bStoreBusy);
-
-    g_flags.m_bStoreBusy = false;
-    m_link.OnPortOpened();
-    m_link.Build(132, 1);
-    ASSERT_EQ(QueuedParameters(), Range(1, 21));
-    EXPECT_EQ(Payload(Queued(20)), Bytes(Slot(21), Slot(21) + kImageSize));
-    EXPECT_EQ(Queued(20).m_bBulk, 1);
-    EXPECT_EQ(Queued(20).m_bStoreCompletion, 0);
-    EXPECT_FALSE(g_flags.m_bStoreBusy);
-}
-
-TEST_F(SendCommandTest, SystemBlockWriteCarriesSlotZerosCopy) {
-    for (std::size_t i = 0; i < kSystemSize; ++i) {
-        Slot(0)[slot0::kSystemCopy + i] = static_cast<std::uint8_t>(i);
-    }
-    m_link.Build(131, 1);
-    EXPECT_EQ(FrameLength(Queued(0)), 69);
-    EXPECT_EQ(FrameParameter(Queued(0)), 1);
-    EXPECT_EQ(Payload(Queued(0)),
-              Bytes(Slot(0) + slot0::kSystemCopy, Slot(0) + slot0::kSystemCopy + kSystemSize));
-    EXPECT_EQ(Queued(0).m_bSettle, 1);
-}
-
-TEST_F(SendCommandTest, RecallOfModeZeroIsBareAndLeavesTheBusyFlag) {
-    m_link.Build(133, 0);
-    EXPECT_EQ(Queued(0).m_bStoreCompletion + Queued(0).m_bSettle, 0);
-    EXPECT_FALSE(g_flags.m_bStoreBusy);
-    m_link.Build(133, 4);
-    EXPECT_EQ(FrameParameter(Queued(1)), 4);
-    EXPECT_EQ(Queued(1).m_bStoreCompletion, 1);
-    EXPECT_EQ(Queued(1).m_bSettle, 1);
-    EXPECT_TRUE(g_flags.m_bStoreBusy);
-}
-
-TEST_F(SendCommandTest, StoreCarriesTheSlotsNameAndRefusesASlotAboveTwentyOne) {
+    Slot(0)[slot0::kSystemCopy + 65] = 0x65;
     std::memcpy(Slot(3), "Room three", 10);
+    m_link.Build(132, 0);
+    m_link.Build(132, 1);
+    m_link.Build(131, 1);
     m_link.Build(134, 3);
-    EXPECT_EQ(FrameLength(Queued(0)), 23);
-    EXPECT_EQ(Payload(Queued(0)), Bytes(Slot(3), Slot(3) + kNameSize));
-    EXPECT_EQ(Queued(0).m_bStoreCompletion, 1);
-    EXPECT_TRUE(g_flags.m_bStoreBusy);
-
-    g_flags.m_bStoreBusy = false;
-    EXPECT_EQ(m_link.Build(134, 22), 0);
-    EXPECT_EQ(m_link.Build(134, 255), 0);
-    EXPECT_FALSE(g_flags.m_bStoreBusy);
+    EXPECT_EQ(0, std::memcmp(Queued(0).m_abFrame + kPayloadOffset, Image(), kImageSize));
+    EXPECT_EQ(0, std::memcmp(Queued(21).m_abFrame + kPayloadOffset, Slot(21), kImageSize));
+    EXPECT_EQ(0, std::memcmp(Queued(22).m_abFrame + kPayloadOffset, Slot(0) + slot0::kSystemCopy,
+                             kSystemSize));
+    EXPECT_EQ(0, std::memcmp(Queued(23).m_abFrame + kPayloadOffset, "Room three", 10));
 }
 
 TEST_F(SendCommandTest, CodeChangesStartAtTheParameterByteAndTakeOverTheNewCode) {
@@ -120,23 +87,11 @@ TEST_F(SendCommandTest, CodeChangesStartAtTheParameterByteAndTakeOverTheNewCode)
     std::memcpy(Slot(0) + slot0::kNewFourCode, "9876", 4);
     m_link.Build(140, 0);
     m_link.Build(141, 0);
-    const SFrameRecord& six = Queued(0);
-    EXPECT_EQ(FrameLength(six), 14);
-    EXPECT_EQ(Bytes(six.m_abFrame + 5, six.m_abFrame + 17),
-              Bytes({'1', '2', '3', '4', '5', '6', '6', '5', '4', '3', '2', '1'}));
-    const SFrameRecord& four = Queued(1);
-    EXPECT_EQ(FrameLength(four), 10);
-    EXPECT_EQ(Bytes(four.m_abFrame + 5, four.m_abFrame + 13),
-              Bytes({'1', '2', '3', '4', '9', '8', '7', '6'}));
-    EXPECT_EQ(0, std::memcmp(System() + 19, "654321", 6));
-    EXPECT_EQ(0, std::memcmp(System() + 15, "9876", 4));
-}
-
-TEST_F(SendCommandTest, SyncOnlyAndUnknownCodesBuildNothing) {
-    for (int code : {135, 136, 137, 138, 139, 0, 1, 12, 142, 200}) {
-        EXPECT_EQ(m_link.Build(static_cast<std::uint8_t>(code), 1), 0) << code;
-    }
-    EXPECT_EQ(m_link.Queue().Count(), 0u);
+    EXPECT_EQ(FrameLength(Queued(0)), 14);
+    EXPECT_EQ(0, std::memcmp(Queued(0).m_abFrame + 5, "123456654321", 12));
+    EXPECT_EQ(FrameLength(Queued(1)), 10);
+    EXPECT_EQ(0, std::memcmp(Queued(1).m_abFrame + 5, "12349876", 8));
+    EXPECT_EQ(0, std::memcmp(System() + 15, "9876654321", 10));
 }
 
 TEST_F(SendCommandTest, ProgressNumbersEveryQueuedFrameIncludingEarlierOnes) {
@@ -154,38 +109,30 @@ TEST_F(SendCommandTest, RecallAndStoreRecordTheCurrentModeOnline) {
     EXPECT_EQ(System()[0], 7);
     EXPECT_EQ(m_sink.m_aProgress, std::vector<std::string>{"busy"});
     g_flags.m_bStoreBusy = false;
-
     m_link.SendCommand(134, 0);
     EXPECT_EQ(System()[0], 7);
-    EXPECT_EQ(m_sink.m_nNameRefreshes, 1);
     m_link.SendCommand(134, 9);
     EXPECT_EQ(System()[0], 9);
     EXPECT_EQ(m_sink.m_nNameRefreshes, 2);
 }
 
-TEST_F(SendCommandTest, OfflineRecallComesFromAValidStoreOnly) {
+TEST_F(SendCommandTest, OfflineOnlyRecallAndTheAllModesExportWorkFromAValidStore) {
     g_flags.m_bOnline = false;
     Slot(4)[300] = 0x44;
+    Slot(0)[300] = 0x99;
+    System()[3] = 0x33;
     m_link.SendCommand(133, 4);
-    EXPECT_EQ(Image()[300], 0); // store not valid: nothing happens
+    m_link.SendCommand(130, 1);
+    EXPECT_EQ(Image()[300], 0);
+    EXPECT_EQ(m_sink.m_nExports, 0);
+
     g_data.m_store.m_bValid = 1;
+    m_link.SendCommand(133, 0); // slot 0 holds no mode
+    EXPECT_EQ(Image()[300], 0);
     m_link.SendCommand(133, 4);
     EXPECT_EQ(Image()[300], 0x44);
     EXPECT_EQ(Shadow()[300], 0x44);
     EXPECT_EQ(System()[0], 4);
-    EXPECT_EQ(m_link.Queue().Count(), 0u);
-
-    Slot(0)[300] = 0x99; // slot 0 holds no mode
-    m_link.SendCommand(133, 0);
-    EXPECT_EQ(Image()[300], 0x44);
-}
-
-TEST_F(SendCommandTest, OfflineReadOfAllModesExportsAValidStore) {
-    g_flags.m_bOnline = false;
-    System()[3] = 0x33;
-    m_link.SendCommand(130, 1);
-    EXPECT_EQ(m_sink.m_nExports, 0);
-    g_data.m_store.m_bValid = 1;
     m_link.SendCommand(130, 1);
     EXPECT_EQ(m_sink.m_nExports, 1);
     EXPECT_EQ(Slot(0)[slot0::kSystemCopy + 3], 0x33);

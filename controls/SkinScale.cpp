@@ -24,7 +24,7 @@ constexpr ColorRef kLimitText = Rgb(255, 165, 0); // the limit lamp's orange
 constexpr ColorRef kClipText = Rgb(255, 255, 0);  // the clip lamp's yellow
 constexpr ColorRef kHeadText = Rgb(255, 255, 255);
 
-constexpr int kMarkGap = 4; // pixels between a mark's text and its meter
+constexpr int kMarkGap = 3; // pixels between a mark's text and its meter
 
 // Page captions naming the meter groups: Music, Mic, Out1&2, Out3&4.
 constexpr std::array<int, 4> kGroupCaptions{0, 2, 3, 4};
@@ -41,8 +41,8 @@ double RowCentre(const QRect& meter, int i) {
     return meter.top() + QRectF(LampSegmentRect(i, meter.width(), meter.height())).center().y();
 }
 
-QFont ScaleFont(int nPixels) {
-    QFont font(QStringLiteral("Arial"));
+QFont ScaleFont(int nPixels, const QString& strFamily = QStringLiteral("Arial")) {
+    QFont font(strFamily);
     font.setPixelSize(nPixels);
     return font;
 }
@@ -67,7 +67,8 @@ QString DbText(int nDb, const char* pszUnit) {
 // The marks of one scale column: the two lamp rows, then the sixteen level rows in 3 dB
 // steps from nTopDb at the top.
 void DrawScale(QPainter& p, const QRect& meter, int nTopDb, const char* pszUnit) {
-    p.setFont(ScaleFont(10));
+    // The narrow face lets "+12dBv" fit between the two meter groups.
+    p.setFont(ScaleFont(11, QStringLiteral("Arial Narrow")));
     DrawMark(p, meter.left(), RowCentre(meter, kLampLimit), QStringLiteral("Limit"), kLimitText);
     DrawMark(p, meter.left(), RowCentre(meter, kLampClip), QStringLiteral("Clip"), kClipText);
     for (int i = 0; i < kLampLevelSegments; ++i) {
@@ -78,7 +79,7 @@ void DrawScale(QPainter& p, const QRect& meter, int nTopDb, const char* pszUnit)
 
 void DrawWells(QPainter& p, const std::array<QRect, 4>& meters) {
     for (const QRect& r : meters) {
-        p.fillRect(r.adjusted(-2, -2, 2, 2), QColorOf(kWell));
+        p.fillRect(r.adjusted(-1, -1, 1, 1), QColorOf(kWell));
     }
 }
 

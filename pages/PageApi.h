@@ -24,7 +24,6 @@ public:
     // After a maximum-volume byte (system[4..6]) changed: every master volume whose level
     // is above its limit drops to the limit with its mute bit cleared, and the volume strip
     // shows it (slider, label, mute button released). Volumes at or below stay as they are.
-    // LowerVolumesToLimits() (pages/SysData.h) does the data part.
     virtual void ClampVolumes() = 0;
 
     // Redraws the program-name / connection display in its full form (mode prefix and

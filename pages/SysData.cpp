@@ -31,20 +31,6 @@ std::string ImageName() {
 
 } // namespace
 
-unsigned LowerVolumesToLimits() {
-    CImageGuard guard(ImageLock());
-    unsigned lowered = 0;
-    for (std::size_t i = 0; i < kVolumeLimits.size(); ++i) {
-        std::uint8_t& volume = System()[kVolumeLimits[i].m_nVolume];
-        const std::uint8_t limit = System()[kVolumeLimits[i].m_nLimit];
-        if ((volume & 0x7F) > limit) {
-            volume = limit;
-            lowered |= 1u << i;
-        }
-    }
-    return lowered;
-}
-
 std::string FieldText(const std::uint8_t* field, std::size_t width) {
     const auto* chars = reinterpret_cast<const char*>(field);
     std::string text(chars, std::find(chars, chars + width, '\0'));

@@ -38,23 +38,6 @@ constexpr std::size_t kPanelCode = 15;  // 4 characters
 constexpr std::size_t kSystemCode = 19; // 6 characters
 } // namespace sysblock
 
-// A master volume byte (bits 0..6 level, bit 7 mute) and the byte of its limit.
-struct SVolumeLimit {
-    std::size_t m_nVolume;
-    std::size_t m_nLimit;
-};
-
-constexpr std::array<SVolumeLimit, 3> kVolumeLimits{{
-    {sysblock::kEffectVolume, sysblock::kEffectMax},
-    {sysblock::kMicVolume, sysblock::kMicMax},
-    {sysblock::kMusicVolume, sysblock::kMusicMax},
-}};
-
-// Lowers every master volume whose level is above its limit to the limit, which clears
-// its mute bit; a volume at or below its limit keeps level and mute. Returns a mask of
-// the volumes lowered, bit i for kVolumeLimits[i].
-unsigned LowerVolumesToLimits();
-
 // Text of a fixed-width character field: at most width bytes, cut at the first NUL,
 // spaces trimmed at both ends.
 std::string FieldText(const std::uint8_t* field, std::size_t width);

@@ -1,7 +1,7 @@
-// A main window stand-in that records what a page asks of it; its volume clamp does
-// the data part of the real one.
+// A main window stand-in that records what a page asks of it.
 #pragma once
 
+#include "model/Command.h"
 #include "pages/PageApi.h"
 #include "pages/SysData.h"
 
@@ -15,9 +15,15 @@ public:
     void SendCommand(int code, int parameter) override {
         m_aCommands.emplace_back(code, parameter);
     }
+    // As the main window does: a volume above its new limit drops to it, unmuted.
     void ClampVolumes() override {
         ++m_nClamps;
-        LowerVolumesToLimits();
+        for (std::size_t v = sysblock::kEffectVolume; v <= sysblock::kMusicVolume; ++v) {
+            const std::uint8_t limit = System()[v + 3];
+            if ((System()[v] & 0x7F) > limit) {
+                System()[v] = limit;
+            }
+        }
     }
     void ShowConnection() override { ++m_nConnectionShows; }
     void ShowCurrentPage() override { ++m_nPageShows; }

@@ -58,23 +58,6 @@ TEST_F(SysData, EntriesNumberUserModesAndPrefixFactoryModesWithF) {
     EXPECT_EQ(ModeEntryText(21, "x"), "F5-x");
 }
 
-TEST_F(SysData, LoweringALimitLowersOnlyTheVolumesAboveIt) {
-    System()[sysblock::kMusicVolume] = 0x80 | 60; // muted at 60
-    System()[sysblock::kMusicMax] = 40;
-    System()[sysblock::kMicVolume] = 0x80 | 30; // muted, below its limit
-    System()[sysblock::kMicMax] = 84;
-    System()[sysblock::kEffectVolume] = 50;
-    System()[sysblock::kEffectMax] = 50;
-    EXPECT_EQ(LowerVolumesToLimits(), 4u);
-    EXPECT_EQ(System()[sysblock::kMusicVolume], 40);
-    EXPECT_EQ(System()[sysblock::kMicVolume], 0x80 | 30);
-    EXPECT_EQ(System()[sysblock::kEffectVolume], 50);
-
-    System()[sysblock::kMusicMax] = 84; // raising the limit again leaves the volume
-    EXPECT_EQ(LowerVolumesToLimits(), 0u);
-    EXPECT_EQ(System()[sysblock::kMusicVolume], 40);
-}
-
 TEST_F(SysData, OnlineWithPermissionListsNamesAndOpensStoring) {
     GoOnline(true);
     const SModeView view = BuildModeView();

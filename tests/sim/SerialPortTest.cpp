@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <unistd.h>
 
@@ -103,14 +104,22 @@ TEST(SerialPort, OpenFailuresGiveAClearReason) {
 
     std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
     const std::string file = std::string(ZOLT_TEST_OUTPUT_DIR) + "/not-a-port";
-    std::fclose(std::fopen(file.c_str(), "w"));
+    ASSERT_TRUE(std::ofstream(file).good());
     EXPECT_FALSE(port.Open(file, {}, &failure));
     EXPECT_EQ(failure.m_eError, EOpenError::NotSerial);
+}
 
+TEST(SerialPort, PermissionFailureNamesTheGroup) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root opens any device node: no permission failure to see";
     }
+    const std::string file = std::string(ZOLT_TEST_OUTPUT_DIR) + "/no-access";
+    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
+    std::filesystem::remove(file);
+    ASSERT_TRUE(std::ofstream(file).good());
     chmod(file.c_str(), 0);
+    CSerialPort port;
+    SOpenFailure failure;
     EXPECT_FALSE(port.Open(file, {}, &failure));
     EXPECT_EQ(failure.m_eError, EOpenError::Permission);
     EXPECT_NE(failure.m_strReason.find("dialout"), std::string::npos);
@@ -185,6 +194,25 @@ TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
     connection.Disconnect();
     EXPECT_FALSE(connection.Online());
     EXPECT_TRUE(m_sink.Boxes().empty()); // a disconnect says nothing
+}
+
+TEST_F(LinkOverPty, ConnectButtonDisconnectsAndThenLooksUpAfresh) {
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(processor.Start(error)) << error;
+    CConnection connection(m_link, m_clock);
+    connection.SetNamedPorts({processor.Path()}, true);
+    ASSERT_TRUE(RunLookup(connection, m_sink));
+    connection.OnConnectButton();
+    EXPECT_FALSE(connection.Online());
+    EXPECT_FALSE(connection.Port().IsOpen());
+    // The port's exclusive mode went with it: the same device opens again.
+    connection.OnConnectButton();
+    ASSERT_TRUE(connection.Online()) << m_sink.Boxes().size();
+    SPosted posted{};
+    ASSERT_TRUE(m_sink.Take({msg::kProbeAnswered}, posted));
+    EXPECT_TRUE(connection.Online());
+    EXPECT_TRUE(m_sink.Boxes().empty());
 }
 
 TEST_F(LinkOverPty, NoPortThatOpensGivesTheMessageOnce) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -250,13 +251,16 @@ std::string RunProgram(const std::string& command, int& status) {
 TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     const std::string bin = ZOLT_BIN_DIR;
     const fs::path link = fs::path(ZOLT_TEST_OUTPUT_DIR) / "programs-sim";
+    const fs::path log = fs::path(ZOLT_TEST_OUTPUT_DIR) / "programs-sim.log";
+    fs::remove(log);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t child = fork();
     if (child == 0) {
         dup2(fds[1], 1);
         close(fds[0]);
-        execl((bin + "/zolt-sim").c_str(), "zolt-sim", "--link", link.c_str(), nullptr);
+        execl((bin + "/zolt-sim").c_str(), "zolt-sim", "--link", link.c_str(), "--log", log.c_str(),
+              nullptr);
         _exit(127);
     }
     close(fds[1]);
@@ -279,6 +283,10 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    std::ifstream in(log);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_TRUE(std::regex_match(first, std::regex("[0-9]+ FF 55 03 00 7F 00 82"))) << first;
     close(fds[0]);
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);

@@ -66,7 +66,7 @@ void CSxGroupBox::paintEvent(QPaintEvent*) {
     p.setPen(FramePen(bEnabled ? m_nLineEnabled2 : SysButtonHighlight(), w));
     p.drawPolyline(QPolygon({{x0, y + w}, {L + w, y + w}, {L + w, B - 2 * w}}));
     p.drawPolyline(QPolygon({{L + w, B}, {R, B}, {R, y + w}}));
-    p.drawPolyline(QPolygon({{R - 2 * w, y + w}, {x1, y + w}}));
+    p.drawLine(QPoint(R - 2 * w, y + w), QPoint(x1, y + w));
 
     if (!m_strCaption.isEmpty() && bEnabled) {
         p.setPen(QColorOf(m_nTextColour));

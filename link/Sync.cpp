@@ -2,6 +2,7 @@
 
 #include "model/Command.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -256,6 +257,67 @@ constexpr std::array<SSyncItem, kItemCount> BuildTable() {
 
 constexpr std::array<SSyncItem, kItemCount> kSyncTable = BuildTable();
 
+// Runs of consecutive items whose bytes together fill one range of one source. When a
+// run's range equals its shadow, none of its items can differ, so a pass compares runs
+// first and looks at single items only inside a run that differs; items are still found
+// in the table's order.
+struct SSyncRun {
+    ESource m_eSource;
+    std::uint16_t m_nOffset;
+    std::uint16_t m_nSize;
+    std::uint16_t m_nFirst; // first item
+    std::uint16_t m_nCount; // items
+};
+
+struct SSyncRuns {
+    std::array<SSyncRun, kItemCount> m_aRuns{};
+    std::size_t m_nCount = 0;
+};
+
+// From each item on, the longest stretch of items of the same source whose bytes, taken
+// together, leave no gap (the items in between may, as the mix matrix does: levels first,
+// polarities after).
+constexpr SSyncRuns BuildRuns() {
+    constexpr std::size_t kMaxSpread = 64; // look no further than this many bytes apart
+    SSyncRuns runs;
+    for (std::size_t first = 0; first < kItemCount;) {
+        std::size_t last = first;
+        std::size_t low = kSyncTable[first].m_nOffset;
+        std::size_t high = low;
+        std::size_t filled = 0;
+        for (std::size_t j = first; j < kItemCount; ++j) {
+            const SSyncItem& item = kSyncTable[j];
+            if (item.m_eSource != kSyncTable[first].m_eSource) {
+                break;
+            }
+            low = std::min<std::size_t>(low, item.m_nOffset);
+            high = std::max<std::size_t>(high, item.m_nOffset + item.m_nSize);
+            filled += item.m_nSize;
+            if (filled > high - low || high - low > filled + kMaxSpread) {
+                break;
+            }
+            if (filled == high - low) {
+                last = j;
+            }
+        }
+        std::size_t runLow = kSyncTable[first].m_nOffset;
+        std::size_t runHigh = runLow;
+        for (std::size_t j = first; j <= last; ++j) {
+            runLow = std::min<std::size_t>(runLow, kSyncTable[j].m_nOffset);
+            runHigh =
+                std::max<std::size_t>(runHigh, kSyncTable[j].m_nOffset + kSyncTable[j].m_nSize);
+        }
+        runs.m_aRuns[runs.m_nCount++] = {
+            kSyncTable[first].m_eSource, static_cast<std::uint16_t>(runLow),
+            static_cast<std::uint16_t>(runHigh - runLow), static_cast<std::uint16_t>(first),
+            static_cast<std::uint16_t>(last - first + 1)};
+        first = last + 1;
+    }
+    return runs;
+}
+
+constexpr SSyncRuns kSyncRuns = BuildRuns();
+
 // The working and shadow bytes of an item.
 struct SItemBytes {
     std::uint8_t* m_pWork;
@@ -271,9 +333,9 @@ struct SSourceBases {
         : m_apWork{g_data.m_abImage, g_data.m_abSystem, g_data.m_abImage + liveBase},
           m_apShadow{g_data.m_abShadow, g_data.m_abSystemShadow, g_data.m_abShadow + liveBase} {}
 
-    SItemBytes Locate(const SSyncItem& item) const {
-        const auto source = static_cast<std::size_t>(item.m_eSource);
-        return {m_apWork[source] + item.m_nOffset, m_apShadow[source] + item.m_nOffset};
+    template <typename T> SItemBytes Locate(const T& entry) const {
+        const auto source = static_cast<std::size_t>(entry.m_eSource);
+        return {m_apWork[source] + entry.m_nOffset, m_apShadow[source] + entry.m_nOffset};
     }
 };
 
@@ -293,6 +355,33 @@ template <std::size_t N> inline bool Equal(const std::uint8_t* a, const std::uin
         return Load<8>(a) == Load<8>(b) && Load<N - 8>(a + 8) == Load<N - 8>(b + 8);
     } else {
         return Load<N>(a) == Load<N>(b);
+    }
+}
+
+// Equal bytes over a run, eight at a time.
+inline bool RangeEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
+    for (; size >= 8; size -= 8, a += 8, b += 8) {
+        if (!Equal<8>(a, b)) {
+            return false;
+        }
+    }
+    switch (size) {
+    case 0:
+        return true;
+    case 1:
+        return *a == *b;
+    case 2:
+        return Equal<2>(a, b);
+    case 3:
+        return Equal<3>(a, b);
+    case 4:
+        return Equal<4>(a, b);
+    case 5:
+        return Equal<5>(a, b);
+    case 6:
+        return Equal<6>(a, b);
+    default:
+        return Equal<7>(a, b);
     }
 }
 
@@ -414,12 +503,20 @@ bool SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
     // The live set is looked up every pass: an edit of the output mode moves every
     // set-dependent item to the new set at once.
     const SSourceBases bases(OutputSetOffset(LiveOutputSet()));
-    for (const SSyncItem& item : kSyncTable) {
-        const SItemBytes bytes = bases.Locate(item);
-        if (Differs(item, bytes)) {
-            CopyToShadow(item, bytes);
-            WriteItemFrame(current, item, bytes);
-            return true;
+    for (std::size_t r = 0; r < kSyncRuns.m_nCount; ++r) {
+        const SSyncRun& run = kSyncRuns.m_aRuns[r];
+        const SItemBytes range = bases.Locate(run);
+        if (RangeEqual(range.m_pWork, range.m_pShadow, run.m_nSize)) {
+            continue;
+        }
+        for (std::size_t i = run.m_nFirst; i < run.m_nFirst + run.m_nCount; ++i) {
+            const SSyncItem& item = kSyncTable[i];
+            const SItemBytes bytes = bases.Locate(item);
+            if (Differs(item, bytes)) {
+                CopyToShadow(item, bytes);
+                WriteItemFrame(current, item, bytes);
+                return true;
+            }
         }
     }
     WritePoll(current, alternation);

@@ -73,7 +73,13 @@ STtyDevice DescribeDevice(udev_device* device) {
     if (udev_device* parent = udev_device_get_parent(device)) {
         tty.m_bHasParent = true;
         tty.m_strParentName = Text(udev_device_get_sysname(parent));
-        tty.m_strDriver = Text(udev_device_get_driver(parent));
+        // Newer kernels put the serial core's own port and controller devices between the
+        // tty and the device that drives the UART: the driver worth naming is above them.
+        udev_device* owner = parent;
+        while (owner != nullptr && Text(udev_device_get_subsystem(owner)) == "serial-base") {
+            owner = udev_device_get_parent(owner);
+        }
+        tty.m_strDriver = Text(udev_device_get_driver(owner != nullptr ? owner : parent));
     }
     if (udev_device* usb =
             udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device")) {

@@ -17,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 // Bytes sent per paced write: about one millisecond of line time.
 constexpr std::size_t kPaceChunk = 12;
+// The least time an unpaced simulator takes to answer.
+constexpr auto kUnpacedTurnaround = std::chrono::milliseconds(1);
 // An answer the program does not take within this time is dropped.
 constexpr int kWriteStallMs = 1000;
 
@@ -159,8 +161,13 @@ void CSimServer::Take(const SWireFrame& frame, Clock::time_point start) {
         answer = m_processor.Handle(frame);
         hangUp = m_processor.HangUpDue();
     }
-    // The frame has arrived once its last byte has crossed the line.
-    if (!SleepUntil(start + ByteTime(m_options.m_dByteMicros, frame.m_abBytes.size()))) {
+    // The frame has arrived once its last byte has crossed the line. Unpaced, the answer
+    // still waits a moment, as a processor does: the host purges its input after a write.
+    const Clock::time_point arrived =
+        m_options.m_dByteMicros > 0
+            ? start + ByteTime(m_options.m_dByteMicros, frame.m_abBytes.size())
+            : start + kUnpacedTurnaround;
+    if (!SleepUntil(arrived)) {
         return;
     }
     const int delay = m_processor.Faults().m_nDelayMs;

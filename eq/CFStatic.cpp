@@ -27,6 +27,7 @@ const QColor kGridGreen(21, 100, 21);
 const QColor kCurveColour(255, 49, 68, 255);
 const QColor kGlowColour(94, 104, 116, 32);
 const QColor kBypassText(155, 155, 155);
+constexpr int kGlowWidths = 7; // pens of width 1 .. 7
 const QColor kMarkerOutline(255, 0, 0);
 
 QFont BypassFont() {
@@ -97,6 +98,28 @@ Qt::Alignment NumberFlags(curve::ENumberAlign align) {
         break;
     }
     return Qt::AlignCenter;
+}
+
+// "EQ BYPASS" as a text path centred on x = w / 2 with its top at y = h / 3 (plot
+// coordinates).
+QPainterPath BypassTextPath(int w, int h) {
+    const QString text = QStringLiteral("EQ BYPASS");
+    const QFont font = BypassFont();
+    const QFontMetricsF metrics(font);
+    QPainterPath path;
+    path.addText(QPointF(w / 2 - metrics.horizontalAdvance(text) / 2, h / 3 + metrics.ascent()),
+                 font, text);
+    return path;
+}
+
+// The path stroked seven times with widening soft pens, then filled.
+void PaintGlow(QPainter& painter, const QPainterPath& path) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int width = 1; width <= kGlowWidths; ++width) {
+        painter.strokePath(path,
+                           QPen(kGlowColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    painter.fillPath(path, kBypassText);
 }
 
 } // namespace
@@ -297,22 +320,16 @@ void CFStatic::DrawComposite(QPainter& painter) const {
     painter.restore();
 }
 
-void CFStatic::DrawBypassGlow(QPainter& painter) const {
-    const QString text = QStringLiteral("EQ BYPASS");
-    const QFont font = BypassFont();
-    const QFontMetricsF metrics(font);
-    const double x = m_rcPlot.left() + PlotWidth() / 2 - metrics.horizontalAdvance(text) / 2;
-    const double top = m_rcPlot.top() + PlotHeight() / 3;
-    QPainterPath path;
-    path.addText(QPointF(x, top + metrics.ascent()), font, text);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int width = 1; width <= 7; ++width) {
-        painter.strokePath(path,
-                           QPen(kGlowColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+void CFStatic::DrawBypassGlow(QPainter& painter) {
+    // The glow costs several times the rest of the plot, so it is drawn once per plot size
+    // into a transparent layer and blended from there.
+    if (m_pixGlow.size() != m_rcPlot.size()) {
+        m_pixGlow = QPixmap(m_rcPlot.size());
+        m_pixGlow.fill(Qt::transparent);
+        QPainter layer(&m_pixGlow);
+        PaintGlow(layer, BypassTextPath(PlotWidth(), PlotHeight()));
     }
-    painter.fillPath(path, kBypassText);
-    painter.restore();
+    painter.drawPixmap(m_rcPlot.topLeft(), m_pixGlow);
 }
 
 void CFStatic::DrawNumbers(QPainter& painter) const {

@@ -84,7 +84,7 @@ private:
     void DrawHighlightPolygon(QPainter& painter, const CFilter& filter) const;
     void DrawGrid(QPainter& painter) const;
     void DrawComposite(QPainter& painter) const;
-    void DrawBypassGlow(QPainter& painter) const;
+    void DrawBypassGlow(QPainter& painter);
     void DrawNumbers(QPainter& painter) const;
     void DrawHighlightMarker(QPainter& painter, const CFilter& filter) const;
 
@@ -98,6 +98,7 @@ private:
     QPointer<QWidget> m_pOwner;
     QRect m_rcPlot; // control coordinates
     QPixmap m_pixPlot;
+    QPixmap m_pixGlow; // the "EQ BYPASS" layer for the current plot size
     int m_nGroup = -1;
     int m_nBlock = -1;
     CKTVEQ* m_pSet = nullptr;

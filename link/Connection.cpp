@@ -4,6 +4,8 @@
 #include "link/Notify.h"
 #include "model/Command.h"
 
+#include <algorithm>
+
 namespace zolt {
 
 namespace {
@@ -60,7 +62,13 @@ void CConnection::ListCandidates() {
     if (!Enumerate(system, false, &error)) {
         Notify().MessageBox(error, "");
     }
-    m_candidates.insert(m_candidates.end(), system.begin(), system.end());
+    for (const SPortCandidate& port : system) {
+        const auto named =
+            std::find(m_aNamedPorts.begin(), m_aNamedPorts.end(), port.m_strPortName);
+        if (named == m_aNamedPorts.end()) {
+            m_candidates.push_back(port); // a named port is tried once, in its place
+        }
+    }
 }
 
 bool CConnection::OpenNextCandidate() {

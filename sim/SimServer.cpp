@@ -157,7 +157,9 @@ void CSimServer::Take(const SWireFrame& frame, Clock::time_point start) {
     bool hangUp = false;
     {
         std::lock_guard lock(m_mutex);
-        m_aTimes.push_back({start, frame.Command()});
+        if (m_options.m_bRecordTimes) {
+            m_aTimes.push_back({start, frame.Command()});
+        }
         answer = m_processor.Handle(frame);
         hangUp = m_processor.HangUpDue();
     }

@@ -22,6 +22,7 @@ constexpr double kLineByteMicros = 1e6 * 10 / 115200; // start, 8 data and stop 
 struct SSimOptions {
     std::string m_strLogPath;               // append one line per received frame; empty: no log
     double m_dByteMicros = kLineByteMicros; // 0: no pacing
+    bool m_bRecordTimes = true;             // keep FrameTimes (a long-running server need not)
 };
 
 // When a frame was taken off the line (its first byte), and its command byte.

@@ -25,7 +25,7 @@ struct SArguments {
     std::string m_strLoad;
     int m_nUnlock = -1;
     SSimFaults m_faults;
-    SSimOptions m_options;
+    SSimOptions m_options{{}, kLineByteMicros, false};
 };
 
 bool ParseCount(const char* text, int& value) {

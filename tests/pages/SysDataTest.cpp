@@ -69,16 +69,12 @@ TEST_F(SysData, OnlineWithPermissionListsNamesAndOpensStoring) {
     EXPECT_TRUE(view.m_bImport && view.m_bImportAll && view.m_bExportAll);
     EXPECT_FALSE(view.m_bVerifyEdit);
     EXPECT_TRUE(view.m_bStoreAllowed);
-}
 
-TEST_F(SysData, FactoryModeIsNeverStoredButStaysRecallable) {
-    GoOnline(true);
-    System()[sysblock::kMode] = 17;
-    const SModeView view = BuildModeView();
-    EXPECT_EQ(view.m_nSelected, 16);
-    EXPECT_FALSE(view.m_bNameEdit);
-    EXPECT_FALSE(view.m_bStore);
-    EXPECT_TRUE(view.m_bRecall);
+    System()[sysblock::kMode] = 17; // a factory mode: recall only
+    const SModeView factory = BuildModeView();
+    EXPECT_EQ(factory.m_nSelected, 16);
+    EXPECT_FALSE(factory.m_bNameEdit || factory.m_bStore);
+    EXPECT_TRUE(factory.m_bRecall);
     EXPECT_FALSE(MayStoreMode(17));
     EXPECT_TRUE(MayStoreMode(16));
 }
@@ -126,33 +122,20 @@ TEST_F(SysData, ModeZeroAndModesBeyondTheListSelectNoStoredSlot) {
     EXPECT_EQ(SlotName(22), "");
 }
 
-TEST_F(SysData, VerificationNeedsTheExactSystemPassword) {
-    EXPECT_TRUE(VerificationMatches("123456"));
-    EXPECT_FALSE(VerificationMatches("123457"));
-    EXPECT_FALSE(VerificationMatches("12345"));
-    EXPECT_FALSE(VerificationMatches("9876")); // the panel password is not the one
-
-    GoOnline(false);
-    EXPECT_FALSE(ConfirmVerification(m_api, "12345"));
-    EXPECT_TRUE(m_api.m_aCommands.empty());
-    EXPECT_FALSE(g_flags.m_bUnlock);
-
-    Slot(0)[slot0::kNewSixCode] = 'x';
-    EXPECT_TRUE(ConfirmVerification(m_api, "123456"));
-    EXPECT_EQ(m_api.m_aCommands, (Commands{{140, 0}}));
-    EXPECT_EQ(Bytes(Slot(0) + slot0::kNewSixCode, 6), "123456");
-    EXPECT_TRUE(g_flags.m_bUnlock);
-}
-
-TEST_F(SysData, ConfirmingOfflineGrantsNoPermission) {
-    EXPECT_TRUE(ConfirmVerification(m_api, "123456"));
-    EXPECT_FALSE(g_flags.m_bUnlock);
-}
-
-TEST_F(SysData, VerificationKeepsADevicePasswordWithBlanksUnchanged) {
+TEST_F(SysData, ConfirmSendsTheDevicesOwnPasswordAndUnlocksOnlyOnline) {
     PutText(System() + sysblock::kSystemCode, " 1234 ");
+    EXPECT_FALSE(VerificationMatches(" 1234 "));
+    EXPECT_FALSE(VerificationMatches("9876")); // the panel password is not the one
+    EXPECT_FALSE(ConfirmVerification(m_api, "1235"));
+    EXPECT_TRUE(m_api.m_aCommands.empty());
+
+    EXPECT_TRUE(ConfirmVerification(m_api, "1234")); // offline: sent, no permission
+    EXPECT_FALSE(g_flags.m_bUnlock);
     GoOnline(false);
-    ASSERT_TRUE(ConfirmVerification(m_api, "1234"));
+    EXPECT_TRUE(ConfirmVerification(m_api, "1234"));
+    EXPECT_TRUE(g_flags.m_bUnlock);
+    EXPECT_EQ(m_api.m_aCommands, (Commands{{140, 0}, {140, 0}}));
+    // The blanks the device holds go back unchanged, so the password stays the same.
     EXPECT_EQ(Bytes(Slot(0) + slot0::kNewSixCode, 6), " 1234 ");
 }
 
@@ -197,19 +180,6 @@ TEST_F(SysData, PasswordChangeFillsOnlyItsExchangeField) {
     PutText(before + slot0::kNewSixCode, "654321");
     PutText(before + slot0::kNewFourCode, "1357");
     EXPECT_EQ(std::memcmp(before, Slot(0), kImageSize), 0);
-}
-
-TEST_F(SysData, StoreSendsThePasswordThenTheNamePaddedWithSpaces) {
-    GoOnline(true);
-    ASSERT_TRUE(StoreMode(m_api, 7, "Party"));
-    EXPECT_EQ(m_api.m_aCommands, (Commands{{140, 0}, {134, 7}}));
-    EXPECT_EQ(Bytes(Slot(0) + slot0::kNewSixCode, 6), "123456");
-    const std::string padded = "Party" + std::string(15, ' ');
-    EXPECT_EQ(Bytes(Slot(7), kNameSize), padded);
-    EXPECT_EQ(Bytes(Image(), kNameSize), padded);
-    EXPECT_EQ(System()[sysblock::kMode], 7);
-    EXPECT_EQ(SlotName(7), "Party");
-    EXPECT_EQ(BuildModeView().m_astrEntries[6], "7-Party");
 }
 
 TEST_F(SysData, StoringOfflineOrAFactoryModeChangesNothing) {

@@ -143,6 +143,22 @@ TEST(SimProcessor, ProbeAndReadBackAnswers) {
     EXPECT_EQ(file.back(), 1);
 }
 
+TEST(SimProcessor, MeterPollsAnswerWithMovingValues) {
+    CSimProcessor sim;
+    const Bytes first = sim.Handle(Frame(12, 1));
+    const Bytes second = sim.Handle(Frame(12, 1));
+    const Bytes states = sim.Handle(Frame(24, 1));
+    ASSERT_EQ(first.size(), 18u); // L = 14: twelve values from offset 5
+    EXPECT_EQ(first[2], 14);
+    EXPECT_EQ(first[4], 12);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(states[4], 24);
+    for (std::size_t i = 5; i < 17; ++i) {
+        EXPECT_LE(first[i], 200);
+        EXPECT_LE(states[i], 100);
+    }
+}
+
 TEST(SimProcessor, Faults) {
     SSimFaults faults;
     faults.m_nRejectFirst = 1;

@@ -148,6 +148,10 @@ constexpr SCaption kCaptions[] = {
     {kQCaption, "Q值", "Q"},
 };
 
+// Ten strips 50 pixels apart: the row then ends where the band trackbar below it ends, clear
+// of the key and crossover column (58 apart, the tenth strip would run under it).
+constexpr SStripBankLayout kStrips{kMusicVisibleBands, 50};
+
 constexpr int kFreqMax = kFreqCount - 1;
 constexpr int kExciterSteps = 10; // harmonic and timbre "0" .. "9"
 
@@ -178,8 +182,13 @@ const SLabelledSlider* LabelledSliderOf(int nId) {
     return nullptr;
 }
 
+// A slider keeps within the width its template row gives it: the channel picture is wider
+// than the page's columns, and at full width a slider would run under its right-hand
+// neighbour or past the page's edge, hiding its thumb near the maximum.
 void SetUpSlider(CBitmapSlider* pSlider, int nMax) {
+    const int nPlace = pSlider->width();
     pSlider->SetChannelPictures(kSkinSliderChannel, kSkinSliderChannelActive);
+    pSlider->resize(std::min(pSlider->width(), nPlace), pSlider->height());
     pSlider->SetThumbPictures(kSkinSliderThumb);
     pSlider->SetRange(0, nMax);
 }
@@ -209,8 +218,8 @@ CMusicDlg::CMusicDlg(CPageApi& api, QWidget* pParent) : CMessageWidget(pParent) 
     m_pDisplay->Attach(this);
     m_pDisplay->LayoutGroup(curvegroup::kMusic);
     m_pDisplay->ShowSet(view.m_nChannel);
-    m_pStrips = std::make_unique<CEqStripBank>(this, m_pDisplay, kMusicStrips, view.m_nChannel,
-                                               &view.m_strips);
+    m_pStrips =
+        std::make_unique<CEqStripBank>(this, m_pDisplay, kStrips, view.m_nChannel, &view.m_strips);
     m_pBandScroll = DlgItem<QSlider>(this, kBandScroll);
     m_pStrips->AttachScrollBar(m_pBandScroll, true);
     // The bank scrolls on every change and every release; a step that cannot move (an

@@ -477,6 +477,28 @@ TEST_F(MusicPage, CaptionsFollowTheLanguage) {
     EXPECT_EQ(Item<CTransparentStatic>(kQCaption)->Text(), "Q");
 }
 
+TEST_F(MusicPage, ControlsStayInsideThePageAndClearOfEachOther) {
+    std::vector<QWidget*> apInputs;
+    for (QWidget* pChild : m_pPage->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<CBitmapSlider*>(pChild) || qobject_cast<CNumEdit*>(pChild) ||
+            qobject_cast<CBitComboBox*>(pChild) || qobject_cast<CBitButton*>(pChild) ||
+            qobject_cast<CEQDlg*>(pChild) || qobject_cast<QSlider*>(pChild) ||
+            qobject_cast<CFStatic*>(pChild)) {
+            apInputs.push_back(pChild);
+        }
+    }
+    // strips, sliders, fields, combo boxes, buttons, the trackbar, the display
+    ASSERT_EQ(apInputs.size(), 10u + 13u + 5u + 7u + 5u + 1u + 1u);
+    for (std::size_t i = 0; i < apInputs.size(); ++i) {
+        EXPECT_TRUE(m_pPage->rect().contains(apInputs[i]->geometry()))
+            << ControlId(apInputs[i]) << " leaves the page";
+        for (std::size_t j = i + 1; j < apInputs.size(); ++j) {
+            EXPECT_FALSE(apInputs[i]->geometry().intersects(apInputs[j]->geometry()))
+                << ControlId(apInputs[i]) << " and " << ControlId(apInputs[j]) << " overlap";
+        }
+    }
+}
+
 TEST_F(MusicPage, EnterCommitsAFieldAndStaysOnThePage) {
     auto* pField = Item<CNumEdit>(kLowFreqField);
     Type(kLowFreqField, "50");

@@ -233,6 +233,20 @@ TEST_F(SysPage, PasswordChangeOpensStepByStepAndResetsAfterSending) {
     EXPECT_FALSE(Enabled(kSystemNewEdit) || Enabled(kSystemSendButton));
 }
 
+TEST_F(SysPage, EnterAndEscapeTakeTheFocusToThePage) {
+    ShowOnline(false);
+    m_pPage->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pPage.get()));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        auto* pEdit = Item<CEnglishEdit>(kVerifyEdit);
+        pEdit->setFocus();
+        ASSERT_TRUE(pEdit->hasFocus());
+        QTest::keyClick(pEdit, key);
+        EXPECT_TRUE(m_pPage->hasFocus());
+        EXPECT_TRUE(m_pPage->isVisible());
+    }
+}
+
 TEST_F(SysPage, FileButtonsReachTheMainWindow) {
     ShowOnline(true);
     Click(kExportButton);

@@ -236,9 +236,10 @@ struct SEditRow {
 };
 
 constexpr SEditRow kEdits[] = {
-    {kVerifyEdit, 6, false},        {kSystemOldEdit, 6, true},          {kSystemNewEdit, 6, true},
-    {kSystemConfirmEdit, 6, false}, {kPanelOldEdit, 4, false},          {kPanelNewEdit, 4, true},
-    {kPanelConfirmEdit, 4, false},  {kNameEdit, int(kNameSize), false},
+    {kVerifyEdit, 6, false},       {kSystemOldEdit, 6, true},
+    {kSystemNewEdit, 6, true},     {kSystemConfirmEdit, 6, false},
+    {kPanelOldEdit, 4, false},     {kPanelNewEdit, 4, true},
+    {kPanelConfirmEdit, 4, false}, {kNameEdit, static_cast<int>(kNameSize), false},
 };
 
 constexpr int kMeterCount = 12;

@@ -30,6 +30,7 @@ constexpr std::uint8_t kMaxIdlePolls = 5;  // empty looks before an answer is ov
 constexpr std::uint8_t kMaxResends = 2;    // an overdue or rejected frame is resent twice
 constexpr std::uint8_t kMaxReadErrors = 1; // a failing read allows one resend
 constexpr std::size_t kReadBufferSize = 115200;
+constexpr std::size_t kMaxBytesPerAnswer = 2 * kFrameArea; // room for a late answer and noise
 
 // Reply data positions.
 constexpr std::size_t kReplyData = 5;   // first data byte of replies 12, 24, 129
@@ -332,8 +333,14 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
             port.Purge(); // only one answer is expected; anything after it is stale
             return ELinkEvent::NextFrame;
         }
-        again = true;
-        return ELinkEvent::None;
+        // A port that never stops sending without completing an answer (not the
+        // processor) is overdue as well, so the step always ends.
+        m_nBytesHeard += got.m_nCount;
+        if (m_nBytesHeard <= kMaxBytesPerAnswer) {
+            again = true;
+            return ELinkEvent::None;
+        }
+        return Overdue(port);
     }
     if (++m_receive.m_nIdle <= kMaxIdlePolls) {
         lock.unlock();
@@ -341,7 +348,13 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
         again = true;
         return ELinkEvent::None;
     }
-    if (m_receive.m_bError == 0 && !m_bHeardStale) {
+    return Overdue(port);
+}
+
+// No acceptable answer in time: the frame is written again, or after its third
+// transmission the link ends.
+ELinkEvent CDeviceLink::Overdue(CTransport& port) {
+    if (m_receive.m_bError == 0 && !m_bHeardStale && m_nBytesHeard == 0) {
         ++m_nSilentSends; // its answer may still come after the next transmission's
     }
     if (++m_receive.m_nRetry > kMaxResends) {
@@ -358,6 +371,7 @@ ELinkEvent CDeviceLink::Resend() {
     ClearRecord(m_receive);
     m_receive.m_nRetry = retry;
     m_bHeardStale = false;
+    m_nBytesHeard = 0;
     return ELinkEvent::Write;
 }
 
@@ -372,6 +386,7 @@ void CDeviceLink::ForgetLateAnswers() {
     m_nStaleAnswers = 0;
     m_nSilentSends = 0;
     m_bHeardStale = false;
+    m_nBytesHeard = 0;
 }
 
 void CDeviceLink::ReportPortFailure(CTransport& port) {
@@ -483,6 +498,7 @@ void CDeviceLink::Accept() {
     m_nStaleAnswers = m_nSilentSends;
     m_nSilentSends = 0;
     m_bHeardStale = false;
+    m_nBytesHeard = 0;
     Clear(true);
 }
 

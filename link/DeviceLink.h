@@ -158,6 +158,7 @@ private:
     void DispatchMode();
     void ReplaceWorkingImage(const std::uint8_t* image);
     ELinkEvent Resend();
+    ELinkEvent Overdue(CTransport& port);
     void AbandonFrame(CTransport& port);
     void ForgetLateAnswers();
     ELinkEvent ReceiveOnce(CTransport& port, bool& again);
@@ -177,6 +178,7 @@ private:
     std::uint8_t m_nStaleAnswers = 0;
     std::uint8_t m_nSilentSends = 0; // transmissions of the current frame that heard nothing
     bool m_bHeardStale = false;      // a late answer was dropped since the last transmission
+    std::size_t m_nBytesHeard = 0;   // bytes read since the last transmission, none accepted
 };
 
 } // namespace zolt

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 namespace zolt::test {
@@ -75,6 +76,31 @@ TEST_F(LinkCycleTest, ASilentProbeFailsWithTheProbeFlag) {
     RunCycle(m_link, m_port, 10);
     EXPECT_EQ(m_port.WrittenCommands(), (std::vector<std::uint8_t>{127, 127, 127}));
     EXPECT_EQ(m_sink.m_aPosts, (std::vector<SPost>{{msg::kPortFailure, 1, 1}}));
+}
+
+TEST_F(LinkCycleTest, APortThatNeverStopsSendingIsAnsweredWithAResend) {
+    class CFloodingPort final : public CTransport {
+    public:
+        SPortResult Write(const std::uint8_t*, std::size_t count) override {
+            return {EPortStatus::Ok, count};
+        }
+        SPortResult BytesWaiting() override { return {EPortStatus::Ok, 64}; }
+        SPortResult Read(std::uint8_t* buffer, std::size_t) override {
+            if (++m_nReads > 100000) {
+                return {EPortStatus::InvalidHandle, 0}; // ends the test if the link never stops
+            }
+            std::memset(buffer, '$', 64);
+            return {EPortStatus::Ok, 64};
+        }
+        void Purge() override {}
+        void RequestStop() override {}
+        int m_nReads = 0;
+    } port;
+    m_link.Build(127, 0);
+    m_link.NextFrameStep();
+    m_link.WriteStep(port);
+    EXPECT_EQ(m_link.ReceiveStep(port), ELinkEvent::Write);
+    EXPECT_LT(port.m_nReads, 1000);
 }
 
 TEST_F(LinkCycleTest, BulkAndSettlePausesAndTheWaitForTheAnswer) {

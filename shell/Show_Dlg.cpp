@@ -44,9 +44,9 @@ const STexts& Texts() {
 
 } // namespace
 
-CShowDlg::CShowDlg(QWidget* parent, QWidget* blocked)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_pBlocked(blocked) {
+CShowDlg::CShowDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowModality(Qt::WindowModal);
     BuildDialog(this, kTemplate);
     setFixedSize(size());
     m_pText = DlgItem<QLabel>(this, kTextId);
@@ -90,7 +90,6 @@ void CShowDlg::Finish() {
     m_watch.stop();
     m_linger.stop();
     m_eMode = EMode::Hidden;
-    m_pBlocked->setEnabled(true);
     hide();
 }
 
@@ -108,7 +107,6 @@ void CShowDlg::Open(EMode mode, const QString& caption) {
         move(over->mapToGlobal(QPoint(0, 0)) +
              QPoint((over->width() - width()) / 2, (over->height() - height()) / 2));
     }
-    m_pBlocked->setEnabled(false);
     show();
 }
 

@@ -15,9 +15,8 @@ namespace zolt {
 class CShowDlg : public QDialog {
     Q_OBJECT
 public:
-    // blocked: the widget disabled while the box is shown (the main window's content);
-    // the box is centred over parent.
-    CShowDlg(QWidget* parent, QWidget* blocked);
+    // parent: the main window, over which the box is centred and whose input it blocks.
+    explicit CShowDlg(QWidget* parent);
 
     // Bar mode: range 0..total, position 0; closes when Step reaches total.
     void Start(int total);
@@ -44,7 +43,6 @@ private:
     void Open(EMode mode, const QString& caption);
     void WatchFlag();
 
-    QWidget* m_pBlocked;
     QLabel* m_pText;
     QProgressBar* m_pBar;
     EMode m_eMode = EMode::Hidden;

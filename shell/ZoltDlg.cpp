@@ -189,7 +189,7 @@ CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
     m_pTabs->SetCurrentIndex(kSystemPageIndex);
     ApplyLanguage();
 
-    m_pProgress = new CShowDlg(this, m_pContent);
+    m_pProgress = new CShowDlg(this);
     SetNotifySink(this);
     qApp->installEventFilter(this);
     PostMessage(this, msg::kStartLookup);

@@ -100,8 +100,8 @@ public:
     CDeviceLink& Link() { return m_link; }
     CConnection& Connection() { return m_connection; }
     CShowDlg& ProgressBox() { return *m_pProgress; }
-    // The widget holding every control of the window (disabled while the progress box
-    // shows); inside a scroll area on small screens.
+    // The widget holding every control of the window; inside a scroll area on small
+    // screens.
     QWidget& Content() { return *m_pContent; }
     QScrollArea& ScrollArea() { return *m_pScroll; }
     CEnTabCtrl& Tabs() { return *m_pTabs; }

@@ -7,6 +7,7 @@
 #include "model/Defaults.h"
 #include "shell/ZoltDlg.h"
 
+#include <QApplication>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,11 @@
 #include <vector>
 
 namespace zolt {
+
+// No modal box (the progress box, a message box) holds the main window's input.
+inline bool WindowTakesInput() {
+    return QApplication::activeModalWidget() == nullptr;
+}
 
 // A screen the window fits on at its normal size.
 inline const QSize kLargeScreen(1920, 1080);

@@ -28,7 +28,7 @@ protected:
 TEST_F(ProgressTest, TheBarClosesAtItsLastStepAndTheWindowIsUsableAgain) {
     Box().Start(24);
     EXPECT_TRUE(Box().isVisible());
-    EXPECT_FALSE(m_dlg->Content().isEnabled());
+    EXPECT_FALSE(WindowTakesInput());
     EXPECT_EQ(Box().Bar()->maximum(), 24);
     EXPECT_FALSE(Box().Text()->isVisible());
     EXPECT_EQ(Box().windowTitle(), QStringLiteral("Data transmission"));
@@ -42,7 +42,7 @@ TEST_F(ProgressTest, TheBarClosesAtItsLastStepAndTheWindowIsUsableAgain) {
     std::thread comm([this] { m_dlg->ProgressStep(24); });
     comm.join();
     QTRY_VERIFY(!Box().isVisible());
-    EXPECT_TRUE(m_dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
 }
 
 TEST_F(ProgressTest, TheUserCannotCloseTheBox) {
@@ -51,10 +51,10 @@ TEST_F(ProgressTest, TheUserCannotCloseTheBox) {
     EXPECT_TRUE(Box().isVisible());
     QTest::keyClick(&Box(), Qt::Key_Escape);
     EXPECT_TRUE(Box().isVisible());
-    EXPECT_FALSE(m_dlg->Content().isEnabled());
+    EXPECT_FALSE(WindowTakesInput());
     Box().Finish();
     EXPECT_FALSE(Box().isVisible());
-    EXPECT_TRUE(m_dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
 }
 
 TEST_F(ProgressTest, TheBusyTextStaysUntilAfterTheStoreHasFinished) {
@@ -68,7 +68,7 @@ TEST_F(ProgressTest, TheBusyTextStaysUntilAfterTheStoreHasFinished) {
     QTest::qWait(250); // the flag has been seen, the half-second pause has begun
     EXPECT_TRUE(Box().isVisible());
     QTRY_VERIFY(!Box().isVisible());
-    EXPECT_TRUE(m_dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
 
     g_flags.m_nLanguage = 1;
     g_flags.m_bStoreBusy = true;

@@ -54,7 +54,7 @@ TEST_F(SimulatorTest, StartUpFindsTheProcessorAndReadsItBack) {
     EXPECT_EQ(dlg->CurrentPage(), kSystemPageIndex);
     EXPECT_EQ(dlg->ProgressBox().Total(), 24);
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
-    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("1:Sim mode 1"));
     EXPECT_EQ(DlgItem<CBitButton>(&dlg->Content(), kConnectButton)->text(),
               QStringLiteral("Disconnect"));
@@ -84,7 +84,7 @@ TEST_F(SimulatorTest, ASilentPortEndsTheLookupWithOneMessage) {
     EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
     EXPECT_FALSE(g_flags.m_bOnline);
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
-    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
 }
 
 TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
@@ -96,7 +96,7 @@ TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
     QTest::qWait(500);
     EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
-    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
     EXPECT_FALSE(AnyMeterLit(*dlg));
     dlg->ShowPage(0);

@@ -213,7 +213,7 @@ TEST_F(ShellTest, WithNoProcessorTheUserIsToldOnce) {
     EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
     EXPECT_FALSE(g_flags.m_bOnline);
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
-    EXPECT_TRUE(dlg->Content().isEnabled());
+    EXPECT_TRUE(WindowTakesInput());
 }
 
 TEST_F(ShellTest, ABoxRaisedOnTheCommThreadIsShownOnTheWindowsThread) {

@@ -114,9 +114,11 @@ public:
     Milliseconds WaitTimeout() const;
 
     // Comm event or wait timeout: reads what arrives and assembles it, polling an empty
-    // port every 100 ms up to five times. Returns NextFrame when the answer was accepted,
-    // Write when the frame must be resent (overdue, rejected, bad sum, or a first read
-    // error), None otherwise (including a port failure, which also asks the port to stop).
+    // port every 100 ms up to five times; a port that sends more than twice a frame
+    // record's worth without completing an answer is overdue too, so the step always
+    // ends. Returns NextFrame when the answer was accepted, Write when the frame must be
+    // resent (overdue, rejected, bad sum, or a first read error), None otherwise
+    // (including a port failure, which also asks the port to stop).
     ELinkEvent ReceiveStep(CTransport& port);
 
     // Port failure: asks the port to stop and posts the port-failure message with the

@@ -176,6 +176,12 @@ CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
 
     m_pScroll = new QScrollArea(this);
     m_pScroll->setFrameShape(QFrame::NoFrame);
+    // What a window wider or taller than its content shows around it.
+    QPalette palette = m_pScroll->palette();
+    palette.setColor(QPalette::Window, QColorOf(kPageColour));
+    m_pScroll->setPalette(palette);
+    m_pScroll->viewport()->setPalette(palette);
+    m_pScroll->viewport()->setAutoFillBackground(true);
     m_pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pContent = new CZoltContent(nullptr, [this](CMessageEvent& msg) { return OnMessage(msg); });

@@ -21,6 +21,7 @@
 #include "pages/MusicData.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QSlider>
 #include <QTest>
 
@@ -499,15 +500,29 @@ TEST_F(MusicPage, ControlsStayInsideThePageAndClearOfEachOther) {
     }
 }
 
-TEST_F(MusicPage, EnterCommitsAFieldAndStaysOnThePage) {
-    auto* pField = Item<CNumEdit>(kLowFreqField);
+TEST_F(MusicPage, EnterAndEscapeCommitAFieldAndGoNoFurther) {
+    // Hosted in a dialog, as the main window is one: neither key may close it.
+    QDialog dialog;
+    m_pPage->setParent(&dialog);
+    m_pPage->show();
+    dialog.show();
+    QApplication::processEvents();
+
     Type(kLowFreqField, "50");
     EXPECT_EQ(GetU16(Image() + 704), IndexOfFreq(50));
     EXPECT_EQ(Item<CBitmapSlider>(kLowFreqSlider)->Pos(), IndexOfFreq(50));
-    EXPECT_FALSE(pField->hasFocus());
+    EXPECT_FALSE(Item<CNumEdit>(kLowFreqField)->hasFocus());
+
+    auto* pField = Item<CNumEdit>(kHighFreqField);
     pField->setFocus();
+    pField->selectAll();
+    QTest::keyClicks(pField, "1000");
     QTest::keyClick(pField, Qt::Key_Escape);
-    EXPECT_TRUE(m_pPage->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(GetU16(Image() + 708), 204);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    m_pPage->setParent(nullptr);
 }
 
 } // namespace

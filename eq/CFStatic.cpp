@@ -27,8 +27,8 @@ const QColor kGridGreen(21, 100, 21);
 const QColor kCurveColour(255, 49, 68, 255);
 const QColor kGlowColour(94, 104, 116, 32);
 const QColor kBypassText(155, 155, 155);
-constexpr int kGlowWidths = 7; // pens of width 1 .. 7
 const QColor kMarkerOutline(255, 0, 0);
+constexpr int kGlowWidths = 7; // pens of width 1 .. 7
 
 QFont BypassFont() {
     QFont font(QStringLiteral("Arial"));
@@ -136,12 +136,7 @@ void CFStatic::Attach(QWidget* pOwner) {
 }
 
 void CFStatic::LayoutGroup(int nGroup) {
-    const std::vector<CKTVEQ*> sets = GroupSets(nGroup);
-    if (sets.empty()) {
-        return;
-    }
-    m_nGroup = nGroup;
-    for (CKTVEQ* pSet : sets) {
+    for (CKTVEQ* pSet : GroupSets(nGroup)) {
         if (pSet != nullptr) {
             pSet->ComputeComposite();
         }

@@ -99,7 +99,6 @@ private:
     QRect m_rcPlot; // control coordinates
     QPixmap m_pixPlot;
     QPixmap m_pixGlow; // the "EQ BYPASS" layer for the current plot size
-    int m_nGroup = -1;
     int m_nBlock = -1;
     CKTVEQ* m_pSet = nullptr;
     int m_nCurrent = -1; // filter under the mouse or being dragged

@@ -16,6 +16,7 @@
 #include "pages/Effect_Dlg.h"
 #include "pages/MainDlg.h"
 #include "pages/Mic_Dlg.h"
+#include "pages/MusicDlg.h"
 #include "pages/SysData.h"
 #include "pages/SysDlg.h"
 #include "shell/AboutDlg.h"
@@ -269,8 +270,7 @@ void CZoltDlg::CreatePages() {
         }
         return page;
     };
-    static constexpr SDialogTemplate kMusicTemplate{135, 715, 359, {}};
-    place(new CEmptyPage(kMusicTemplate, *this, m_pTabs), {0});
+    place(new CMusicDlg(*this, m_pTabs), {0});
     place(new CDEQ_Dlg(*this, m_pTabs), {1});
     place(new CMic_Dlg(*this, m_pTabs), {2});
     m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});

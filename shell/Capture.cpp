@@ -17,6 +17,8 @@ namespace {
 constexpr int kPollMs = 100;
 // A processor that answers the probe but never sends its data would hold the run forever.
 constexpr int kGiveUpMs = 60000;
+// With a processor on line the meters get a few polls before the pictures are taken.
+constexpr int kMeterPollsMs = 1500;
 
 constexpr std::array<const char*, 10> kPageFileNames = {
     "music", "deq", "mic", "out1-2", "out3-4", "system", "effect", "center", "sub", "surround",
@@ -45,7 +47,12 @@ void CCapture::Begin() {
 
 void CCapture::Poll() {
     m_nWaitedMs += kPollMs;
-    if (!m_dlg.StartupSettled() && m_nWaitedMs < kGiveUpMs) {
+    if (m_dlg.StartupSettled()) {
+        m_nSettledMs += kPollMs;
+    }
+    const bool ready =
+        m_dlg.StartupSettled() && (!g_flags.m_bOnline || m_nSettledMs >= kMeterPollsMs);
+    if (!ready && m_nWaitedMs < kGiveUpMs) {
         return;
     }
     if (!m_dlg.StartupSettled()) {

@@ -1,5 +1,6 @@
 // The screenshot run (--capture DIR): once start-up is over (the lookup has ended and,
-// when a processor answered, its read-back has arrived) every page index 0..9 is rendered
+// when a processor answered, its read-back has arrived and the meters have had a few
+// polls) every page index 0..9 is rendered
 // in Chinese and in English to DIR/<index>-<page>-<zh|en>.png and the main window, on the
 // System page, to DIR/window-<zh|en>.png; then the application quits. UI thread.
 #pragma once
@@ -39,6 +40,7 @@ private:
     QString m_strDir;
     QTimer m_poll;
     int m_nWaitedMs = 0;
+    int m_nSettledMs = 0;
     int m_nExitCode = 1;
 };
 

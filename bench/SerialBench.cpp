@@ -42,16 +42,6 @@ public:
         m_aPosted.pop_front();
         return true;
     }
-    void ProgressStart(int) override {}
-    void ProgressStep(int) override {}
-    void ProgressBusy() override {}
-    void ProgressLookup() override {}
-    void ProgressHide() override {}
-    void MessageBox(std::string_view, std::string_view) override {}
-    void RefreshProgramName() override {}
-    void ShowCurrentPage() override {}
-    void RunAllModesExport() override {}
-    bool IsSystemPageShown() const override { return false; }
 
 private:
     std::mutex m_mutex;

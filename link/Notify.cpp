@@ -6,20 +6,7 @@ namespace zolt {
 
 namespace {
 
-class CNullSink final : public CNotifySink {
-public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
-    void ProgressStart(int) override {}
-    void ProgressStep(int) override {}
-    void ProgressBusy() override {}
-    void ProgressLookup() override {}
-    void ProgressHide() override {}
-    void MessageBox(std::string_view, std::string_view) override {}
-    void RefreshProgramName() override {}
-    void ShowCurrentPage() override {}
-    void RunAllModesExport() override {}
-    bool IsSystemPageShown() const override { return false; }
-};
+class CNullSink final : public CNotifySink {};
 
 CNullSink g_nullSink;
 std::atomic<CNotifySink*> g_pSink{&g_nullSink};

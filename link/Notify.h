@@ -33,40 +33,41 @@ constexpr unsigned kMeters = kWmUser + 0x7A;
 constexpr unsigned kProbeAnswered = kWmUser + 0x7B;
 } // namespace msg
 
+// Every notice defaults to being ignored, so a sink overrides only what it handles.
 class CNotifySink {
 public:
     virtual ~CNotifySink() = default;
 
     // Any thread, never blocks: queues (message, wParam, lParam) for the window's message
     // handler on the UI thread.
-    virtual void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {}
 
     // Progress box. Start, busy, lookup and hide run on the UI thread.
     // Start: bar 0..total, main window disabled.
-    virtual void ProgressStart(int total) = 0;
+    virtual void ProgressStart(int total) {}
     // Comm thread, image lock not held: a frame with progress step 1..total has been
     // written; at step == total the box closes. Must not block.
-    virtual void ProgressStep(int step) = 0;
+    virtual void ProgressStep(int step) {}
     // Busy mode: text only; the box closes half a second after the store-busy flag drops.
-    virtual void ProgressBusy() = 0;
+    virtual void ProgressBusy() {}
     // Lookup mode ("Device lookup"); closes a second after the lookup flag drops.
-    virtual void ProgressLookup() = 0;
-    virtual void ProgressHide() = 0;
+    virtual void ProgressLookup() {}
+    virtual void ProgressHide() {}
 
     // Any thread; on the comm thread it must not block (the window shows it later).
     // An empty caption means the program's own window title.
-    virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
+    virtual void MessageBox(std::string_view text, std::string_view caption) {}
 
     // UI thread: the connection display in its full form (mode prefix and name, or
     // "Off Line").
-    virtual void RefreshProgramName() = 0;
+    virtual void RefreshProgramName() {}
     // UI thread: show the current page again (it re-reads the working image).
-    virtual void ShowCurrentPage() = 0;
+    virtual void ShowCurrentPage() {}
     // UI thread: the save dialog of the all-modes file, then ExportAllModes(path).
-    virtual void RunAllModesExport() = 0;
+    virtual void RunAllModesExport() {}
 
     // Any thread: true while the System page is the page shown (the meters post only then).
-    virtual bool IsSystemPageShown() const = 0;
+    virtual bool IsSystemPageShown() const { return false; }
 };
 
 // Installs the sink (nullptr: notices go nowhere). UI thread, before the comm thread

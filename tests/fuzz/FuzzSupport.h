@@ -29,16 +29,6 @@ private:
 // A sink that takes every notice; the System page counts as shown when asked.
 class CQuietSink final : public CNotifySink {
 public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
-    void ProgressStart(int) override {}
-    void ProgressStep(int) override {}
-    void ProgressBusy() override {}
-    void ProgressLookup() override {}
-    void ProgressHide() override {}
-    void MessageBox(std::string_view, std::string_view) override {}
-    void RefreshProgramName() override {}
-    void ShowCurrentPage() override {}
-    void RunAllModesExport() override {}
     bool IsSystemPageShown() const override { return m_bSystemPage; }
 
     bool m_bSystemPage = false;

@@ -45,6 +45,9 @@ constexpr int kProgramNameId = 3830;
 constexpr int kConnectId = 3831;
 constexpr int kLanguageId = 3832;
 
+// How often the window looks whether a lookup's probe is still pending.
+constexpr int kLookupWatchMs = 100;
+
 // Messages the window posts to itself from other threads.
 constexpr unsigned kProgressStepMessage = WM_USER + 0x200; // wParam = step
 constexpr unsigned kPendingBoxMessage = WM_USER + 0x201;
@@ -197,6 +200,7 @@ CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
     ApplyLanguage();
 
     m_pProgress = new CShowDlg(this);
+    connect(&m_lookupWatch, &QTimer::timeout, this, &CZoltDlg::WatchLookup);
     SetNotifySink(this);
     qApp->installEventFilter(this);
     PostMessage(this, msg::kStartLookup);
@@ -210,7 +214,9 @@ CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
 CZoltDlg::~CZoltDlg() {
     // The comm thread ends before the sink and the widgets it reports to go away.
     m_connection.Port().Close();
-    SetNotifySink(nullptr);
+    if (&Notify() == this) {
+        SetNotifySink(nullptr);
+    }
 }
 
 void CZoltDlg::CreateControls() {
@@ -523,6 +529,29 @@ void CZoltDlg::ProgressBusy() {
 
 void CZoltDlg::ProgressLookup() {
     m_pProgress->Lookup();
+    m_lookupWatch.start(kLookupWatchMs);
+}
+
+// A device that acknowledges the probe instead of answering it would hold the lookup, and
+// with it the modal lookup box, for ever: once the probe is neither queued nor in flight
+// and no answer came, the lookup is over and the window can be used (and disconnected).
+void CZoltDlg::WatchLookup() {
+    if (!g_flags.m_bLookup) {
+        m_lookupWatch.stop();
+        return;
+    }
+    if (!g_flags.m_bOnline) {
+        return;
+    }
+    {
+        CImageGuard guard(ImageLock());
+        if (m_link.Queue().Count() != 0 || m_link.CurrentFrame().m_bProbe != 0) {
+            return;
+        }
+    }
+    g_flags.m_bLookup = false;
+    m_lookupWatch.stop();
+    ConnectionDisplay(true);
 }
 
 void CZoltDlg::ProgressHide() {

@@ -13,6 +13,7 @@
 
 #include <QSize>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
 #include <deque>
@@ -133,6 +134,7 @@ private:
     CPage& PageOf(int index) const;
     void NoteStartupProgress(unsigned message);
     void DarkenMetersOffline();
+    void WatchLookup();
 
     CDeviceLink m_link;
     CConnection m_connection;
@@ -152,6 +154,7 @@ private:
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;
     bool m_bScrollable = false;
+    QTimer m_lookupWatch;
 
     std::mutex m_boxLock; // guards m_aPendingBoxes (the comm thread adds to it)
     std::deque<std::pair<QString, QString>> m_aPendingBoxes;

@@ -103,5 +103,18 @@ TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
     EXPECT_EQ(dlg->CurrentPage(), 0);
 }
 
+TEST_F(SimulatorTest, AProbeThatIsOnlyAcknowledgedDoesNotHoldTheWindow) {
+    sim::SSimFaults ack;
+    ack.m_bProbeAck = true;
+    auto dlg = Connect(ack);
+    QTRY_VERIFY_WITH_TIMEOUT(g_flags.m_bOnline && !dlg->ProgressBox().isVisible(), kTimeoutMs);
+    EXPECT_TRUE(WindowTakesInput());
+    EXPECT_FALSE(g_flags.m_bLookup);
+    CBitButton* button = DlgItem<CBitButton>(&dlg->Content(), kConnectButton);
+    EXPECT_EQ(button->text(), QStringLiteral("Disconnect"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(g_flags.m_bOnline);
+}
+
 } // namespace
 } // namespace zolt

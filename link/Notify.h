@@ -40,14 +40,15 @@ public:
 
     // Any thread, never blocks: queues (message, wParam, lParam) for the window's message
     // handler on the UI thread.
-    virtual void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {}
+    virtual void Post([[maybe_unused]] unsigned message, [[maybe_unused]] std::uintptr_t wParam,
+                      [[maybe_unused]] std::intptr_t lParam) {}
 
     // Progress box. Start, busy, lookup and hide run on the UI thread.
     // Start: bar 0..total, main window disabled.
-    virtual void ProgressStart(int total) {}
+    virtual void ProgressStart([[maybe_unused]] int total) {}
     // Comm thread, image lock not held: a frame with progress step 1..total has been
     // written; at step == total the box closes. Must not block.
-    virtual void ProgressStep(int step) {}
+    virtual void ProgressStep([[maybe_unused]] int step) {}
     // Busy mode: text only; the box closes half a second after the store-busy flag drops.
     virtual void ProgressBusy() {}
     // Lookup mode ("Device lookup"); closes a second after the lookup flag drops.
@@ -56,7 +57,8 @@ public:
 
     // Any thread; on the comm thread it must not block (the window shows it later).
     // An empty caption means the program's own window title.
-    virtual void MessageBox(std::string_view text, std::string_view caption) {}
+    virtual void MessageBox([[maybe_unused]] std::string_view text,
+                            [[maybe_unused]] std::string_view caption) {}
 
     // UI thread: the connection display in its full form (mode prefix and name, or
     // "Off Line").

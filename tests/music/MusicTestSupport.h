@@ -10,6 +10,8 @@
 #include "eq/CFStatic.h"
 #include "pages/MusicDlg.h"
 
+#include "FakePageApi.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -18,19 +20,6 @@
 #include <memory>
 
 namespace zolt::test {
-
-class CNoPageApi : public CPageApi {
-public:
-    void SendCommand(int, int) override {}
-    void ClampVolumes() override {}
-    void ShowConnection() override {}
-    void ShowCurrentPage() override {}
-    std::array<std::uint8_t, 12> MeterValues(int) const override { return {}; }
-    void ExportMode() override {}
-    void ImportMode() override {}
-    void ExportAllModes() override {}
-    void ImportAllModes() override {}
-};
 
 class CMusicPageUser : public ::testing::Test {
 protected:
@@ -81,7 +70,7 @@ protected:
         QApplication::processEvents();
     }
 
-    CNoPageApi m_api;
+    CFakePageApi m_api;
     std::unique_ptr<CMusicDlg> m_pPage;
 };
 

@@ -260,6 +260,8 @@ void CFStatic::DrawPlot(QPainter& target) {
     }
     m_pixPlot.fill(Qt::black);
     {
+        // The comm thread re-binds and recomputes curves when a whole image arrives.
+        const CImageGuard lock(ImageLock());
         QPainter painter(&m_pixPlot);
         painter.setPen(kPlotOutline);
         painter.drawRect(0, 0, PlotWidth() - 1, PlotHeight() - 1);

@@ -31,7 +31,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QThread>
 
 #include <functional>

@@ -12,7 +12,6 @@
 #include "pages/PageApi.h"
 
 #include <QSize>
-#include <QStringList>
 #include <QTimer>
 
 #include <array>

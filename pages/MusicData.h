@@ -82,8 +82,7 @@ constexpr int kHighTimbre = 1031;
 } // namespace musicid
 
 constexpr int kMusicVisibleBands = 10;
-constexpr int kMusicLastFirstBand = music::kBandCount - kMusicVisibleBands; // trackbar 0..5
-constexpr int kKeyShiftMax = 14;                                            // shown -7 .. +7
+constexpr int kKeyShiftMax = 14; // shown -7 .. +7
 
 // Items of the shown curve set that are the crossovers (after the 15 bands).
 constexpr int kHighPassItem = music::kBandCount;

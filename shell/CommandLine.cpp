@@ -19,8 +19,6 @@ SCommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
         const bool hasValue = i + 1 < args.size();
         if (arg == "--simulator") {
             options.m_bSimulator = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.m_bHelp = true;
         } else if (arg == "--port" || arg == "--lang" || arg == "--capture") {
             if (!hasValue || args[i + 1].empty()) {
                 result.m_strError = arg + " needs a value";

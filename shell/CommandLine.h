@@ -14,7 +14,6 @@ struct SCommandLine {
     bool m_bSimulator = false;            // --simulator: a simulated processor on a pty, first
     std::optional<int> m_onLanguage;      // --lang zh|en: 1 Chinese, 0 English; else the locale
     std::string m_strCaptureDir;          // --capture DIR; empty for a normal run
-    bool m_bHelp = false;                 // --help / -h
 };
 
 struct SCommandLineResult {
@@ -22,7 +21,8 @@ struct SCommandLineResult {
     std::string m_strError; // empty when the arguments were understood
 };
 
-// Parses the arguments after the program name (Qt's own options already removed).
+// Parses the arguments after the program name (Qt's own options already removed;
+// --help is answered before the application starts).
 SCommandLineResult ParseCommandLine(const std::vector<std::string>& args);
 
 // The usage text printed for --help and after an error.

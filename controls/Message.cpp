@@ -1,5 +1,7 @@
 #include "controls/Message.h"
 
+#include <QKeyEvent>
+
 #include <QCoreApplication>
 
 namespace zolt {
@@ -40,6 +42,23 @@ bool CMessageWidget::event(QEvent* e) {
         return OnMessage(*pMsg);
     }
     return QWidget::event(e);
+}
+
+void CDialogWindow::keyPressEvent(QKeyEvent* pEvent) {
+    switch (pEvent->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        setFocus(Qt::OtherFocusReason);
+        pEvent->accept();
+        return;
+    default:
+        CMessageWidget::keyPressEvent(pEvent);
+    }
+}
+
+bool CDialogWindow::focusNextPrevChild(bool) {
+    return true;
 }
 
 } // namespace zolt

@@ -70,4 +70,17 @@ protected:
     bool event(QEvent* e) override;
 };
 
+// A window built from a dialog template (a page, a band strip): Tab walks no controls, and
+// Enter and Escape only move the focus to the window, so a numeric field being edited
+// commits its text and nothing closes or presses a default button.
+class CDialogWindow : public CMessageWidget {
+    Q_OBJECT
+public:
+    explicit CDialogWindow(QWidget* pParent = nullptr) : CMessageWidget(pParent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    bool focusNextPrevChild(bool bNext) override;
+};
+
 } // namespace zolt

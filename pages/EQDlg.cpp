@@ -50,7 +50,7 @@ void Unlink(CFilter* pFilter, const CEQDlg* pStrip) {
 
 } // namespace
 
-CEQDlg::CEQDlg(QWidget* pPage) : CMessageWidget(pPage), m_pPage(pPage) {
+CEQDlg::CEQDlg(QWidget* pPage) : CDialogWindow(pPage), m_pPage(pPage) {
     BuildDialog(this, kStripTemplate);
     SetUpControls();
     setFocusPolicy(Qt::ClickFocus); // Enter and Escape park the focus here
@@ -256,27 +256,6 @@ bool CEQDlg::OnMessage(CMessageEvent& msg) {
         return true;
     default:
         return false;
-    }
-}
-
-// --- keys -------------------------------------------------------------------------------
-
-bool CEQDlg::focusNextPrevChild(bool) {
-    return true; // Tab moves nothing: the strip has no dialog navigation
-}
-
-void CEQDlg::keyPressEvent(QKeyEvent* pEvent) {
-    switch (pEvent->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        // Taking the focus makes a numeric field commit its text; the key goes no further,
-        // so it never closes a window or presses a default button.
-        setFocus(Qt::OtherFocusReason);
-        pEvent->accept();
-        return;
-    default:
-        CMessageWidget::keyPressEvent(pEvent);
     }
 }
 

@@ -34,7 +34,7 @@ constexpr int kQ = 1024;
 // The strip's gain range in raw gain bytes: -24.0 .. +12.0 dB.
 constexpr int kStripGainMax = 180;
 
-class CEQDlg : public CMessageWidget {
+class CEQDlg : public CDialogWindow {
     Q_OBJECT
 public:
     // Creates the strip from template 136 as a child of pPage, which receives
@@ -76,8 +76,6 @@ public:
 
 protected:
     bool OnMessage(CMessageEvent& msg) override;
-    bool focusNextPrevChild(bool bNext) override;
-    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void SetUpControls();

@@ -202,7 +202,7 @@ void SetUpButton(CBitButton* pButton) {
 
 const SDialogTemplate CMusicDlg::kTemplate{135, 715, 359, kControls};
 
-CMusicDlg::CMusicDlg(CPageApi& api, QWidget* pParent) : CMessageWidget(pParent) {
+CMusicDlg::CMusicDlg(CPageApi& api, QWidget* pParent) : CDialogWindow(pParent) {
     static_cast<void>(api); // the page needs none of the main window's operations
     BuildDialog(this, kTemplate, [](const SControlTemplate&, QWidget* pParentWidget) {
         return new CFStatic(pParentWidget);
@@ -521,28 +521,7 @@ bool CMusicDlg::OnMessage(CMessageEvent& msg) {
         OnCurveDragged(static_cast<int>(msg.LParameter()));
         return true;
     default:
-        return CMessageWidget::OnMessage(msg);
-    }
-}
-
-// --- keys -------------------------------------------------------------------------------
-
-bool CMusicDlg::focusNextPrevChild(bool) {
-    return true; // Tab moves nothing: the page has no dialog navigation
-}
-
-void CMusicDlg::keyPressEvent(QKeyEvent* pEvent) {
-    switch (pEvent->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        // Taking the focus makes a numeric field commit its text; the key goes no further,
-        // so it never closes the main window or presses a default button.
-        setFocus(Qt::OtherFocusReason);
-        pEvent->accept();
-        return;
-    default:
-        CMessageWidget::keyPressEvent(pEvent);
+        return CDialogWindow::OnMessage(msg);
     }
 }
 

@@ -22,7 +22,7 @@ class CEqStripBank;
 class CFStatic;
 class CFilter;
 
-class CMusicDlg : public CMessageWidget, public CPage {
+class CMusicDlg : public CDialogWindow, public CPage {
     Q_OBJECT
 public:
     static const SDialogTemplate kTemplate;
@@ -45,8 +45,6 @@ public:
 
 protected:
     bool OnMessage(CMessageEvent& msg) override;
-    void keyPressEvent(QKeyEvent* pEvent) override;
-    bool focusNextPrevChild(bool bNext) override;
 
 private:
     void SetUpSliders();

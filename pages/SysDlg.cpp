@@ -284,7 +284,7 @@ QString FromBytes(const std::string& strBytes) {
 
 const SDialogTemplate CSysDlg::kTemplate{164, 715, 420, kRows};
 
-CSysDlg::CSysDlg(CPageApi& api, QWidget* pParent) : CMessageWidget(pParent), m_api(api) {
+CSysDlg::CSysDlg(CPageApi& api, QWidget* pParent) : CDialogWindow(pParent), m_api(api) {
     BuildDialog(this, kTemplate);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColorOf(kPageColour));
@@ -594,7 +594,7 @@ bool CSysDlg::OnMessage(CMessageEvent& msg) {
     case WM_NUMEDIT_CHANGED:
         return true;
     default:
-        return CMessageWidget::OnMessage(msg);
+        return CDialogWindow::OnMessage(msg);
     }
 }
 
@@ -602,19 +602,6 @@ void CSysDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(ms::kOrigin,
                  SkinPixmap(Chinese() ? kSkinMeterScaleChinese : kSkinMeterScaleEnglish));
-}
-
-void CSysDlg::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
-        setFocus();
-        e->accept();
-        return;
-    }
-    CMessageWidget::keyPressEvent(e);
-}
-
-bool CSysDlg::focusNextPrevChild(bool) {
-    return false;
 }
 
 } // namespace zolt

@@ -62,7 +62,7 @@ constexpr int kExportAllButton = 1388;
 constexpr int kImportAllButton = 1389;
 } // namespace sysid
 
-class CSysDlg : public CMessageWidget, public CPage {
+class CSysDlg : public CDialogWindow, public CPage {
     Q_OBJECT
 public:
     static const SDialogTemplate kTemplate;
@@ -82,8 +82,6 @@ public:
 protected:
     bool OnMessage(CMessageEvent& msg) override;
     void paintEvent(QPaintEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    bool focusNextPrevChild(bool bNext) override;
 
 private:
     struct SCodeEdits {

@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zolt {
 namespace {
 
 STtyDevice Tty(const char* node, const char* parent, const char* driver, bool usb = false,
                const char* product = "") {
     STtyDevice tty;
-    tty.m_strSysPath = std::string("/sys/class/tty/") + (node + 5);
+    const std::string nodePath(node);
+    tty.m_strSysPath =
+        "/sys/class/tty/" + nodePath.substr(std::min<std::size_t>(5, nodePath.size()));
     tty.m_strDevNode = node;
     tty.m_bHasParent = parent != nullptr;
     tty.m_strParentName = parent != nullptr ? parent : "";

@@ -29,9 +29,13 @@ function(zolt_library)
 endfunction()
 
 # zolt_test(NAME <executable> SOURCES <files>... LINK <targets>... [QT])
-# One GoogleTest program registered with CTest test by test.
+# One GoogleTest program registered with CTest test by test; QT programs share one main
+# that creates the QApplication.
 function(zolt_test)
     cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;LINK" ${ARGN})
+    if(ARG_QT)
+        list(APPEND ARG_SOURCES ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
+    endif()
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock)
     if(NOT ARG_QT)

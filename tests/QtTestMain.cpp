@@ -1,4 +1,5 @@
-// One QApplication for every control test, on the offscreen platform.
+// The main of every widget test program: one QApplication, on the offscreen platform unless
+// the environment asks for another.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@ namespace {
 TEST_F(ShellTest, TheCaptureRendersEveryPageInBothLanguages) {
     auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
     dlg->show();
-    QTRY_VERIFY(dlg->StartupSettled());
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString target = dir.filePath(QStringLiteral("shots"));
@@ -36,7 +36,7 @@ TEST_F(ShellTest, TheCaptureRendersEveryPageInBothLanguages) {
 
 TEST_F(ShellTest, ACaptureThatCannotWriteSaysWhere) {
     auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
-    QTRY_VERIFY(dlg->StartupSettled());
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     QTemporaryDir dir;
     const QString blocker = dir.filePath(QStringLiteral("file"));
     QFile file(blocker);

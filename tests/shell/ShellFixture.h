@@ -8,7 +8,9 @@
 #include "shell/ZoltDlg.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,19 @@ namespace zolt {
 // No modal box (the progress box, a message box) holds the main window's input.
 inline bool WindowTakesInput() {
     return QApplication::activeModalWidget() == nullptr;
+}
+
+// Runs the event loop until the condition holds or timeoutMs has passed; returns whether it
+// holds, so the test asserts on it (Qt's own QTRY macros would only return from the test).
+template <class FCondition> bool WaitUntil(FCondition condition, int timeoutMs = 5000) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(10);
+    }
+    return true;
 }
 
 // A screen the window fits on at its normal size.

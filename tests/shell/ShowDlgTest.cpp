@@ -17,7 +17,7 @@ protected:
         ShellTest::SetUp();
         m_dlg = MakeWindow({"/nonexistent/ttyUSB9"});
         m_dlg->show();
-        QTRY_VERIFY(m_dlg->StartupSettled());
+        ASSERT_TRUE(WaitUntil([&] { return m_dlg->StartupSettled(); }));
     }
 
     CShowDlg& Box() { return m_dlg->ProgressBox(); }
@@ -41,7 +41,7 @@ TEST_F(ProgressTest, TheBarClosesAtItsLastStepAndTheWindowIsUsableAgain) {
     // The comm thread reports the last step; the box closes on the window's thread.
     std::thread comm([this] { m_dlg->ProgressStep(24); });
     comm.join();
-    QTRY_VERIFY(!Box().isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return !Box().isVisible(); }));
     EXPECT_TRUE(WindowTakesInput());
 }
 
@@ -65,7 +65,7 @@ TEST_F(ProgressTest, TheBusyTextStaysUntilAfterTheStoreHasFinished) {
     QTest::qWait(400);
     EXPECT_TRUE(Box().isVisible());
     g_flags.m_bStoreBusy = false;
-    QTRY_VERIFY(!Box().isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return !Box().isVisible(); }));
     EXPECT_TRUE(WindowTakesInput());
 
     g_flags.m_nLanguage = 1;
@@ -89,7 +89,7 @@ TEST_F(ProgressTest, TheReadBackBarIsNotClosedByTheEndOfTheLookup) {
     g_flags.m_bLookup = true;
     Box().Lookup();
     g_flags.m_bLookup = false;
-    QTRY_VERIFY(!Box().isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return !Box().isVisible(); }));
 }
 
 } // namespace

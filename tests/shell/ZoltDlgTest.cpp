@@ -208,7 +208,7 @@ TEST_F(ShellTest, ANormalScreenGetsTheFixedWindowAndASmallOneScrollBars) {
 
 TEST_F(ShellTest, WithNoProcessorTheUserIsToldOnce) {
     auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
-    QTRY_VERIFY(dlg->StartupSettled());
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     QTest::qWait(100);
     EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
     EXPECT_FALSE(g_flags.m_bOnline);
@@ -218,12 +218,13 @@ TEST_F(ShellTest, WithNoProcessorTheUserIsToldOnce) {
 
 TEST_F(ShellTest, ABoxRaisedOnTheCommThreadIsShownOnTheWindowsThread) {
     auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
-    QTRY_VERIFY(dlg->StartupSettled());
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     m_boxes.clear();
     std::thread comm([&] { dlg->MessageBox("11", ""); });
     comm.join();
     EXPECT_TRUE(m_boxes.isEmpty());
-    QTRY_COMPARE(m_boxes, QStringList{QStringLiteral("11")});
+    EXPECT_TRUE(WaitUntil([&] { return m_boxes == QStringList{QStringLiteral("11")}; }))
+        << m_boxes.join('|').toStdString();
 }
 
 } // namespace

@@ -43,6 +43,15 @@ QPixmap LoadPicture(int nId, bool bTransparent, ColorRef nKey, int nX, int nY) {
     return picture;
 }
 
+// A normal picture and its optional active twin (id 0: none), which must be the same size.
+// False when either cannot be had.
+bool LoadPicturePair(int nNormal, int nActive, bool bTransparent, ColorRef nKey, int nX, int nY,
+                     QPixmap& normal, QPixmap& active) {
+    normal = LoadPicture(nNormal, bTransparent, nKey, nX, nY);
+    active = nActive != 0 ? LoadPicture(nActive, bTransparent, nKey, nX, nY) : QPixmap();
+    return !normal.isNull() && (nActive == 0 || active.size() == normal.size());
+}
+
 } // namespace
 
 int ThumbCentre(const SSliderAxis& axis, int nPos) {
@@ -131,10 +140,9 @@ bool CBitmapSlider::SetChannelPictures(int nNormal, int nActive, bool bTranspare
     if (nNormal == 0) {
         return true;
     }
-    const QPixmap normal = LoadPicture(nNormal, bTransparent, nKey, nX, nY);
-    const QPixmap active =
-        nActive != 0 ? LoadPicture(nActive, bTransparent, nKey, nX, nY) : QPixmap();
-    if (normal.isNull() || (nActive != 0 && active.size() != normal.size())) {
+    QPixmap normal;
+    QPixmap active;
+    if (!LoadPicturePair(nNormal, nActive, bTransparent, nKey, nX, nY, normal, active)) {
         return false;
     }
     m_channel = normal;
@@ -151,10 +159,9 @@ bool CBitmapSlider::SetThumbPictures(int nNormal, int nActive, bool bTransparent
     if (nNormal == 0) {
         return true;
     }
-    const QPixmap normal = LoadPicture(nNormal, bTransparent, nKey, nX, nY);
-    const QPixmap active =
-        nActive != 0 ? LoadPicture(nActive, bTransparent, nKey, nX, nY) : QPixmap();
-    if (normal.isNull() || (nActive != 0 && active.size() != normal.size()) ||
+    QPixmap normal;
+    QPixmap active;
+    if (!LoadPicturePair(nNormal, nActive, bTransparent, nKey, nX, nY, normal, active) ||
         normal.width() > width() || normal.height() > height()) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "eq/KTVEQ.h"
 
 #include "model/Command.h"
+#include "model/Defaults.h"
 #include "model/Layout.h"
 
 #include <array>
@@ -80,11 +81,6 @@ namespace {
 constexpr int kFirstDynamicSet = 8;
 constexpr int kFirstOutputSet = 10;
 
-std::array<CKTVEQ, kCurveSetCount>& CurveSets() {
-    static std::array<CKTVEQ, kCurveSetCount> sets;
-    return sets;
-}
-
 // The high-pass record of EQ blocks 0..7, in block order.
 constexpr std::array<std::size_t, 8> kBlockHighPass{
     image::kMusicLeft + music::kHighPass,     // 560
@@ -105,31 +101,72 @@ bool IsOutputRecord(int nSet, int nRecord) {
     return nSet >= 1 && nSet <= 3 && nRecord >= 0 && nRecord < int{output::kRecordCount};
 }
 
-} // namespace
-
-void CreateBlockCurveSet(int nBlock) {
+void CreateBlockCurveSet(std::array<CKTVEQ, kCurveSetCount>& sets, int nBlock) {
     std::uint8_t* pImage = Image();
     if (nBlock >= 0 && nBlock < 8) {
         const SEqBlock block = EqBlock(nBlock, 1);
-        CurveSets()[static_cast<std::size_t>(nBlock)].Create(
+        sets[static_cast<std::size_t>(nBlock)].Create(
             nBlock, block.m_nBands, pImage + block.m_nFirst, block.m_nStride,
             pImage + kBlockHighPass[static_cast<std::size_t>(nBlock)]);
     } else if (nBlock == 16 || nBlock == 17) {
         const SEqBlock block = EqBlock(nBlock, 1);
-        CurveSets()[static_cast<std::size_t>(kFirstDynamicSet + nBlock - 16)].CreateDynamic(
+        sets[static_cast<std::size_t>(kFirstDynamicSet + nBlock - 16)].CreateDynamic(
             nBlock, pImage + block.m_nFirst);
     }
 }
 
-void CreateOutputCurveSet(int nSet, int nRecord) {
-    CKTVEQ* pSet = OutputCurveSet(nSet, nRecord);
-    if (pSet == nullptr) {
-        return;
-    }
+void CreateOutputCurveSet(CKTVEQ& set, int nSet, int nRecord) {
     std::uint8_t* pRecord = Image() + OutputRecordOffset(nSet, nRecord);
-    pSet->Create(8 + nRecord, output::kBandCount, pRecord + output::kBands, band::kSize,
-                 pRecord + output::kHighPass);
+    set.Create(8 + nRecord, output::kBandCount, pRecord + output::kBands, band::kSize,
+               pRecord + output::kHighPass);
 }
+
+int OutputSetIndex(int nSet, int nRecord) {
+    return kFirstOutputSet + int{output::kRecordCount} * (nSet - 1) + nRecord;
+}
+
+// Keeps the curve sets in step with the records the model's routines rewrite.
+class CCurveSetObserver final : public CCurveObserver {
+public:
+    void BlockRewritten(int nBlock) override {
+        if (CKTVEQ* pSet = CurveSetOfBlock(nBlock)) {
+            pSet->Rebind();
+        }
+    }
+    void OutputRecordRewritten(int nSet, int nRecord) override {
+        if (CKTVEQ* pSet = OutputCurveSet(nSet, nRecord)) {
+            pSet->Rebind();
+        }
+    }
+    void ImageReplaced() override { RebindAllCurveSets(); }
+};
+
+std::array<CKTVEQ, kCurveSetCount> CreateCurveSets() {
+    std::array<CKTVEQ, kCurveSetCount> sets;
+    for (int nBlock : {0, 1, 2, 3, 4, 5, 6, 7, 16, 17}) {
+        CreateBlockCurveSet(sets, nBlock);
+    }
+    for (int nSet = 1; nSet <= 3; ++nSet) {
+        for (int k = 0; k < int{output::kRecordCount}; ++k) {
+            CreateOutputCurveSet(sets[static_cast<std::size_t>(OutputSetIndex(nSet, k))], nSet, k);
+        }
+    }
+    return sets;
+}
+
+// Created, bound and computed on first use, which comes from the UI thread before any
+// comm thread runs (the pages' curve displays); from then on the model keeps them current.
+std::array<CKTVEQ, kCurveSetCount>& CurveSets() {
+    static std::array<CKTVEQ, kCurveSetCount>& sets = *[] {
+        static std::array<CKTVEQ, kCurveSetCount> created = CreateCurveSets();
+        static CCurveSetObserver observer;
+        SetCurveObserver(&observer);
+        return &created;
+    }();
+    return sets;
+}
+
+} // namespace
 
 CKTVEQ* CurveSetOfBlock(int nBlock) {
     if (nBlock >= 0 && nBlock < 8) {
@@ -148,8 +185,7 @@ CKTVEQ* OutputCurveSet(int nSet, int nRecord) {
     if (!IsOutputRecord(nSet, nRecord)) {
         return nullptr;
     }
-    const int nIndex = kFirstOutputSet + int{output::kRecordCount} * (nSet - 1) + nRecord;
-    return &CurveSets()[static_cast<std::size_t>(nIndex)];
+    return &CurveSets()[static_cast<std::size_t>(OutputSetIndex(nSet, nRecord))];
 }
 
 void RebindAllCurveSets() {

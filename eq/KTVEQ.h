@@ -55,14 +55,12 @@ private:
 
 constexpr int kCurveSetCount = 34;
 
-// Creates the curve set of EQ block 0..7, 16 or 17, bound to its records in the working
-// image. Other numbers do nothing (output sets have their own creation below).
-void CreateBlockCurveSet(int nBlock);
-// Creates the curve set of output record 0..7 of output set 1..3.
-void CreateOutputCurveSet(int nSet, int nRecord);
+// The 34 curve sets are created on first use, bound to their records in the working image
+// and computed from its bytes; from then on the model's routines that rewrite records keep
+// them in step (the eq layer installs itself as their curve observer).
 
 // The curve set of EQ block 0..17; 8..15 are resolved against the live output set at
-// the time of the call. nullptr for any other number. A set not created yet has no filters.
+// the time of the call. nullptr for any other number.
 CKTVEQ* CurveSetOfBlock(int nBlock);
 // The curve set of output record 0..7 of output set 1..3; nullptr outside those ranges.
 CKTVEQ* OutputCurveSet(int nSet, int nRecord);

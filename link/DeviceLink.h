@@ -13,6 +13,7 @@
 #pragma once
 
 #include "link/Clock.h"
+#include "link/Command.h"
 #include "link/Frame.h"
 #include "link/SendDataQueue.h"
 #include "link/Transport.h"
@@ -22,22 +23,6 @@
 #include <memory>
 
 namespace zolt {
-
-// Command codes the queued commands use.
-namespace cmd {
-constexpr std::uint8_t kLevelPoll = 12;
-constexpr std::uint8_t kStatePoll = 24;
-constexpr std::uint8_t kProbe = 127;
-constexpr std::uint8_t kReadName = 128;
-constexpr std::uint8_t kReadSystem = 129;
-constexpr std::uint8_t kReadMode = 130;
-constexpr std::uint8_t kWriteSystem = 131;
-constexpr std::uint8_t kWriteMode = 132;
-constexpr std::uint8_t kRecall = 133;
-constexpr std::uint8_t kStore = 134;
-constexpr std::uint8_t kSixCodeChange = 140;
-constexpr std::uint8_t kFourCodeChange = 141;
-} // namespace cmd
 
 constexpr std::size_t kMeterValues = 12;
 

@@ -1,5 +1,6 @@
 #include "link/Sync.h"
 
+#include "link/Command.h"
 #include "model/Command.h"
 
 #include <algorithm>
@@ -75,7 +76,8 @@ struct STableBuilder {
     // A run of count consecutive 5-byte band records starting at band number first.
     constexpr void Bands(int first, int count, std::size_t offset) {
         for (int k = 0; k < count; ++k) {
-            Image(3, first + k, offset + band::kSize * static_cast<std::size_t>(k), band::kSize);
+            Image(cmd::kEqBand, first + k, offset + band::kSize * static_cast<std::size_t>(k),
+                  band::kSize);
         }
     }
 };
@@ -87,20 +89,20 @@ struct SFixedMix {
     std::uint16_t m_nOffset;
 };
 constexpr std::array<SFixedMix, 14> kFixedMix{{
-    {2, 0, 76},
-    {2, 1, 56},
-    {11, 1, 57},
-    {2, 2, 58},
-    {11, 2, 59},
-    {2, 3, 133},
-    {2, 4, 113},
-    {11, 4, 114},
-    {2, 5, 115},
-    {11, 5, 116},
-    {2, 6, 170},
-    {2, 7, 172},
-    {11, 6, 171},
-    {11, 7, 173},
+    {cmd::kMixLevel, 0, 76},
+    {cmd::kMixLevel, 1, 56},
+    {cmd::kMixPolarity, 1, 57},
+    {cmd::kMixLevel, 2, 58},
+    {cmd::kMixPolarity, 2, 59},
+    {cmd::kMixLevel, 3, 133},
+    {cmd::kMixLevel, 4, 113},
+    {cmd::kMixPolarity, 4, 114},
+    {cmd::kMixLevel, 5, 115},
+    {cmd::kMixPolarity, 5, 116},
+    {cmd::kMixLevel, 6, 170},
+    {cmd::kMixLevel, 7, 172},
+    {cmd::kMixPolarity, 6, 171},
+    {cmd::kMixPolarity, 7, 173},
 }};
 
 // Step 2b: output records in mix-point order.
@@ -128,15 +130,15 @@ constexpr std::array<std::uint16_t, 6> kDynamicBands{674, 684, 694, 838, 848, 85
 // Step 16: exciter records 0..7.
 constexpr std::array<std::uint16_t, 8> kExciters{708, 872, 386, 543, 704, 868, 382, 539};
 
-constexpr std::size_t kSystemNibbles = 9; // system[9]: high nibble music pitch, low setting
+constexpr std::size_t kSystemNibbles = sysblock::kSensPitch; // high nibble pitch, low setting
 
 // Every item of a pass, highest priority first.
 constexpr std::array<SSyncItem, kItemCount> BuildTable() {
     STableBuilder t;
     // 1: master volumes, command 1.
-    t.System(1, 2, 1);
-    t.System(1, 1, 2);
-    t.System(1, 0, 3);
+    t.System(cmd::kVolume, 2, sysblock::kEffectVolume);
+    t.System(cmd::kVolume, 1, sysblock::kMicVolume);
+    t.System(cmd::kVolume, 0, sysblock::kMusicVolume);
     // 2a: effect mix levels and polarities.
     for (const SFixedMix& m : kFixedMix) {
         t.Image(m.m_nCommand, m.m_nParameter, m.m_nOffset, 1);
@@ -145,10 +147,10 @@ constexpr std::array<SSyncItem, kItemCount> BuildTable() {
     for (int i = 0; i < 8; ++i) {
         const int r = kMixRecordOrder[static_cast<std::size_t>(i)];
         const int base = i <= 4 ? 5 * i + 8 : 5 * i + 18;
-        for (int command : {2, 11}) {
+        for (int command : {cmd::kMixLevel, cmd::kMixPolarity}) {
             for (int j = 0; j < 5; ++j) {
-                const std::size_t field =
-                    output::kMix + 2 * static_cast<std::size_t>(j) + (command == 11 ? 1 : 0);
+                const std::size_t field = output::kMix + 2 * static_cast<std::size_t>(j) +
+                                          (command == cmd::kMixPolarity ? 1 : 0);
                 t.Live(command, base + j, Rec(r, field), 1);
             }
         }
@@ -167,88 +169,90 @@ constexpr std::array<SSyncItem, kItemCount> BuildTable() {
     t.Bands(104, 7, 77);
     for (int n = 111; n < 191; ++n) {
         const std::size_t k = static_cast<std::size_t>((n - 111) % 10);
-        t.Live(3, n, Rec((n - 111) / 10, output::kBands + band::kSize * k), band::kSize);
+        t.Live(cmd::kEqBand, n, Rec((n - 111) / 10, output::kBands + band::kSize * k), band::kSize);
     }
     // 4: crossovers 0..16, command 4: high-pass record, then low-pass record.
     for (int n = 0; n < 7; ++n) {
         const std::size_t hp = kFixedCrossovers[static_cast<std::size_t>(n)];
-        t.Image(4, n, hp, xover::kSize);
-        t.Image(4, n, hp + xover::kSize, xover::kSize);
+        t.Image(cmd::kFilter, n, hp, xover::kSize);
+        t.Image(cmd::kFilter, n, hp + xover::kSize, xover::kSize);
     }
     for (int n = 7; n < 15; ++n) {
-        t.Live(4, n, Rec(n - 7, output::kHighPass), xover::kSize);
-        t.Live(4, n, Rec(n - 7, output::kLowPass), xover::kSize);
+        t.Live(cmd::kFilter, n, Rec(n - 7, output::kHighPass), xover::kSize);
+        t.Live(cmd::kFilter, n, Rec(n - 7, output::kLowPass), xover::kSize);
     }
     // 15 and 16 are single records ("MainMusic HPF"): their second comparison repeats the
     // first and can never fire, so each appears once.
-    t.Image(4, 15, 670, xover::kSize);
-    t.Image(4, 16, 834, xover::kSize);
+    t.Image(cmd::kFilter, 15, 670, xover::kSize);
+    t.Image(cmd::kFilter, 16, 834, xover::kSize);
     // 5: times 0..17, command 5, u16 values.
     for (int n = 0; n < 10; ++n) {
-        t.Image(5, n, kFixedTimes[static_cast<std::size_t>(n)], 2);
+        t.Image(cmd::kTime, n, kFixedTimes[static_cast<std::size_t>(n)], 2);
     }
     for (int n = 10; n < 18; ++n) {
-        t.Live(5, n, Rec(n - 10, output::kDelay), 2);
+        t.Live(cmd::kTime, n, Rec(n - 10, output::kDelay), 2);
     }
     // 6: limiters 0..7, command 7.
-    t.Image(7, 0, 240, limiter::kSize);
-    t.Image(7, 1, 397, limiter::kSize);
+    t.Image(cmd::kLimiter, 0, 240, limiter::kSize);
+    t.Image(cmd::kLimiter, 1, 397, limiter::kSize);
     for (int n = 2; n < 7; ++n) {
-        t.Live(7, n, Rec(kLimiterRecords[static_cast<std::size_t>(n - 2)], output::kLimiter),
+        t.Live(cmd::kLimiter, n,
+               Rec(kLimiterRecords[static_cast<std::size_t>(n - 2)], output::kLimiter),
                limiter::kSize);
     }
-    t.Image(7, 7, 553, limiter::kSize);
+    t.Image(cmd::kLimiter, 7, 553, limiter::kSize);
     // 7: output mute bytes, command 8.
     for (int r = 0; r < 8; ++r) {
-        t.Live(8, r, Rec(r, output::kMute), 1, EPayload::ByteThenZero);
+        t.Live(cmd::kOutputByte, r, Rec(r, output::kMute), 1, EPayload::ByteThenZero);
     }
     // 8: setting bytes, command 19.
-    t.Add(19, 0, ESource::System, kSystemNibbles, 1, ECompare::LowNibble);
-    t.Image(19, 1, 238, 1);
-    t.Image(19, 2, 395, 1);
+    t.Add(cmd::kSettingByte, 0, ESource::System, kSystemNibbles, 1, ECompare::LowNibble);
+    t.Image(cmd::kSettingByte, 1, 238, 1);
+    t.Image(cmd::kSettingByte, 2, 395, 1);
     for (int n = 3; n < 7; ++n) {
-        t.System(19, n, static_cast<std::size_t>(n + 7)); // system[10..13]
+        t.System(cmd::kSettingByte, n, sysblock::kAudioGain + static_cast<std::size_t>(n - 3));
     }
     // 9: EQ bypass flags 0..18, command 20.
     for (int n = 0; n < 11; ++n) {
-        t.Image(20, n, kFixedBypass[static_cast<std::size_t>(n)], 1);
+        t.Image(cmd::kEqBypass, n, kFixedBypass[static_cast<std::size_t>(n)], 1);
     }
     for (int n = 11; n < 19; ++n) {
-        t.Live(20, n, Rec(n - 11, output::kBypass), 1);
+        t.Live(cmd::kEqBypass, n, Rec(n - 11, output::kBypass), 1);
     }
     // 10: link flags, command 135.
     for (int n = 0; n < 6; ++n) {
-        t.Image(135, n, kLinks[static_cast<std::size_t>(n)], 1);
+        t.Image(cmd::kLink, n, kLinks[static_cast<std::size_t>(n)], 1);
     }
     // 11: dynamic-EQ band records, command 17.
     for (int n = 0; n < 6; ++n) {
-        t.Image(17, n, kDynamicBands[static_cast<std::size_t>(n)], deq::kSize);
+        t.Image(cmd::kDynamicBand, n, kDynamicBands[static_cast<std::size_t>(n)], deq::kSize);
     }
     // 12: mic bytes, command 6.
-    t.Image(6, 0, 239, 1, EPayload::ZeroThenByte);
-    t.Image(6, 1, 396, 1, EPayload::ZeroThenByte);
+    t.Image(cmd::kMicByte, 0, 239, 1, EPayload::ZeroThenByte);
+    t.Image(cmd::kMicByte, 1, 396, 1, EPayload::ZeroThenByte);
     // 13: music pitch nibble, command 9.
-    t.Add(9, 0, ESource::System, kSystemNibbles, 1, ECompare::HighNibble, EPayload::ParameterPad);
+    t.Add(cmd::kSystemNibble, 0, ESource::System, kSystemNibbles, 1, ECompare::HighNibble,
+          EPayload::ParameterPad);
     // 14: music input, command 13.
-    t.System(13, 0, 8, EPayload::Parameter);
+    t.System(cmd::kInputSelect, 0, sysblock::kInput, EPayload::Parameter);
     // 15: noise gates, command 10.
-    t.Image(10, 0, 244, gate::kSize, EPayload::GateFlag);
-    t.Image(10, 1, 401, gate::kSize, EPayload::GateFlag);
-    t.Image(10, 2, 557, gate::kSize, EPayload::GateFlag);
+    t.Image(cmd::kNoiseGate, 0, 244, gate::kSize, EPayload::GateFlag);
+    t.Image(cmd::kNoiseGate, 1, 401, gate::kSize, EPayload::GateFlag);
+    t.Image(cmd::kNoiseGate, 2, 557, gate::kSize, EPayload::GateFlag);
     // 16: exciters, command 18.
     for (int n = 0; n < 8; ++n) {
-        t.Image(18, n, kExciters[static_cast<std::size_t>(n)], exciter::kSize,
+        t.Image(cmd::kExciter, n, kExciters[static_cast<std::size_t>(n)], exciter::kSize,
                 EPayload::ExciterFlag);
     }
     // 17: volume limits, command 137.
-    t.System(137, 0, 6);
-    t.System(137, 1, 5);
-    t.System(137, 2, 4);
+    t.System(cmd::kVolumeLimit, 0, sysblock::kMusicMax);
+    t.System(cmd::kVolumeLimit, 1, sysblock::kMicMax);
+    t.System(cmd::kVolumeLimit, 2, sysblock::kEffectMax);
     // 18, 19: phantom power and IR control.
-    t.System(138, 0, 7, EPayload::Parameter);
-    t.System(139, 0, 14, EPayload::Parameter);
+    t.System(cmd::kPhantom, 0, sysblock::kPhantom, EPayload::Parameter);
+    t.System(cmd::kIrControl, 0, sysblock::kIrControl, EPayload::Parameter);
     // 20: output mode, command 142.
-    t.Image(142, 0, image::kOutputMode, 1, EPayload::Parameter);
+    t.Image(cmd::kOutputMode, 0, image::kOutputMode, 1, EPayload::Parameter);
     if (t.m_nCount != kItemCount) {
         throw "sync table size mismatch"; // fails the constant evaluation
     }
@@ -484,10 +488,10 @@ void WriteItemFrame(SFrameRecord& current, const SSyncItem& item, const SItemByt
 }
 
 void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
-    std::uint8_t command = 12;
+    std::uint8_t command = cmd::kLevelPoll;
     if (alternation != 0) {
         alternation = 0;
-        command = 24;
+        command = cmd::kStatePoll;
     } else {
         alternation = 1;
     }
@@ -499,7 +503,7 @@ void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
 
 } // namespace
 
-bool SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
+void SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
     // The live set is looked up every pass: an edit of the output mode moves every
     // set-dependent item to the new set at once.
     const SSourceBases bases(OutputSetOffset(LiveOutputSet()));
@@ -515,12 +519,11 @@ bool SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
             if (Differs(item, bytes)) {
                 CopyToShadow(item, bytes);
                 WriteItemFrame(current, item, bytes);
-                return true;
+                return;
             }
         }
     }
     WritePoll(current, alternation);
-    return true;
 }
 
 std::size_t SyncItemCount() {

@@ -14,8 +14,8 @@ namespace zolt {
 // writes the level poll (12) or the state poll (24), alternating through alternation
 // (0: level poll next). Output records refer to the live output set; an output mode other
 // than 1..3 uses set 1, like the rest of the program. No allocation. Comm thread, image
-// lock held. Always returns true.
-bool SyncPass(SFrameRecord& current, std::uint8_t& alternation);
+// lock held.
+void SyncPass(SFrameRecord& current, std::uint8_t& alternation);
 
 // The number of compared items of one pass (for tests and the benchmark).
 std::size_t SyncItemCount();

@@ -193,4 +193,14 @@ const std::array<std::array<const char*, 10>, 2> kPageCaptions{{
     {"音乐", "动态均衡", "话筒", "输出1&2", "输出3&4", "系统", "效果", "中置", "超低音", "环绕"},
 }};
 
+std::string FieldText(const std::uint8_t* field, std::size_t width) {
+    const auto* chars = reinterpret_cast<const char*>(field);
+    std::string text(chars, std::find(chars, chars + width, '\0'));
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace zolt

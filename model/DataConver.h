@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -51,6 +52,10 @@ std::string FreqTextByIndex(int index);
 std::string QText(double q, bool shelving);
 // Distance text of a delay in 0.1 ms: metres at 340 m/s, "%.3fm".
 std::string DistanceText(int delay);
+
+// Text of a fixed-width character field (a mode name, a password): at most width bytes,
+// cut at the first NUL, spaces trimmed at both ends.
+std::string FieldText(const std::uint8_t* field, std::size_t width);
 
 // Crossover slope names 0..12, band type short names 0..3, feedback modes 0..4.
 extern const std::array<const char*, 13> kSlopeNames;

@@ -1,12 +1,12 @@
 #include "model/Defaults.h"
 
-#include "eq/KTVEQ.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
 #include "model/Layout.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <span>
@@ -143,27 +143,23 @@ void DefaultOutputs() {
     }
     std::memcpy(Image() + OutputSetOffset(2), pFirst, output::kSetSize);
     std::memcpy(Image() + OutputSetOffset(3), pFirst, output::kSetSize);
-    for (int nSet = 1; nSet <= 3; ++nSet) {
-        for (int k = 0; k < int{output::kRecordCount}; ++k) {
-            CreateOutputCurveSet(nSet, k);
-        }
-    }
 }
 
 void DefaultSystem() {
     std::uint8_t* pSystem = System();
-    pSystem[0] = 0; // current mode
-    pSystem[1] = 0; // effect volume and mute
-    pSystem[3] = 0; // music volume and mute
-    pSystem[4] = kEffectMaxVolume;
-    pSystem[5] = kMicMusicMaxVolume;
-    pSystem[6] = kMicMusicMaxVolume;
-    pSystem[7] = 0; // Mic1&2 phantom power
-    pSystem[8] = 0; // music input
-    pSystem[9] = static_cast<std::uint8_t>((kMusicPitch << 4) | (pSystem[9] & 0x0F));
-    Zero(pSystem + 10, 5); // input gains, IR control
-    std::memcpy(pSystem + 15, kFactoryPanelPassword, 4);
-    std::memcpy(pSystem + 19, kFactorySystemPassword, 6);
+    pSystem[sysblock::kMode] = 0;
+    pSystem[sysblock::kEffectVolume] = 0; // and unmuted
+    pSystem[sysblock::kMusicVolume] = 0;
+    pSystem[sysblock::kEffectMax] = kEffectMaxVolume;
+    pSystem[sysblock::kMicMax] = kMicMusicMaxVolume;
+    pSystem[sysblock::kMusicMax] = kMicMusicMaxVolume;
+    pSystem[sysblock::kPhantom] = 0;
+    pSystem[sysblock::kInput] = 0;
+    std::uint8_t& bSensPitch = pSystem[sysblock::kSensPitch];
+    bSensPitch = static_cast<std::uint8_t>((kMusicPitch << 4) | (bSensPitch & 0x0F));
+    Zero(pSystem + sysblock::kAudioGain, sysblock::kPanelCode - sysblock::kAudioGain); // + IR
+    std::memcpy(pSystem + sysblock::kPanelCode, kFactoryPanelPassword, 4);
+    std::memcpy(pSystem + sysblock::kSystemCode, kFactorySystemPassword, 6);
 }
 
 void DefaultSlot0Passwords() {
@@ -210,9 +206,17 @@ std::span<const double> DefaultBandList(int nBlock) {
     return {};
 }
 
+std::atomic<CCurveObserver*> g_pCurveObserver{nullptr};
+
 void RebindBlock(int nBlock) {
-    if (CKTVEQ* pSet = CurveSetOfBlock(nBlock)) {
-        pSet->Rebind();
+    if (CCurveObserver* pObserver = g_pCurveObserver.load()) {
+        pObserver->BlockRewritten(nBlock);
+    }
+}
+
+void RebindImage() {
+    if (CCurveObserver* pObserver = g_pCurveObserver.load()) {
+        pObserver->ImageReplaced();
     }
 }
 
@@ -221,23 +225,13 @@ void RebindBlock(int nBlock) {
 void FactoryDefaults() {
     CImageGuard guard(ImageLock());
     DefaultMusicLeft();
-    CreateBlockCurveSet(0);
-    CreateBlockCurveSet(16);
     CopyMusicLeftToRight();
-    CreateBlockCurveSet(1);
-    CreateBlockCurveSet(17);
     DefaultMic12();
-    CreateBlockCurveSet(2);
     CopyMic12To34();
-    CreateBlockCurveSet(3);
     DefaultEffect(image::kEchoA, effect::kEchoSize);
-    CreateBlockCurveSet(4);
     std::memcpy(Image() + image::kEchoB, Image() + image::kEchoA, effect::kEchoSize);
-    CreateBlockCurveSet(5);
     DefaultEffect(image::kReverb, effect::kReverbSize);
-    CreateBlockCurveSet(6);
     std::memcpy(Image() + image::kReverbMirror, Image() + image::kReverb, effect::kReverbSize);
-    CreateBlockCurveSet(7);
     DefaultOutputs();
     Image()[image::kMicLink] = 0;
     Image()[image::kMusicLink] = 0;
@@ -247,6 +241,11 @@ void FactoryDefaults() {
     DefaultSlot0Passwords();
     g_data.m_store.m_bValid = 0;
     PrepareFiles();
+    RebindImage();
+}
+
+void SetCurveObserver(CCurveObserver* pObserver) {
+    g_pCurveObserver.store(pObserver);
 }
 
 void ResetEqBlock(int nBlock) {
@@ -289,8 +288,8 @@ void OutputPairLinkCopy(int firstRecord) {
         pTo[output::kMute] = bMute;
         SetU16(pTo + output::kDelay, nDelay);
         std::memcpy(Shadow() + nTo, pTo, output::kSize);
-        if (CKTVEQ* pSet = OutputCurveSet(nSet, firstRecord + 1)) {
-            pSet->Rebind();
+        if (CCurveObserver* pObserver = g_pCurveObserver.load()) {
+            pObserver->OutputRecordRewritten(nSet, firstRecord + 1);
         }
     }
 }
@@ -298,7 +297,7 @@ void OutputPairLinkCopy(int firstRecord) {
 void CommitWithRebind() {
     CImageGuard guard(ImageLock());
     CommitShadow(false);
-    RebindAllCurveSets();
+    RebindImage();
 }
 
 void LocalRecall(int mode) {
@@ -307,7 +306,7 @@ void LocalRecall(int mode) {
     }
     CImageGuard guard(ImageLock());
     std::memcpy(Image(), Slot(static_cast<std::size_t>(mode)), kImageSize);
-    System()[0] = static_cast<std::uint8_t>(mode);
+    System()[sysblock::kMode] = static_cast<std::uint8_t>(mode);
     CommitWithRebind();
 }
 

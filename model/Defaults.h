@@ -12,8 +12,25 @@ namespace zolt {
 constexpr char kFactoryPanelPassword[] = "1234";
 constexpr char kFactorySystemPassword[] = "123456";
 
+// The curve objects bound to the working image's EQ and crossover records live in the eq
+// layer. The routines here tell it through this observer whenever they rewrite records,
+// so every curve follows its bytes; with no observer installed they only write bytes.
+// The observer is called with the image lock held, on the thread that runs the routine.
+class CCurveObserver {
+public:
+    virtual ~CCurveObserver() = default;
+    // EQ block 0..17 (8..15: the record of the live output set) was rewritten.
+    virtual void BlockRewritten(int block) = 0;
+    // Output record 0..7 of output set 1..3 was rewritten.
+    virtual void OutputRecordRewritten(int set, int record) = 0;
+    // The whole working image was replaced.
+    virtual void ImageReplaced() = 0;
+};
+// Installs the observer (null: none). Any thread; the eq layer installs itself once.
+void SetCurveObserver(CCurveObserver* observer);
+
 // Fills the working image, the system block, slot 0's password records and the
-// preset-file patterns with the factory values, creates and binds every curve set,
+// preset-file patterns with the factory values, brings every curve set up to date,
 // and makes sure the folder "Mode" exists in the current directory (a failure to create
 // it does not stop the start).
 void FactoryDefaults();

@@ -170,6 +170,27 @@ constexpr std::size_t kLowPass = 70;
 constexpr std::size_t kDelay = 74; // u16, 0..1500 in 0.1 ms
 } // namespace output
 
+// The 66-byte system block.
+namespace sysblock {
+constexpr std::size_t kMode = 0;         // current mode 1..21 (0 is read as 1)
+constexpr std::size_t kEffectVolume = 1; // bits 0..6 level, bit 7 mute
+constexpr std::size_t kMicVolume = 2;
+constexpr std::size_t kMusicVolume = 3;
+constexpr std::size_t kEffectMax = 4;  // 0..70
+constexpr std::size_t kMicMax = 5;     // 0..84
+constexpr std::size_t kMusicMax = 6;   // 0..84
+constexpr std::size_t kPhantom = 7;    // 0 OFF, 1 ON
+constexpr std::size_t kInput = 8;      // 0 Auto, 1 AUDIO, 2 AUX
+constexpr std::size_t kSensPitch = 9;  // bits 0..3 sensitivity (0 L, 1 H), bits 4..7 pitch 0..14
+constexpr std::size_t kAudioGain = 10; // 0..40: position * 0.5 - 10 dB
+constexpr std::size_t kAuxGain = 11;
+constexpr std::size_t kCoaxGain = 12;
+constexpr std::size_t kOptiGain = 13;
+constexpr std::size_t kIrControl = 14;  // 0 Disable, 1 Enable
+constexpr std::size_t kPanelCode = 15;  // 4 characters
+constexpr std::size_t kSystemCode = 19; // 6 characters
+} // namespace sysblock
+
 // Slot 0 of the preset store: password records and the stored system-block copy.
 namespace slot0 {
 constexpr std::size_t kFourCodeRecord = 2622; // 2622..2629

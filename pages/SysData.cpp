@@ -1,6 +1,7 @@
 #include "pages/SysData.h"
 
 #include "model/Command.h"
+#include "model/DataConver.h"
 #include "pages/PageApi.h"
 
 #include <algorithm>
@@ -30,16 +31,6 @@ std::string ImageName() {
 }
 
 } // namespace
-
-std::string FieldText(const std::uint8_t* field, std::size_t width) {
-    const auto* chars = reinterpret_cast<const char*>(field);
-    std::string text(chars, std::find(chars, chars + width, '\0'));
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 std::string DeviceCode(ECode code) {
     const SCodeField& field = CodeField(code);
@@ -146,7 +137,7 @@ bool StoreMode(CPageApi& api, int mode, std::string_view name) {
     PutDeviceCode(code);
     api.SendCommand(code.m_nCommand, 0);
     SetModeName(static_cast<std::size_t>(mode), name);
-    api.SendCommand(134, mode);
+    api.SendCommand(cmd::kStore, mode);
     System()[sysblock::kMode] = static_cast<std::uint8_t>(mode);
     return true;
 }

@@ -5,6 +5,7 @@
 // the process-wide data take the image lock themselves (it is recursive).
 #pragma once
 
+#include "link/Command.h"
 #include "model/Layout.h"
 
 #include <array>
@@ -16,31 +17,6 @@
 namespace zolt {
 
 class CPageApi;
-
-// The 66-byte system block.
-namespace sysblock {
-constexpr std::size_t kMode = 0;         // current mode 1..21 (0 is read as 1)
-constexpr std::size_t kEffectVolume = 1; // bits 0..6 level, bit 7 mute
-constexpr std::size_t kMicVolume = 2;
-constexpr std::size_t kMusicVolume = 3;
-constexpr std::size_t kEffectMax = 4;  // 0..70
-constexpr std::size_t kMicMax = 5;     // 0..84
-constexpr std::size_t kMusicMax = 6;   // 0..84
-constexpr std::size_t kPhantom = 7;    // 0 OFF, 1 ON
-constexpr std::size_t kInput = 8;      // 0 Auto, 1 AUDIO, 2 AUX
-constexpr std::size_t kSensPitch = 9;  // bits 0..3 sensitivity (0 L, 1 H), bits 4..7 pitch 0..14
-constexpr std::size_t kAudioGain = 10; // 0..40: position * 0.5 - 10 dB
-constexpr std::size_t kAuxGain = 11;
-constexpr std::size_t kCoaxGain = 12;
-constexpr std::size_t kOptiGain = 13;
-constexpr std::size_t kIrControl = 14;  // 0 Disable, 1 Enable
-constexpr std::size_t kPanelCode = 15;  // 4 characters
-constexpr std::size_t kSystemCode = 19; // 6 characters
-} // namespace sysblock
-
-// Text of a fixed-width character field: at most width bytes, cut at the first NUL,
-// spaces trimmed at both ends.
-std::string FieldText(const std::uint8_t* field, std::size_t width);
 
 // The two device passwords. The processor keeps a six-character system password and a
 // four-character panel password; the page checks typed passwords against these copies.
@@ -54,8 +30,8 @@ struct SCodeField {
 };
 
 constexpr std::array<SCodeField, 2> kCodeFields{{
-    {sysblock::kSystemCode, 6, slot0::kNewSixCode, 140},
-    {sysblock::kPanelCode, 4, slot0::kNewFourCode, 141},
+    {sysblock::kSystemCode, 6, slot0::kNewSixCode, cmd::kSixCodeChange},
+    {sysblock::kPanelCode, 4, slot0::kNewFourCode, cmd::kFourCodeChange},
 }};
 
 constexpr const SCodeField& CodeField(ECode code) {

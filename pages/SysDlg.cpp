@@ -10,6 +10,7 @@
 #include "controls/SkinScale.h"
 #include "controls/SxGroupBox.h"
 #include "controls/TransparentStatic.h"
+#include "link/Command.h"
 #include "model/Command.h"
 
 #include <QKeyEvent>
@@ -384,7 +385,7 @@ void CSysDlg::Connect() {
     onClick(kStoreButton, [this] { OnStore(); });
     onClick(kExportButton, [this] { m_api.ExportMode(); });
     onClick(kImportButton, [this] { m_api.ImportMode(); });
-    onClick(kExportAllButton, [this] { m_api.SendCommand(130, 1); });
+    onClick(kExportAllButton, [this] { m_api.SendCommand(cmd::kReadMode, 1); });
     onClick(kImportAllButton, [this] { m_api.ImportAllModes(); });
 }
 
@@ -431,7 +432,7 @@ void CSysDlg::UpdateMeters(int pollKind) {
     const std::array<std::uint8_t, 12> values = m_api.MeterValues(pollKind);
     for (int i = 0; i < kMeterCount; ++i) {
         auto* pLamp = DlgItem<CSLamp>(this, kFirstMeter + i);
-        if (pollKind == 12) {
+        if (pollKind == cmd::kLevelPoll) {
             pLamp->LevelUpdate(values[static_cast<std::size_t>(i)]);
         } else {
             pLamp->LimitUpdate(values[static_cast<std::size_t>(i)]);
@@ -541,7 +542,7 @@ void CSysDlg::OnModeSelected(int nIndex) {
 
 void CSysDlg::OnRecall() {
     if (const int nMode = SelectedMode(); nMode != 0) {
-        m_api.SendCommand(133, nMode);
+        m_api.SendCommand(cmd::kRecall, nMode);
     }
 }
 

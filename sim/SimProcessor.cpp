@@ -1,5 +1,7 @@
 #include "sim/SimProcessor.h"
 
+#include "link/Command.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -139,16 +141,17 @@ bool ApplySync(SSimState& state, const SWireFrame& frame) {
     const std::span<const std::uint8_t> data = frame.Payload();
     std::uint8_t* system = state.m_abSystem.data();
     switch (frame.Command()) {
-    case 1:     // volume: parameter 2, 1, 0 for system bytes 1, 2, 3
-    case 137: { // volume limit: parameter 0, 1, 2 for system bytes 6, 5, 4
+    case cmd::kVolume:        // volume: parameter 2, 1, 0 for system bytes 1, 2, 3
+    case cmd::kVolumeLimit: { // volume limit: parameter 0, 1, 2 for system bytes 6, 5, 4
         if (p > 2 || data.empty()) {
             return false;
         }
-        system[frame.Command() == 1 ? 3 - p : 6 - p] = data[0];
+        system[frame.Command() == cmd::kVolume ? sysblock::kMusicVolume - p
+                                               : sysblock::kMusicMax - p] = data[0];
         return true;
     }
-    case 2:
-    case 11: {
+    case cmd::kMixLevel:
+    case cmd::kMixPolarity: {
         const std::size_t offset = apply.MixOffset(frame.Command(), p);
         if (offset == 0 || data.empty()) {
             return false;
@@ -156,7 +159,7 @@ bool ApplySync(SSimState& state, const SWireFrame& frame) {
         *apply.ImageAt(offset) = data[0];
         return true;
     }
-    case 3: {
+    case cmd::kEqBand: {
         const std::size_t offset = BandOffset(p, apply.LiveSet());
         if (offset >= kImageSize || data.size() < band::kSize) {
             return false;
@@ -164,7 +167,7 @@ bool ApplySync(SSimState& state, const SWireFrame& frame) {
         std::memcpy(apply.ImageAt(offset), data.data(), band::kSize);
         return true;
     }
-    case 4: {
+    case cmd::kFilter: {
         std::size_t offset = CrossoverOffset(p, apply.LiveSet());
         if (offset >= kImageSize || data.size() < xover::kSize) {
             return false;
@@ -175,60 +178,62 @@ bool ApplySync(SSimState& state, const SWireFrame& frame) {
         std::memcpy(apply.ImageAt(offset), data.data(), xover::kSize);
         return true;
     }
-    case 5:
+    case cmd::kTime:
         return apply.Copy(kTimes, static_cast<std::size_t>(p), data, 0, 2);
-    case 6: {
+    case cmd::kMicByte: {
         if (p > 1 || data.size() < 2) {
             return false;
         }
         *apply.ImageAt(p == 0 ? 239 : 396) = data[1];
         return true;
     }
-    case 7:
+    case cmd::kLimiter:
         return apply.Copy(kLimiters, static_cast<std::size_t>(p), data, 0, limiter::kSize);
-    case 8: {
+    case cmd::kOutputByte: {
         if (p > 7 || data.empty()) {
             return false;
         }
         *apply.ImageAt(apply.RecordOffset(p) + output::kMute) = data[0];
         return true;
     }
-    case 9:
+    case cmd::kSystemNibble:
         if (p > 15) {
             return false;
         }
-        system[9] = static_cast<std::uint8_t>((p << 4) | (system[9] & 0x0F));
+        system[sysblock::kSensPitch] =
+            static_cast<std::uint8_t>((p << 4) | (system[sysblock::kSensPitch] & 0x0F));
         return true;
-    case 10:
+    case cmd::kNoiseGate:
         return apply.Copy(kGates, static_cast<std::size_t>(p), data, 0, gate::kSize);
-    case 13:
-        system[8] = static_cast<std::uint8_t>(p);
+    case cmd::kInputSelect:
+        system[sysblock::kInput] = static_cast<std::uint8_t>(p);
         return true;
-    case 17:
+    case cmd::kDynamicBand:
         return apply.Copy(kDynamicBands, static_cast<std::size_t>(p), data, 0, deq::kSize);
-    case 18:
+    case cmd::kExciter:
         return apply.Copy(kExciters, static_cast<std::size_t>(p), data, 1, exciter::kSize);
-    case 19: {
+    case cmd::kSettingByte: {
         if (p == 0) {
             if (data.empty()) {
                 return false;
             }
-            system[9] = static_cast<std::uint8_t>((system[9] & 0xF0) | (data[0] & 0x0F));
+            system[sysblock::kSensPitch] =
+                static_cast<std::uint8_t>((system[sysblock::kSensPitch] & 0xF0) | (data[0] & 0x0F));
             return true;
         }
         return apply.Copy(kSettings, static_cast<std::size_t>(p), data, 0, 1);
     }
-    case 20:
+    case cmd::kEqBypass:
         return apply.Copy(kBypasses, static_cast<std::size_t>(p), data, 0, 1);
-    case 135:
+    case cmd::kLink:
         return apply.Copy(kLinks, static_cast<std::size_t>(p), data, 0, 1);
-    case 138:
-        system[7] = static_cast<std::uint8_t>(p);
+    case cmd::kPhantom:
+        system[sysblock::kPhantom] = static_cast<std::uint8_t>(p);
         return true;
-    case 139:
-        system[14] = static_cast<std::uint8_t>(p);
+    case cmd::kIrControl:
+        system[sysblock::kIrControl] = static_cast<std::uint8_t>(p);
         return true;
-    case 142:
+    case cmd::kOutputMode:
         state.m_abImage[image::kOutputMode] = static_cast<std::uint8_t>(p);
         return true;
     default:
@@ -402,67 +407,68 @@ std::vector<std::uint8_t> CSimProcessor::Answer(const SWireFrame& frame) {
     auto& system = m_state.m_abSystem;
     auto& modes = m_state.m_aModes;
     switch (command) {
-    case 12:
-    case 24:
+    case cmd::kLevelPoll:
+    case cmd::kStatePoll:
         return Meters(command);
-    case 127: {
+    case cmd::kProbe: {
         if (m_faults.m_bProbeAck) {
             return Ack(command, kStatusAccepted);
         }
         const std::array<std::uint8_t, 1> unlock{static_cast<std::uint8_t>(m_state.m_bUnlock)};
         return MakeFrame(command, 0, unlock);
     }
-    case 128: {
+    case cmd::kReadName: {
         if (n > kModeCount) {
             return Ack(command, kStatusBadFrame);
         }
         const auto& source = n == 0 ? image : modes[n];
         return MakeFrame(command, n, std::span(source.data(), kNameSize));
     }
-    case 129:
+    case cmd::kReadSystem:
         return MakeFrame(command, system);
-    case 130:
+    case cmd::kReadMode:
         if (n > kModeCount) {
             return Ack(command, kStatusBadFrame);
         }
         return MakeFrame(command, n, n == 0 ? image : modes[n]);
-    case 131:
+    case cmd::kWriteSystem:
         if (data.size() < kSystemSize) {
             return Ack(command, kStatusBadFrame);
         }
         // The parameter byte is the caller's value, the 66 bytes follow it.
         std::copy_n(data.begin(), kSystemSize, system.begin());
         return Ack(command, kStatusAccepted);
-    case 132:
+    case cmd::kWriteMode:
         if (n > kModeCount || data.size() < kImageSize) {
             return Ack(command, kStatusBadFrame);
         }
         std::copy_n(data.begin(), kImageSize, (n == 0 ? image : modes[n]).begin());
         return Ack(command, kStatusAccepted);
-    case 133:
+    case cmd::kRecall:
         if (n > kModeCount) {
             return Ack(command, kStatusBadFrame);
         }
         if (n != 0) {
             image = modes[n];
-            system[0] = n;
+            system[sysblock::kMode] = n;
         }
         return MakeFrame(command, 0, image);
-    case 134:
+    case cmd::kStore:
         if (n > kModeCount || data.size() < kNameSize) {
             return Ack(command, kStatusBadFrame);
         }
         std::copy_n(data.begin(), kNameSize, image.begin());
         if (n != 0) {
             modes[n] = image;
-            system[0] = n;
+            system[sysblock::kMode] = n;
         }
         return Ack(command, kStatusAccepted);
-    case 140:
-    case 141: {
+    case cmd::kSixCodeChange:
+    case cmd::kFourCodeChange: {
         // No parameter: the current code, then the new code, from offset 5 on.
-        const std::size_t width = command == 140 ? 6 : 4;
-        const std::size_t field = command == 140 ? 19 : 15;
+        const std::size_t width = command == cmd::kSixCodeChange ? 6 : 4;
+        const std::size_t field =
+            command == cmd::kSixCodeChange ? sysblock::kSystemCode : sysblock::kPanelCode;
         const std::uint8_t* body = frame.m_abBytes.data() + 5;
         if (frame.Length() < 2 + 2 * width) {
             return Ack(command, kStatusBadFrame);

@@ -1,5 +1,7 @@
 #include "sim/SimServer.h"
 
+#include "link/Frame.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -253,7 +255,8 @@ void CSimServer::Log(const SWireFrame& frame) {
     for (const std::uint8_t byte : frame.m_abBytes) {
         std::fprintf(m_pLog, " %02X", byte);
     }
-    std::fputc('\n', m_pLog);
+    const SCommandInfo* pCommand = FindHostCommand(frame.Command());
+    std::fprintf(m_pLog, "  # %s\n", pCommand != nullptr ? pCommand->m_pszName : "unknown");
     std::fflush(m_pLog);
 }
 

@@ -93,5 +93,16 @@ TEST(Texts, FrequencyQDistanceAndLabels) {
     EXPECT_STREQ(kSlopeNames[9], "24dBLink-Riley");
 }
 
+TEST(FieldText, StopsAtWidthAndNulAndTrimsSpaces) {
+    const std::uint8_t full[] = {'1', '2', '3', '4', '5', '6', '7'};
+    EXPECT_EQ(FieldText(full, 6), "123456");
+    const std::uint8_t cut[] = {' ', 'a', 'b', 0, 'c', 'd'};
+    EXPECT_EQ(FieldText(cut, 6), "ab");
+    const std::uint8_t inner[] = {' ', 'a', ' ', 'b', ' ', ' '};
+    EXPECT_EQ(FieldText(inner, 6), "a b");
+    const std::uint8_t blank[] = {' ', ' ', 0, 'x'};
+    EXPECT_EQ(FieldText(blank, 4), "");
+}
+
 } // namespace
 } // namespace zolt

@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 using namespace musicid;
 
 // The frames of the processor's log that are not polls, as command, parameter, payload;
-// a line reads "<ms> FF 55 Llo Lhi command parameter payload... sum".
+// a line reads "<ms> FF 55 Llo Lhi command parameter payload... sum  # command name".
 std::vector<std::vector<int>> ReadLog(const std::string& strPath) {
     std::vector<std::vector<int>> frames;
     std::ifstream file(strPath);
@@ -34,7 +34,7 @@ std::vector<std::vector<int>> ReadLog(const std::string& strPath) {
         std::string strField;
         fields >> strField; // the time
         std::vector<int> anBytes;
-        while (fields >> strField) {
+        while (fields >> strField && strField != "#") {
             anBytes.push_back(std::stoi(strField, nullptr, 16));
         }
         frames.emplace_back(anBytes.begin() + 4, anBytes.end() - 1);

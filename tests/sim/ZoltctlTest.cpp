@@ -286,7 +286,8 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     std::ifstream in(log);
     std::string first;
     std::getline(in, first);
-    EXPECT_TRUE(std::regex_match(first, std::regex("[0-9]+ FF 55 03 00 7F 00 82"))) << first;
+    EXPECT_TRUE(std::regex_match(first, std::regex("[0-9]+ FF 55 03 00 7F 00 82  # probe")))
+        << first;
     close(fds[0]);
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);

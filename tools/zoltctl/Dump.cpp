@@ -65,17 +65,6 @@ template <std::size_t N> std::string Choice(const std::array<const char*, N>& na
                                                      : "(" + std::to_string(value) + ")";
 }
 
-// A fixed-width text field, cut at the first NUL and trimmed of spaces.
-std::string FieldText(const std::uint8_t* field, std::size_t width) {
-    std::string text(reinterpret_cast<const char*>(field), width);
-    text = text.substr(0, text.find('\0'));
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void DescribeVolume(SDumpNode& node, const char* name, std::uint8_t value) {
     SDumpNode& volume = node.Add(name);
     volume.Number("level", value & 0x7F);

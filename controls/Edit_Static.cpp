@@ -8,22 +8,23 @@
 namespace zolt {
 
 QString LabelText(const SLabelFormat& format, int nPos, int nMin) {
+    const QString strUnit = QString::fromUtf8(format.pszUnit);
     const QString strInteger = QString::number(nPos * format.nMultiplier - format.nIntOffset);
     switch (format.nMode) {
     case kLabelOffAtMin:
-        return nPos == nMin ? QStringLiteral("OFF") : strInteger + format.strUnit;
+        return nPos == nMin ? QStringLiteral("OFF") : strInteger + strUnit;
     case kLabelScaled:
-        return QString::asprintf("%.1f", nPos * format.dScale - format.dOffset) + format.strUnit;
+        return QString::asprintf("%.1f", nPos * format.dScale - format.dOffset) + strUnit;
     case kLabelDistance:
-        return QString::fromStdString(DistanceText(nPos)) + format.strUnit;
+        return QString::fromStdString(DistanceText(nPos)) + strUnit;
     case kLabelAttack:
-        return QLatin1String(zolt::LabelText(ELabelTable::Attack, nPos)) + format.strUnit;
+        return QLatin1String(zolt::LabelText(ELabelTable::Attack, nPos)) + strUnit;
     case kLabelRelease:
-        return QLatin1String(zolt::LabelText(ELabelTable::Release, nPos)) + format.strUnit;
+        return QLatin1String(zolt::LabelText(ELabelTable::Release, nPos)) + strUnit;
     case kLabelRatio:
-        return QLatin1String(zolt::LabelText(ELabelTable::Ratio, nPos)) + format.strUnit;
+        return QLatin1String(zolt::LabelText(ELabelTable::Ratio, nPos)) + strUnit;
     default:
-        return strInteger + format.strUnit;
+        return strInteger + strUnit;
     }
 }
 
@@ -32,19 +33,6 @@ CEdit_Static::CEdit_Static(QWidget* pParent) : CTransparentStatic(pParent) {}
 void CEdit_Static::SetRange(int nMin, int nMax) {
     m_nMin = nMin;
     m_nMax = nMax;
-}
-
-void CEdit_Static::SetIntFormat(int nMultiplier, int nOffset, const QString& strUnit) {
-    m_format.nMultiplier = nMultiplier;
-    m_format.nIntOffset = nOffset;
-    m_format.strUnit = strUnit;
-}
-
-void CEdit_Static::SetScaledFormat(double dScale, double dOffset, const QString& strUnit) {
-    m_format.nMode = kLabelScaled;
-    m_format.dScale = dScale;
-    m_format.dOffset = dOffset;
-    m_format.strUnit = strUnit;
 }
 
 void CEdit_Static::SetPos(int nPos) {

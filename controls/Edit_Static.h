@@ -15,13 +15,16 @@ constexpr int kLabelAttack = 5;    // attack label table entry, unit
 constexpr int kLabelRelease = 6;   // release label table entry, unit
 constexpr int kLabelRatio = 12;    // ratio label table entry, unit
 
+// How a label shows a position: the display mode, the integer modes' multiplier and offset,
+// the scaled mode's scale and offset, and the unit appended (UTF-8). A literal type, so that
+// pages keep their label formats in constexpr tables.
 struct SLabelFormat {
     int nMode = kLabelInteger;
     int nMultiplier = 1;
     int nIntOffset = 0;
     double dScale = 0;
     double dOffset = 0;
-    QString strUnit;
+    const char* pszUnit = "";
 };
 
 // The text of position nPos (already within the range; nMin is the range's minimum).
@@ -33,11 +36,7 @@ public:
     explicit CEdit_Static(QWidget* pParent = nullptr);
 
     void SetRange(int nMin, int nMax);
-    void SetMode(int nMode) { m_format.nMode = nMode; }
-    // Multiplier and offset of the integer modes, and the unit.
-    void SetIntFormat(int nMultiplier, int nOffset, const QString& strUnit = {});
-    // Scale and offset of the scaled mode, and the unit; selects the scaled mode.
-    void SetScaledFormat(double dScale, double dOffset, const QString& strUnit = {});
+    void SetFormat(const SLabelFormat& format) { m_format = format; }
     // Shows position nPos, clamped into the range.
     void SetPos(int nPos);
     int Pos() const { return m_nPos; }

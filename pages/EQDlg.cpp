@@ -50,7 +50,7 @@ void Unlink(CFilter* pFilter, const CEQDlg* pStrip) {
 
 } // namespace
 
-CEQDlg::CEQDlg(QWidget* pPage) : CDialogWindow(pPage), m_pPage(pPage) {
+CEQDlg::CEQDlg(QWidget* pPage, QObject* pListener) : CDialogWindow(pPage), m_pListener(pListener) {
     BuildDialog(this, kStripTemplate);
     SetUpControls();
     setFocusPolicy(Qt::ClickFocus); // Enter and Escape park the focus here
@@ -193,7 +193,7 @@ void CEQDlg::OnTypeChosen(int nType) {
         const CImageGuard lock(ImageLock());
         m_pFilter->SetType(nType);
     }
-    SendMessage(m_pPage, WM_BAND_ACTIVATED, 0, m_nBand);
+    SendMessage(m_pListener, WM_BAND_ACTIVATED, 0, m_nBand);
     Highlight();
 }
 
@@ -220,7 +220,7 @@ void CEQDlg::OnFieldCommitted(int nId) {
             return;
         }
     }
-    SendMessage(m_pPage, WM_BAND_ACTIVATED, 0, m_nBand);
+    SendMessage(m_pListener, WM_BAND_ACTIVATED, 0, m_nBand);
     Highlight();
 }
 
@@ -234,7 +234,7 @@ void CEQDlg::OnSliderMoved() {
         m_pFilter->SetGainByte(nGain);
     }
     m_pGain->SetValue(nGain);
-    PostMessage(m_pPage, WM_BAND_ACTIVATED, 0, m_nBand);
+    PostMessage(m_pListener, WM_BAND_ACTIVATED, 0, m_nBand);
     m_pGain->setFocus(Qt::OtherFocusReason);
     Highlight();
 }

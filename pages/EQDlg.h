@@ -1,7 +1,7 @@
 // The EQ band strip: a narrow child dialog (template 136) that edits one band of an
 // equaliser — its type, gain, centre frequency and Q — through the band's CFilter, which
 // writes the band record of the working image and recomputes the band's curve. After
-// every edit the strip tells its page with WM_BAND_ACTIVATED (wParam 0, lParam = band
+// every edit the strip tells its bank with WM_BAND_ACTIVATED (wParam 0, lParam = band
 // index; sent after a type, gain, frequency or Q field edit, posted after a slider move)
 // and highlights the band on the curve display. Nothing is sent to the device.
 // UI thread only; edits take the image lock around their writes.
@@ -37,9 +37,9 @@ constexpr int kStripGainMax = 180;
 class CEQDlg : public CDialogWindow {
     Q_OBJECT
 public:
-    // Creates the strip from template 136 as a child of pPage, which receives
-    // WM_BAND_ACTIVATED. The strip is not bound to any block yet.
-    explicit CEQDlg(QWidget* pPage);
+    // Creates the strip from template 136 as a child of pPage; pListener (the strip bank)
+    // receives WM_BAND_ACTIVATED. The strip is not bound to any block yet.
+    CEQDlg(QWidget* pPage, QObject* pListener);
     ~CEQDlg() override;
 
     // The curve display that highlights the edited band (not owned).
@@ -87,7 +87,7 @@ private:
     void OnSliderMoved();
     void Highlight();
 
-    QPointer<QWidget> m_pPage;
+    QPointer<QObject> m_pListener;
     QPointer<CFStatic> m_pDisplay;
     int m_nBlock = -1;
     int m_nBand = 0;

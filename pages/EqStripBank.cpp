@@ -1,6 +1,8 @@
 #include "pages/EqStripBank.h"
 
 #include "controls/Colour.h"
+#include "controls/DialogTemplate.h"
+#include "controls/Message.h"
 #include "eq/CFStatic.h"
 #include "eq/KTVEQ.h"
 #include "model/Command.h"
@@ -23,10 +25,10 @@ constexpr int kStripY = 5;
 
 CEqStripBank::CEqStripBank(QWidget* pPage, CFStatic* pDisplay, const SStripBankLayout& layout,
                            int nBlock, SStripView* pView)
-    : m_pPage(pPage), m_pDisplay(pDisplay), m_nBlock(nBlock),
+    : m_pPage(pPage), m_pDisplay(pDisplay), m_eScroll(layout.m_eScroll), m_nBlock(nBlock),
       m_pView(pView != nullptr ? pView : &m_ownView) {
     for (int i = 0; i < layout.m_nVisible; ++i) {
-        auto* pStrip = new CEQDlg(pPage);
+        auto* pStrip = new CEQDlg(pPage, this);
         pStrip->move(kFirstStripX + layout.m_nStep * i, kStripY);
         pStrip->SetDisplay(pDisplay);
         pStrip->show();
@@ -35,6 +37,20 @@ CEqStripBank::CEqStripBank(QWidget* pPage, CFStatic* pDisplay, const SStripBankL
     }
     SetView(m_pView->m_nFirst);
     AssignBands();
+    if (layout.m_nScrollBar != 0) {
+        AttachScrollBar(DlgItem<QSlider>(pPage, layout.m_nScrollBar));
+    }
+}
+
+CEqStripBank::~CEqStripBank() = default;
+
+bool CEqStripBank::event(QEvent* pEvent) {
+    CMessageEvent* pMessage = CMessageEvent::From(pEvent);
+    if (pMessage == nullptr || pMessage->Message() != WM_BAND_ACTIVATED) {
+        return QObject::event(pEvent);
+    }
+    OnBandActivated(static_cast<int>(pMessage->LParameter()));
+    return true;
 }
 
 int CEqStripBank::BandCount() const {
@@ -68,25 +84,29 @@ void CEqStripBank::DropHighlight() {
     m_nSelected = -1;
 }
 
-void CEqStripBank::AttachScrollBar(QSlider* pBar, bool bEveryNotification) {
+void CEqStripBank::AttachScrollBar(QSlider* pBar) {
     m_pBar = pBar;
-    m_bEveryNotification = bEveryNotification;
     {
         const QSignalBlocker block(pBar);
         pBar->setRange(0, MaxFirst());
         pBar->setValue(FirstVisible());
     }
-    QObject::connect(pBar, &QSlider::valueChanged, pBar,
+    QObject::connect(pBar, &QSlider::valueChanged, this,
                      [this](int nPosition) { OnScrollBar(nPosition); });
-    QObject::connect(pBar, &QSlider::sliderReleased, pBar, [this, pBar] {
-        if (m_bEveryNotification) {
-            ScrollTo(pBar->value());
+    if (m_eScroll != EStripScroll::EveryNotification) {
+        return;
+    }
+    QObject::connect(pBar, &QSlider::sliderReleased, this, [this] { ScrollTo(m_pBar->value()); });
+    // A step that cannot move (an arrow key or a page click at either end) scrolls too.
+    QObject::connect(pBar, &QAbstractSlider::actionTriggered, this, [this] {
+        if (m_pBar->sliderPosition() == m_pBar->value()) {
+            ScrollTo(m_pBar->value());
         }
     });
 }
 
 void CEqStripBank::OnScrollBar(int nPosition) {
-    if (nPosition != FirstVisible() || m_bEveryNotification) {
+    if (nPosition != FirstVisible() || m_eScroll == EStripScroll::EveryNotification) {
         ScrollTo(nPosition);
     }
 }
@@ -162,12 +182,6 @@ void CEqStripBank::ResetEq() {
 void CEqStripBank::ReloadAll() {
     for (int i = 0; i < StripCount(); ++i) {
         Strip(i).Reload();
-    }
-}
-
-void CEqStripBank::EnableAll(bool bEnable) {
-    for (int i = 0; i < StripCount(); ++i) {
-        Strip(i).Enable(bEnable);
     }
 }
 

@@ -1,17 +1,13 @@
-// The strip bank: the row of EQ band strips above a page's curve display, shared by the
-// music, microphone, output, echo and reverb pages. It creates the visible strips, scrolls
-// them over a block with more bands than strips, keeps one strip highlighted (red
-// caption), follows points dragged on the curve display, switches blocks and resets the
-// block's EQ. The page keeps its own controls and forwards two messages:
-//
-//   WM_BAND_ACTIVATED (from a strip, lParam = band)    -> OnBandActivated(band)
-//   WM_CURVE_DRAGGED  (from the display, lParam = item) -> OnCurveDragged(item); false for
-//                     the crossover items (band count, band count + 1), which the page
-//                     reloads into its own controls.
-//
-// UI thread only.
+// The strip bank: the row of EQ band strips above a page's curve display (music,
+// microphone, output, echo and reverb). It creates the visible strips, scrolls them over a
+// block with more bands than strips (with the page's trackbar, which it owns), keeps one
+// strip highlighted (red caption) from the strips' own notifications, follows points
+// dragged on the curve display, switches blocks and resets the block's EQ. The page hands
+// it the display's drags (the page base does, once for every page) and reloads its own
+// controls for the items the bank does not take. UI thread only.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 
 #include <vector>
@@ -24,14 +20,21 @@ namespace zolt {
 class CEQDlg;
 class CFStatic;
 
-// Where the strips go: strip i at pixel (60 + step * i, 5) of the page.
+// How a trackbar scrolls the bank.
+enum class EStripScroll {
+    None,             // no trackbar: band b is always strip b
+    OnChange,         // a move to another position scrolls
+    EveryNotification // every move, every release and every step that cannot move (at either
+                      // end) re-assigns and reloads the strips, also at the same position
+};
+
+// Where the strips go and how they scroll: strip i at pixel (60 + step × i, 5) of the page.
 struct SStripBankLayout {
     int m_nVisible; // strips shown
     int m_nStep;    // pixels from one strip to the next
+    EStripScroll m_eScroll = EStripScroll::None;
+    int m_nScrollBar = 0; // control id of the page's trackbar
 };
-constexpr SStripBankLayout kMusicStrips{10, 58};  // music and microphone pages
-constexpr SStripBankLayout kOutputStrips{10, 53}; // output page
-constexpr SStripBankLayout kEffectStrips{7, 58};  // echo and reverb panels
 
 // The first and last visible band of a scrolling bank; last = first + visible - 1. A page
 // whose view survives page switches gives the bank its process-wide instance.
@@ -40,21 +43,18 @@ struct SStripView {
     int m_nLast = 9;
 };
 
-class CEqStripBank {
+class CEqStripBank : public QObject {
+    Q_OBJECT
 public:
-    // Creates layout.m_nVisible strips as children of pPage (which owns them), each reporting to
-    // pDisplay, bound to EQ block nBlock (0..15) and given the bands view.first + i. pView, when
-    // given, is the page's process-wide view; otherwise the bank keeps its own.
+    // Creates layout.m_nVisible strips as children of pPage (which owns them), each reporting
+    // to this bank and highlighting on pDisplay, bound to EQ block nBlock (0..15) and given
+    // the bands view.first + i; takes the page's trackbar when the layout names one. pView,
+    // when given, is the page's process-wide view; otherwise the bank keeps its own.
     CEqStripBank(QWidget* pPage, CFStatic* pDisplay, const SStripBankLayout& layout, int nBlock,
                  SStripView* pView = nullptr);
+    ~CEqStripBank() override;
     CEqStripBank(const CEqStripBank&) = delete;
     CEqStripBank& operator=(const CEqStripBank&) = delete;
-
-    // The page's trackbar that chooses the first visible band: its range becomes
-    // 0 .. bands - visible and its position the first visible band. A move to another
-    // position scrolls; with bEveryNotification (the music page) every move and the
-    // release of the thumb scroll and reload even when the position did not change.
-    void AttachScrollBar(QSlider* pBar, bool bEveryNotification);
 
     // Scroll: first visible band = nFirst (clamped to 0 .. bands - visible), the
     // highlight is dropped, strip i edits band first + i, all strips reload, the page
@@ -76,8 +76,6 @@ public:
     void ResetEq();
     // Every strip re-reads its band (after the working image changed).
     void ReloadAll();
-    // Enables or disables every strip.
-    void EnableAll(bool bEnable);
 
     int Block() const { return m_nBlock; }
     int BandCount() const;
@@ -88,7 +86,12 @@ public:
     int StripCount() const { return static_cast<int>(m_aStrips.size()); }
     CEQDlg& Strip(int nPosition) const;
 
+protected:
+    // WM_BAND_ACTIVATED from a strip (sent or posted): highlight its band.
+    bool event(QEvent* pEvent) override;
+
 private:
+    void AttachScrollBar(QSlider* pBar);
     int MaxFirst() const;
     void SetView(int nFirst);
     void AssignBands();
@@ -98,7 +101,7 @@ private:
     QPointer<QWidget> m_pPage;
     QPointer<CFStatic> m_pDisplay;
     QPointer<QSlider> m_pBar;
-    bool m_bEveryNotification = false;
+    EStripScroll m_eScroll;
     int m_nBlock;
     int m_nSelected = -1;
     SStripView m_ownView;

@@ -7,78 +7,32 @@
 // link's synchronisation sends what changed. A reload never writes. UI thread only.
 #pragma once
 
-#include "controls/DialogTemplate.h"
-#include "controls/Message.h"
-#include "pages/PageApi.h"
-
-#include <memory>
-
-class QSlider;
+#include "pages/ChannelPair.h"
+#include "pages/MusicData.h"
+#include "pages/PageBase.h"
 
 namespace zolt {
 
-class CBitButton;
-class CEqStripBank;
-class CFStatic;
-class CFilter;
-
-class CMusicDlg : public CDialogWindow, public CPage {
+class CMusicDlg : public CPageBase {
     Q_OBJECT
 public:
     static const SDialogTemplate kTemplate;
+    static const SPageDesc kDesc;
 
-    CMusicDlg(CPageApi& api, QWidget* pParent);
-    ~CMusicDlg() override;
+    explicit CMusicDlg(QWidget* pParent);
 
     // Re-reads every control from the working image and the system block. A Music link
     // found set while Music Right is shown (from a read-back or a file) moves the page to
     // Music Left.
     void Refresh() override;
-    void ApplyLanguage() override;
-
-    // Channel selection: 0 Music Left, 1 Music Right (nothing when already shown), -1
-    // after the link flag was toggled (linked: Music Left with both channel buttons off).
-    void SelectChannel(int nRequest);
-
-    CFStatic& Display() const { return *m_pDisplay; }
-    CEqStripBank& Strips() const { return *m_pStrips; }
 
 protected:
-    bool OnMessage(CMessageEvent& msg) override;
+    std::size_t BlockOffset(EBlock eBlock) const override;
+    CKTVEQ* CurveSet() const override;
+    void OnCurveItemDragged(int nItem) override;
 
 private:
-    void SetUpSliders();
-    void SetUpFields();
-    void SetUpCombos();
-    void SetUpButtons();
-
-    // EQ block number (0, 1) and image offset of the edited music block.
-    int EditedBlockNumber() const;
-    std::size_t EditedBlock() const;
-    CFilter* Crossover(int nItem) const;
-
-    void LoadButtons();
-    void LoadEditedBlock();
-    void LoadLimiterBlock();
-    void LoadKey();
-    void LoadFreqPair(int nSlider, int nField, int nIndex);
-    void LoadCrossover(int nItem);
-
-    void OnSync();
-    void OnBypass();
-    void OnSlider(int nId);
-    void OnFieldCommitted(int nId);
-    void OnFreqChosen(int nSlider, int nField, int nIndex);
-    void OnByteCombo(int nCombo, int nIndex);
-    void OnCurveDragged(int nItem);
-
-    CFStatic* m_pDisplay = nullptr;
-    QSlider* m_pBandScroll = nullptr;
-    CBitButton* m_pSync = nullptr;
-    CBitButton* m_pLeft = nullptr;
-    CBitButton* m_pRight = nullptr;
-    CBitButton* m_pBypass = nullptr;
-    std::unique_ptr<CEqStripBank> m_pStrips;
+    CChannelPair m_pair;
 };
 
 } // namespace zolt

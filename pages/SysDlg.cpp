@@ -124,47 +124,43 @@ constexpr SControlTemplate kRows[] = {
 };
 // clang-format on
 
-// The sliders, their ranges, label formats and the system byte each one edits.
-enum class ESliderKind { Maximum, Gain, Pitch };
+// The settings: maximum volumes, input gains and the hidden pitch on sliders, the phantom
+// power, music input, sensitivity (the low nibble of byte 9, whose high nibble is the pitch)
+// and the hidden IR control on combo boxes. Entries are the same in both languages.
+constexpr std::array<const char*, 2> kOffOn{"OFF", "ON"};
+constexpr std::array<const char*, 3> kInputs{"Auto", "AUDIO", "AUX"};
+constexpr std::array<const char*, 2> kSensitivities{"L", "H"};
+constexpr std::array<const char*, 2> kIrStates{"Disable", "Enable"};
+constexpr SLabelFormat kPitchFormat{kLabelInteger, 1, 7, 0, 0, ""}; // -7 .. +7
 
-struct SSliderRow {
-    int m_nId;
-    int m_nMax;
-    ESliderKind m_eKind;
-    std::size_t m_nByte;
+constexpr SFieldBinding SystemSlider(int nSlider, std::size_t nByte, int nMax,
+                                     SLabelFormat format) {
+    return bind::LabelledSlider(nSlider, nSlider + kLabelOffset, nByte, nMax, format)
+        .In(EBlock::System);
+}
+
+constexpr SFieldBinding kFields[] = {
+    SystemSlider(kEffectMaxSlider, sysblock::kEffectMax, 70, label::kPlain),
+    SystemSlider(kMicMaxSlider, sysblock::kMicMax, 84, label::kPlain),
+    SystemSlider(kMusicMaxSlider, sysblock::kMusicMax, 84, label::kPlain),
+    SystemSlider(kAudioGainSlider, sysblock::kAudioGain, 40, label::kInputLevel),
+    SystemSlider(kAuxGainSlider, sysblock::kAuxGain, 40, label::kInputLevel),
+    SystemSlider(kCoaxGainSlider, sysblock::kCoaxGain, 40, label::kInputLevel),
+    SystemSlider(kOptiGainSlider, sysblock::kOptiGain, 40, label::kInputLevel),
+    SystemSlider(kPitchSlider, sysblock::kSensPitch, 14, kPitchFormat).As(EField::HighNibble),
+    bind::Combo(kPhantomCombo, sysblock::kPhantom, kOffOn).In(EBlock::System),
+    bind::Combo(kInputCombo, sysblock::kInput, kInputs).In(EBlock::System),
+    bind::Combo(kSensitivityCombo, sysblock::kSensPitch, kSensitivities)
+        .In(EBlock::System)
+        .As(EField::LowNibble),
+    bind::Combo(kIrCombo, sysblock::kIrControl, kIrStates).In(EBlock::System),
 };
 
-constexpr SSliderRow kSliders[] = {
-    {kEffectMaxSlider, 70, ESliderKind::Maximum, sysblock::kEffectMax},
-    {kMicMaxSlider, 84, ESliderKind::Maximum, sysblock::kMicMax},
-    {kMusicMaxSlider, 84, ESliderKind::Maximum, sysblock::kMusicMax},
-    {kAudioGainSlider, 40, ESliderKind::Gain, sysblock::kAudioGain},
-    {kAuxGainSlider, 40, ESliderKind::Gain, sysblock::kAuxGain},
-    {kCoaxGainSlider, 40, ESliderKind::Gain, sysblock::kCoaxGain},
-    {kOptiGainSlider, 40, ESliderKind::Gain, sysblock::kOptiGain},
-    {kPitchSlider, 14, ESliderKind::Pitch, sysblock::kSensPitch},
-};
-
-// The combo boxes, their entries (the same in both languages; index = stored value) and
-// the system byte each one edits. The sensitivity uses the low four bits of its byte.
-struct SComboRow {
-    int m_nId;
-    std::size_t m_nByte;
-    std::array<const char*, 3> m_apszItems;
-};
-
-constexpr SComboRow kCombos[] = {
-    {kPhantomCombo, sysblock::kPhantom, {"OFF", "ON", nullptr}},
-    {kInputCombo, sysblock::kInput, {"Auto", "AUDIO", "AUX"}},
-    {kSensitivityCombo, sysblock::kSensPitch, {"L", "H", nullptr}},
-    {kIrCombo, sysblock::kIrControl, {"Disable", "Enable", nullptr}},
-};
-
-struct SCaption {
-    int m_nId;
-    const char* m_pszChinese;
-    const char* m_pszEnglish;
-};
+constexpr bool IsMaximum(const SFieldBinding& row) {
+    return row.m_eBlock == EBlock::System &&
+           (row.m_nOffset == sysblock::kEffectMax || row.m_nOffset == sysblock::kMicMax ||
+            row.m_nOffset == sysblock::kMusicMax);
+}
 
 constexpr SCaption kCaptions[] = {
     {kSettingGroup, "设置", "Setting"},
@@ -245,33 +241,6 @@ constexpr SEditRow kEdits[] = {
 
 constexpr int kMeterCount = 12;
 
-const SSliderRow* FindSlider(int nId) {
-    for (const SSliderRow& row : kSliders) {
-        if (row.m_nId == nId) {
-            return &row;
-        }
-    }
-    return nullptr;
-}
-
-bool Chinese() {
-    return g_flags.m_nLanguage != 0;
-}
-
-QString CaptionText(const SCaption& caption) {
-    return QString::fromUtf8(Chinese() ? caption.m_pszChinese : caption.m_pszEnglish);
-}
-
-void SetCaption(QWidget* pWidget, const QString& strText) {
-    if (auto* pGroup = qobject_cast<CSxGroupBox*>(pWidget)) {
-        pGroup->SetCaption(strText, false);
-    } else if (auto* pStatic = qobject_cast<CTransparentStatic*>(pWidget)) {
-        pStatic->SetText(strText);
-    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
-        pButton->setText(strText);
-    }
-}
-
 // Passwords and names are single-byte text on the device.
 std::string Bytes(const QString& strText) {
     return strText.toLatin1().toStdString();
@@ -285,59 +254,17 @@ QString FromBytes(const std::string& strBytes) {
 
 const SDialogTemplate CSysDlg::kTemplate{164, 715, 420, kRows};
 
-CSysDlg::CSysDlg(CPageApi& api, QWidget* pParent) : CDialogWindow(pParent), m_api(api) {
-    BuildDialog(this, kTemplate);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColorOf(kPageColour));
-    setPalette(palette);
-    setAutoFillBackground(true);
-    setFocusPolicy(Qt::ClickFocus);
+const SPageDesc CSysDlg::kDesc{&kTemplate, kCaptions, kFields};
 
+CSysDlg::CSysDlg(CPageApi& api, QWidget* pParent) : CPageBase(kDesc, pParent), m_api(api) {
     for (int i = 0; i < kMeterCount; ++i) {
         DlgItem<CSLamp>(this, kFirstMeter + i)->Layout();
     }
-    SetUpSliders();
-    SetUpCombos();
+    DlgItem<CBitComboBox>(this, kModeCombo)->SetStandardSkin();
     SetUpEdits();
     SetUpButtons();
     Connect();
     ApplyLanguage();
-}
-
-void CSysDlg::SetUpSliders() {
-    for (const SSliderRow& row : kSliders) {
-        auto* pSlider = DlgItem<CBitmapSlider>(this, row.m_nId);
-        pSlider->SetChannelPictures(kSkinSliderChannel, kSkinSliderChannelActive);
-        pSlider->SetThumbPictures(kSkinSliderThumb);
-        pSlider->SetMargins(0, 0, 0, 0);
-        pSlider->SetRange(0, row.m_nMax);
-        auto* pLabel = DlgItem<CEdit_Static>(this, row.m_nId + kLabelOffset);
-        pLabel->SetRange(0, row.m_nMax);
-        switch (row.m_eKind) {
-        case ESliderKind::Maximum:
-            pLabel->SetIntFormat(1, 0);
-            break;
-        case ESliderKind::Gain:
-            pLabel->SetScaledFormat(0.5, 10.0);
-            break;
-        case ESliderKind::Pitch:
-            pLabel->SetIntFormat(1, 7);
-            break;
-        }
-    }
-}
-
-void CSysDlg::SetUpCombos() {
-    for (const SComboRow& row : kCombos) {
-        auto* pCombo = DlgItem<CBitComboBox>(this, row.m_nId);
-        pCombo->SetStandardSkin();
-        for (const char* pszItem : row.m_apszItems) {
-            if (pszItem != nullptr) {
-                pCombo->addItem(QString::fromLatin1(pszItem));
-            }
-        }
-    }
-    DlgItem<CBitComboBox>(this, kModeCombo)->SetStandardSkin();
 }
 
 void CSysDlg::SetUpEdits() {
@@ -360,11 +287,6 @@ void CSysDlg::SetUpButtons() {
 }
 
 void CSysDlg::Connect() {
-    for (const SComboRow& row : kCombos) {
-        auto* pCombo = DlgItem<CBitComboBox>(this, row.m_nId);
-        connect(pCombo, &QComboBox::currentIndexChanged, this,
-                [this, nId = row.m_nId](int nIndex) { OnComboStep(nId, nIndex); });
-    }
     connect(DlgItem<CBitComboBox>(this, kModeCombo), &QComboBox::currentIndexChanged, this,
             &CSysDlg::OnModeSelected);
     connect(DlgItem<CEnglishEdit>(this, kVerifyEdit), &QLineEdit::textEdited, this,
@@ -390,33 +312,14 @@ void CSysDlg::Connect() {
 }
 
 void CSysDlg::Refresh() {
-    std::array<std::uint8_t, kSystemSize> system;
-    {
-        CImageGuard guard(ImageLock());
-        std::copy_n(System(), kSystemSize, system.begin());
-    }
     RebuildModeList();
-    for (const SSliderRow& row : kSliders) {
-        const int nPos =
-            row.m_eKind == ESliderKind::Pitch ? system[row.m_nByte] >> 4 : system[row.m_nByte];
-        DlgItem<CEdit_Static>(this, row.m_nId + kLabelOffset)->SetPos(nPos);
-        DlgItem<CBitmapSlider>(this, row.m_nId)->SetPos(nPos);
-    }
-    for (const SComboRow& row : kCombos) {
-        auto* pCombo = DlgItem<CBitComboBox>(this, row.m_nId);
-        const QSignalBlocker blocker(pCombo);
-        const int nValue =
-            row.m_nId == kSensitivityCombo ? system[row.m_nByte] & 0x0F : system[row.m_nByte];
-        pCombo->setCurrentIndex(nValue < pCombo->count() ? nValue : -1);
-    }
+    LoadFields();
     ResetCodeSection(ECode::System);
     ResetCodeSection(ECode::Panel);
 }
 
 void CSysDlg::ApplyLanguage() {
-    for (const SCaption& caption : kCaptions) {
-        SetCaption(FindDlgItem(this, caption.m_nId), CaptionText(caption));
-    }
+    CPageBase::ApplyLanguage();
     SetCaption(FindDlgItem(this, kPermissionText),
                CaptionText(kPermissionTexts[m_bStoreAllowedShown ? 1 : 0]));
     update();
@@ -553,56 +456,16 @@ void CSysDlg::OnStore() {
     }
 }
 
-void CSysDlg::OnSliderStep(int nId) {
-    const SSliderRow* pRow = FindSlider(nId);
-    if (pRow == nullptr) {
-        return;
-    }
-    const int nPos = DlgItem<CBitmapSlider>(this, nId)->Pos();
-    DlgItem<CEdit_Static>(this, nId + kLabelOffset)->SetPos(nPos);
-    {
-        CImageGuard guard(ImageLock());
-        std::uint8_t& byte = System()[pRow->m_nByte];
-        byte = pRow->m_eKind == ESliderKind::Pitch
-                   ? static_cast<std::uint8_t>(nPos * 16 + (byte & 0x0F))
-                   : static_cast<std::uint8_t>(nPos);
-    }
-    if (pRow->m_eKind == ESliderKind::Maximum) {
+void CSysDlg::AfterWrite(const SFieldBinding& row) {
+    if (IsMaximum(row)) {
         m_api.ClampVolumes();
-    }
-}
-
-void CSysDlg::OnComboStep(int nId, int nIndex) {
-    if (nIndex < 0) {
-        return;
-    }
-    CImageGuard guard(ImageLock());
-    for (const SComboRow& row : kCombos) {
-        if (row.m_nId == nId) {
-            std::uint8_t& byte = System()[row.m_nByte];
-            byte = nId == kSensitivityCombo ? static_cast<std::uint8_t>((byte & 0xF0) + nIndex)
-                                            : static_cast<std::uint8_t>(nIndex);
-        }
-    }
-}
-
-bool CSysDlg::OnMessage(CMessageEvent& msg) {
-    switch (msg.Message()) {
-    case WM_SLIDER_MOVING:
-    case WM_SLIDER_MOVED:
-        OnSliderStep(static_cast<int>(msg.WParameter()));
-        return true;
-    case WM_NUMEDIT_CHANGED:
-        return true;
-    default:
-        return CDialogWindow::OnMessage(msg);
     }
 }
 
 void CSysDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(ms::kOrigin,
-                 SkinPixmap(Chinese() ? kSkinMeterScaleChinese : kSkinMeterScaleEnglish));
+                 SkinPixmap(IsChinese() ? kSkinMeterScaleChinese : kSkinMeterScaleEnglish));
 }
 
 } // namespace zolt

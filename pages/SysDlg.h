@@ -5,9 +5,7 @@
 // block in place; the link's synchronisation sends what changed. UI thread only.
 #pragma once
 
-#include "controls/DialogTemplate.h"
-#include "controls/Message.h"
-#include "pages/PageApi.h"
+#include "pages/PageBase.h"
 #include "pages/SysData.h"
 
 namespace zolt {
@@ -62,10 +60,11 @@ constexpr int kExportAllButton = 1388;
 constexpr int kImportAllButton = 1389;
 } // namespace sysid
 
-class CSysDlg : public CDialogWindow, public CPage {
+class CSysDlg : public CPageBase {
     Q_OBJECT
 public:
     static const SDialogTemplate kTemplate;
+    static const SPageDesc kDesc;
 
     CSysDlg(CPageApi& api, QWidget* pParent);
 
@@ -80,7 +79,8 @@ public:
     void UpdatePermission();
 
 protected:
-    bool OnMessage(CMessageEvent& msg) override;
+    // A new maximum volume lowers a volume above it.
+    void AfterWrite(const SFieldBinding& row) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
@@ -91,8 +91,6 @@ private:
         CBitButton* pSend;
     };
 
-    void SetUpSliders();
-    void SetUpCombos();
     void SetUpEdits();
     void SetUpButtons();
     void Connect();
@@ -102,8 +100,6 @@ private:
     void ResetCodeSection(ECode code);
     void ApplyCodeSection(ECode code);
     SCodeEdits CodeEdits(ECode code) const;
-    void OnSliderStep(int nId);
-    void OnComboStep(int nId, int nIndex);
     void OnModeSelected(int nIndex);
     void OnVerifyEdited();
     void OnConfirm();

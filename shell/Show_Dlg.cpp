@@ -1,6 +1,7 @@
 #include "shell/Show_Dlg.h"
 
 #include "controls/DialogTemplate.h"
+#include "controls/Language.h"
 #include "model/Command.h"
 
 #include <QCloseEvent>
@@ -39,7 +40,7 @@ constexpr STexts kTexts[2] = {
 };
 
 const STexts& Texts() {
-    return kTexts[g_flags.m_nLanguage != 0 ? 1 : 0];
+    return kTexts[static_cast<std::size_t>(Language())];
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
+#include "controls/Language.h"
 #include "controls/MessageBox.h"
 #include "controls/Skin.h"
 #include "link/PresetFiles.h"
@@ -120,10 +121,6 @@ constexpr SConnectionTexts kConnectionTexts[2] = {
     {"Off Line", "Connect", "Disconnect", "中文"},
     {"脱机", "联机", "断开", "English"},
 };
-
-int Language() {
-    return g_flags.m_nLanguage != 0 ? 1 : 0;
-}
 
 const SConnectionTexts& ConnectionTexts() {
     return kConnectionTexts[Language()];
@@ -275,7 +272,7 @@ void CZoltDlg::CreatePages() {
         }
         return page;
     };
-    place(new CMusicDlg(*this, m_pTabs), {0});
+    place(new CMusicDlg(m_pTabs), {0});
     place(new CDEQ_Dlg(*this, m_pTabs), {1});
     place(new CMic_Dlg(*this, m_pTabs), {2});
     m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});

@@ -16,8 +16,7 @@ namespace {
 TEST(ValueLabel, OffAtTheMinimumWithoutUnitThenNumbersWithIt) {
     CEdit_Static label;
     label.SetRange(0, 60);
-    label.SetMode(kLabelOffAtMin);
-    label.SetIntFormat(1, 78, QStringLiteral("dBV"));
+    label.SetFormat({kLabelOffAtMin, 1, 78, 0, 0, "dBV"});
     label.SetPos(0);
     EXPECT_EQ(label.Text(), QStringLiteral("OFF"));
     label.SetPos(1);
@@ -45,17 +44,17 @@ TEST(ValueLabel, ScaledDistanceAndTableModes) {
     EXPECT_EQ(LabelText(scaled, 20, 0), QStringLiteral("0.0"));
     EXPECT_EQ(LabelText(scaled, 40, 0), QStringLiteral("10.0"));
 
-    SLabelFormat integer{kLabelInteger, 2, 0, 0, 0, QStringLiteral("ms")};
+    SLabelFormat integer{kLabelInteger, 2, 0, 0, 0, "ms"};
     EXPECT_EQ(LabelText(integer, 250, 0), QStringLiteral("500ms"));
-    EXPECT_EQ(LabelText({kLabelInteger, 1, 50, 0, 0, QStringLiteral("%")}, 0, 0),
+    EXPECT_EQ(LabelText({kLabelInteger, 1, 50, 0, 0, "%"}, 0, 0),
               QStringLiteral("-50%"));
-    EXPECT_EQ(LabelText({kLabelDistance, 1, 0, 0, 0, {}}, 100, 0), QStringLiteral("3.400m"));
-    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, QStringLiteral("ms")}, 0, 0),
+    EXPECT_EQ(LabelText({kLabelDistance, 1, 0, 0, 0, ""}, 100, 0), QStringLiteral("3.400m"));
+    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, "ms"}, 0, 0),
               QStringLiteral("0.5ms"));
-    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, QStringLiteral("ms")}, 19, 0),
+    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, "ms"}, 19, 0),
               QStringLiteral("400ms"));
-    EXPECT_EQ(LabelText({kLabelRelease, 1, 0, 0, 0, {}}, 7, 0), QStringLiteral("Atk X32"));
-    EXPECT_EQ(LabelText({kLabelRatio, 1, 0, 0, 0, {}}, 40, 0), QStringLiteral("100"));
+    EXPECT_EQ(LabelText({kLabelRelease, 1, 0, 0, 0, ""}, 7, 0), QStringLiteral("Atk X32"));
+    EXPECT_EQ(LabelText({kLabelRatio, 1, 0, 0, 0, ""}, 40, 0), QStringLiteral("100"));
 }
 
 TEST(FontLabel, TheSameColourAgainDoesNotRepaint) {

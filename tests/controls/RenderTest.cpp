@@ -151,8 +151,7 @@ TEST(Render, FieldsLabelsAndCombos) {
     auto* pLabel = new CEdit_Static(&panel);
     pLabel->setGeometry(140, 40, 60, 16);
     pLabel->SetRange(0, 60);
-    pLabel->SetMode(kLabelOffAtMin);
-    pLabel->SetIntFormat(1, 78, QStringLiteral("dBV"));
+    pLabel->SetFormat({kLabelOffAtMin, 1, 78, 0, 0, "dBV"});
     pLabel->SetPos(20);
     auto* pTitle = new CFontStatic(&panel);
     pTitle->setGeometry(210, 40, 40, 16);

@@ -3,6 +3,7 @@
 
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
+#include "controls/DialogTemplate.h"
 #include "controls/FontStatic.h"
 #include "controls/NumEdit.h"
 #include "eq/CFStatic.h"
@@ -23,8 +24,14 @@
 namespace zolt {
 namespace {
 
-// A page as the music page builds one: the curve display, a bank of strips and a
-// trackbar, with the two bank messages forwarded.
+constexpr int kBarId = 1029;
+// The music page's bank: ten strips scrolling over fifteen bands with every notification of
+// its trackbar; the output page's: ten fixed strips.
+constexpr SStripBankLayout kMusicStrips{10, 58, EStripScroll::EveryNotification, kBarId};
+constexpr SStripBankLayout kOutputStrips{10, 53};
+
+// A page as the pages build one: the curve display, a bank of strips and a trackbar, with
+// the display's drags handed to the bank.
 class CTestPage : public CMessageWidget {
 public:
     explicit CTestPage(int nBlock, const SStripBankLayout& layout, QWidget* pParent = nullptr)
@@ -34,13 +41,12 @@ public:
         m_pDisplay->Attach(this);
         m_pDisplay->LayoutGroup(nBlock < 2 ? curvegroup::kMusic : curvegroup::kOutput);
         m_pDisplay->ShowSet(nBlock);
-        m_pBank = std::make_unique<CEqStripBank>(this, m_pDisplay, layout, nBlock, &m_view);
         m_pBar->setOrientation(Qt::Horizontal);
         m_pBar->setGeometry(2, 268, 550, 20);
-        m_pBank->AttachScrollBar(m_pBar, true);
+        SetControlId(m_pBar, kBarId);
+        m_pBank = std::make_unique<CEqStripBank>(this, m_pDisplay, layout, nBlock, &m_view);
     }
 
-    std::vector<LParam> m_aActivated;
     CFStatic* m_pDisplay;
     QSlider* m_pBar;
     SStripView m_view;
@@ -48,17 +54,11 @@ public:
 
 protected:
     bool OnMessage(CMessageEvent& msg) override {
-        switch (msg.Message()) {
-        case WM_BAND_ACTIVATED:
-            m_aActivated.push_back(msg.LParameter());
-            m_pBank->OnBandActivated(static_cast<int>(msg.LParameter()));
-            return true;
-        case WM_CURVE_DRAGGED:
-            m_pBank->OnCurveDragged(static_cast<int>(msg.LParameter()));
-            return true;
-        default:
+        if (msg.Message() != WM_CURVE_DRAGGED) {
             return false;
         }
+        m_pBank->OnCurveDragged(static_cast<int>(msg.LParameter()));
+        return true;
     }
 };
 
@@ -97,6 +97,7 @@ TEST_F(EqStrip, StripOfBand3EditsItsRecord) {
     EXPECT_EQ(strip.Filter()->Record(), MusicLeftBand(3)) << "bytes 583..587";
 
     TypeInto(strip.GainField(), "3");
+    EXPECT_EQ(Bank().SelectedStrip(), 3) << "the bank hears of the edit at once";
     EXPECT_EQ(MusicLeftBand(3)[2], 135);
     EXPECT_EQ(strip.GainSlider()->PosFromFarEnd(), 135) << "the slider follows the field";
     EXPECT_EQ(strip.GainField()->text(), "3.0");
@@ -104,7 +105,6 @@ TEST_F(EqStrip, StripOfBand3EditsItsRecord) {
     EXPECT_EQ(GetU16(MusicLeftBand(3)), 204);
     TypeInto(strip.QField(), "1");
     EXPECT_EQ(MusicLeftBand(3)[3], 16);
-    EXPECT_EQ(m_pPage->m_aActivated, (std::vector<LParam>{3, 3, 3})) << "sent at once";
     EXPECT_EQ(m_pPage->m_pDisplay->SelectedIndex(), 3);
     EXPECT_EQ(strip.Caption()->TextColor(), kRed);
 
@@ -150,8 +150,16 @@ TEST_F(EqStrip, SliderEndsStoreTheGainRange) {
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(MusicLeftBand(0)[2], 0);
     EXPECT_EQ(strip.GainField()->text(), "-24.0");
-    ASSERT_FALSE(m_pPage->m_aActivated.empty()) << "posted to the page";
-    EXPECT_EQ(m_pPage->m_aActivated.back(), 0);
+    EXPECT_EQ(Bank().SelectedStrip(), 0) << "the bank heard of the slider's edit";
+
+    // A slider edit reaches the bank as a posted notice, after the edit itself.
+    Strip(4).GainSlider()->setFocus();
+    QTest::keyClick(Strip(4).GainSlider(), Qt::Key_Home);
+    QCoreApplication::sendPostedEvents(&Strip(4)); // the strip takes the slider's notice
+    EXPECT_EQ(MusicLeftBand(4)[2], 180);
+    EXPECT_EQ(Bank().SelectedStrip(), 0) << "not yet";
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Bank().SelectedStrip(), 4);
 }
 
 TEST_F(EqStrip, GainAboveTheStripRangeShowsItsTop) {

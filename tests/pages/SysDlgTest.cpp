@@ -1,5 +1,6 @@
 #include "pages/SysDlg.h"
-#include "FakePageApi.h"
+
+#include "PageUser.h"
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
@@ -25,7 +26,7 @@ namespace {
 
 using namespace sysid;
 
-class SysPage : public testing::Test {
+class SysPage : public test::CPageUser<CSysDlg> {
 protected:
     void SetUp() override {
         ResetProcessData();
@@ -43,11 +44,9 @@ protected:
         System()[sysblock::kInput] = 1;
         System()[sysblock::kPhantom] = 1;
         System()[sysblock::kSensPitch] = 0x71;
-        m_pPage = std::make_unique<CSysDlg>(m_api, nullptr);
-        m_pPage->show();
+        ShowPage();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_pPage.get()));
     }
-    template <class T> T* Item(int nId) { return DlgItem<T>(m_pPage.get(), nId); }
     void ShowOnline(bool bUnlock) {
         g_flags.m_bOnline = true;
         g_flags.m_bUnlock = bUnlock;
@@ -55,15 +54,6 @@ protected:
     }
     // Delivers what the controls posted (slider notices).
     static void Deliver() { QCoreApplication::sendPostedEvents(); }
-    QString Text(int nId) { return Item<CTransparentStatic>(nId)->Text(); }
-    bool Enabled(int nId) { return Item<QWidget>(nId)->isEnabled(); }
-    void Type(int nId, const QString& strKeys) {
-        QTest::keyClicks(Item<CEnglishEdit>(nId), strKeys);
-    }
-    void Click(int nId) { QTest::mouseClick(Item<CBitButton>(nId), Qt::LeftButton); }
-
-    CFakePageApi m_api;
-    std::unique_ptr<CSysDlg> m_pPage;
 };
 
 using Commands = std::vector<std::pair<int, int>>;
@@ -170,15 +160,15 @@ TEST_F(SysPage, ConfirmOpensOnlyForTheExactPassword) {
     ASSERT_TRUE(Enabled(kVerifyEdit));
     EXPECT_FALSE(Enabled(kConfirmButton));
 
-    Type(kVerifyEdit, "123456");
+    TypeKeys(kVerifyEdit, "123456");
     EXPECT_TRUE(Enabled(kConfirmButton));
-    Type(kVerifyEdit, "7"); // the limit keeps six characters
+    TypeKeys(kVerifyEdit, "7"); // the limit keeps six characters
     EXPECT_EQ(Item<CEnglishEdit>(kVerifyEdit)->text(), "123456");
     QTest::keyClick(Item<CEnglishEdit>(kVerifyEdit), Qt::Key_Backspace);
-    Type(kVerifyEdit, "7");
+    TypeKeys(kVerifyEdit, "7");
     EXPECT_FALSE(Enabled(kConfirmButton));
     QTest::keyClick(Item<CEnglishEdit>(kVerifyEdit), Qt::Key_Backspace);
-    Type(kVerifyEdit, "6");
+    TypeKeys(kVerifyEdit, "6");
     ASSERT_TRUE(Enabled(kConfirmButton));
 
     Click(kConfirmButton);
@@ -211,17 +201,17 @@ TEST_F(SysPage, PasswordChangeOpensStepByStepAndResetsAfterSending) {
     ShowOnline(false);
     EXPECT_TRUE(Enabled(kSystemOldEdit));
     EXPECT_FALSE(Enabled(kSystemNewEdit));
-    Type(kSystemOldEdit, "12a3456"); // digits only
+    TypeKeys(kSystemOldEdit, "12a3456"); // digits only
     EXPECT_EQ(Item<CEnglishEdit>(kSystemOldEdit)->text(), "123456");
     ASSERT_TRUE(Enabled(kSystemNewEdit));
-    Type(kSystemNewEdit, "65432");
+    TypeKeys(kSystemNewEdit, "65432");
     EXPECT_FALSE(Enabled(kSystemConfirmEdit));
-    Type(kSystemNewEdit, "1");
+    TypeKeys(kSystemNewEdit, "1");
     ASSERT_TRUE(Enabled(kSystemConfirmEdit));
-    Type(kSystemConfirmEdit, "654320");
+    TypeKeys(kSystemConfirmEdit, "654320");
     EXPECT_FALSE(Enabled(kSystemSendButton));
     QTest::keyClick(Item<CEnglishEdit>(kSystemConfirmEdit), Qt::Key_Backspace);
-    Type(kSystemConfirmEdit, "1");
+    TypeKeys(kSystemConfirmEdit, "1");
     ASSERT_TRUE(Enabled(kSystemSendButton));
 
     Click(kSystemSendButton);

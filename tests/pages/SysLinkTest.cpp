@@ -1,5 +1,6 @@
 // The System page's flows through the real frame builder: what the processor would be sent.
-#include "FakePageApi.h"
+#include "PageUser.h"
+
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/EnglishEdit.h"
@@ -36,7 +37,7 @@ std::string FrameBytes(const CDeviceLink& link, std::size_t frame, std::size_t f
     return std::string(reinterpret_cast<const char*>(record.m_abFrame + from), count);
 }
 
-class SysPageLink : public testing::Test {
+class SysPageLink : public test::CPageUser<CSysDlg, CLinkPageApi> {
 protected:
     void SetUp() override {
         ResetProcessData();
@@ -47,18 +48,12 @@ protected:
         System()[sysblock::kMode] = 3;
         g_flags.m_bOnline = true;
         g_flags.m_bUnlock = true;
-        m_pPage = std::make_unique<CSysDlg>(m_api, nullptr);
-        m_pPage->show();
+        ShowPage();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_pPage.get()));
         m_pPage->Refresh();
     }
     void TearDown() override { ResetProcessData(); }
-    template <class T> T* Item(int nId) { return DlgItem<T>(m_pPage.get(), nId); }
-    void Click(int nId) { QTest::mouseClick(Item<CBitButton>(nId), Qt::LeftButton); }
     const CDeviceLink& Link() const { return m_api.m_link; }
-
-    CLinkPageApi m_api;
-    std::unique_ptr<CSysDlg> m_pPage;
 };
 
 TEST_F(SysPageLink, StoreTellsThePasswordBeforeTheNamedStore) {

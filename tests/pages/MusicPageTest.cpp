@@ -1,16 +1,16 @@
 // The Music page against the working image, the shadow and what the synchronisation sends.
-#include "MusicTestSupport.h"
+#include "PageUser.h"
 
 #include "controls/FontStatic.h"
 #include "controls/TransparentStatic.h"
 #include "eq/KTVEQ.h"
-#include "link/Sync.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
 #include "pages/EQDlg.h"
 #include "pages/EqStripBank.h"
 #include "pages/MusicData.h"
+#include "pages/MusicDlg.h"
 
 #include <QDialog>
 #include <QSlider>
@@ -22,23 +22,7 @@ namespace {
 
 using namespace musicid;
 
-// The next synchronisation frame as command, parameter, payload.
-std::vector<int> NextSyncFrame() {
-    static std::uint8_t bAlternation = 0;
-    SFrameRecord frame{};
-    CImageGuard guard(ImageLock());
-    SyncPass(frame, bAlternation);
-    const std::uint8_t* p = frame.m_abFrame;
-    std::vector<int> sent{p[kCommandOffset], p[kParameterOffset]};
-    sent.insert(sent.end(), p + kPayloadOffset, p + kPayloadOffset + FrameLength(frame) - 3);
-    return sent;
-}
-
-bool IsPoll(const std::vector<int>& sent) {
-    return sent[0] == 12 || sent[0] == 24;
-}
-
-class MusicPage : public test::CMusicPageUser {
+class MusicPage : public test::CPageUser<CMusicDlg> {
 protected:
     void SetUp() override {
         ResetProcessData();
@@ -76,9 +60,9 @@ TEST_F(MusicPage, LimiterAndGateEditMusicLeftWhicheverChannelIsShown) {
     EXPECT_EQ(std::memcmp(Image() + 717, Shadow() + 717, 7), 0) << "Music Right's copies stay";
 
     // Music Left's limiter item, then its noise-gate item with the "on" byte.
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{7, 7, 30, 0, 0, 40}));
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{10, 2, 1, 19, 7, 1}));
-    EXPECT_TRUE(IsPoll(NextSyncFrame()));
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{7, 7, 30, 0, 0, 40}));
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{10, 2, 1, 19, 7, 1}));
+    EXPECT_TRUE(test::IsPollFrame(test::NextSyncFrame()));
 }
 
 TEST_F(MusicPage, KeySliderKeepsTheSystemPagesLowNibble) {
@@ -89,7 +73,7 @@ TEST_F(MusicPage, KeySliderKeepsTheSystemPagesLowNibble) {
     StepTo(kKeySlider, 10);
     EXPECT_EQ(System()[9], 0xAC);
     EXPECT_EQ(LabelText(kKeyLabel), "3");
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{9, 10, 0, 0}));
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{9, 10, 0, 0}));
 }
 
 TEST_F(MusicPage, LinkingShowsMusicLeftWithBothChannelButtonsOff) {
@@ -166,15 +150,15 @@ TEST_F(MusicPage, MusicRightsControlsWriteMusicRight) {
     EXPECT_EQ(std::memcmp(Image() + 553, Shadow() + 553, music::kSize), 0);
 
     // Music Right's items, in the synchronisation's order.
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{4, 1, 0, 0, 0, 4}));     // high-pass 724
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{4, 1, 1, 0x69, 1, 12})); // low-pass 728
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{4, 16, 0, 204, 0, 9}));  // main HPF 834
-    EXPECT_EQ(NextSyncFrame(), (std::vector<int>{20, 2, 1}));             // bypass 807
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{4, 1, 0, 0, 0, 4}));     // high-pass 724
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{4, 1, 1, 0x69, 1, 12})); // low-pass 728
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{4, 16, 0, 204, 0, 9}));  // main HPF 834
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{20, 2, 1}));             // bypass 807
     const std::vector<int> high{18, 1, 1, 0x69, 1, 5, 0, 0, 0, 0, 0, 0};  // exciter 872
     const std::vector<int> low{18, 5, 1, 0x69, 1, 3, 4, 0, 0, 0, 0, 0};   // exciter 868
-    EXPECT_EQ(NextSyncFrame(), high);
-    EXPECT_EQ(NextSyncFrame(), low);
-    EXPECT_TRUE(IsPoll(NextSyncFrame()));
+    EXPECT_EQ(test::NextSyncFrame(), high);
+    EXPECT_EQ(test::NextSyncFrame(), low);
+    EXPECT_TRUE(test::IsPollFrame(test::NextSyncFrame()));
 }
 
 TEST_F(MusicPage, ReloadShowsTheImageAndWritesNothing) {

@@ -1,0 +1,73 @@
+// What every page (and every panel of the effect page) is built on: its template, its
+// caption table and its field-binding table, the page background, the key handling of a
+// dialog window (Enter and Escape commit a field and close nothing), the curve display
+// and the strip bank when the page has them, and the routing of the controls' messages:
+// slider moves and committed fields go to the field binder, points dragged on the curve
+// display to the strip bank and then to the page. A page adds only what is not a plain
+// field write: channel switch, link, reset, curve drags of its own. UI thread only.
+#pragma once
+
+#include "controls/DialogTemplate.h"
+#include "controls/Language.h"
+#include "controls/Message.h"
+#include "pages/FieldBinding.h"
+#include "pages/PageApi.h"
+
+#include <memory>
+#include <span>
+
+namespace zolt {
+
+class CEqStripBank;
+class CFStatic;
+
+struct SPageDesc {
+    const SDialogTemplate* m_pTemplate;
+    std::span<const SCaption> m_aCaptions;
+    std::span<const SFieldBinding> m_aFields;
+    int m_nDisplay = 0;     // id of the page's curve display in the template; 0: none
+    int m_nCurveGroup = -1; // the curve group the display lays out
+};
+
+class CPageBase : public CDialogWindow, public CPage, protected CFieldSource {
+    Q_OBJECT
+public:
+    CPageBase(const SPageDesc& desc, QWidget* pParent);
+    ~CPageBase() override;
+
+    // Loads every bound control; pages that do more override it and call LoadFields.
+    void Refresh() override;
+    // Every caption of the caption table in the language of the language flag.
+    void ApplyLanguage() override;
+
+    // The curve display the page draws on: its own, or one it was given.
+    CFStatic& Display() const { return *m_pDisplay; }
+    CEqStripBank& Strips() const { return *m_pStrips; }
+    CFieldBinder& Fields() { return m_fields; }
+
+protected:
+    void LoadFields() { m_fields.LoadAll(); }
+    // A display owned by another window (the effect page's panels share the container's).
+    void UseDisplay(CFStatic* pDisplay) { m_pDisplay = pDisplay; }
+    void AttachStrips(std::unique_ptr<CEqStripBank> pStrips);
+
+    // CFieldSource: pages with Edited / First / Second rows or curve fields override these.
+    std::size_t BlockOffset(EBlock eBlock) const override;
+    CKTVEQ* CurveSet() const override;
+    // Highlights the row's display item; pages add their own follow-ups.
+    void AfterWrite(const SFieldBinding& row) override;
+
+    // A point dragged on the display that the strip bank does not take (a crossover, a band
+    // of a page without strips): the page reloads what shows it.
+    virtual void OnCurveItemDragged(int nItem);
+
+    bool OnMessage(CMessageEvent& msg) override;
+
+private:
+    std::span<const SCaption> m_aCaptions;
+    CFStatic* m_pDisplay = nullptr;
+    std::unique_ptr<CEqStripBank> m_pStrips;
+    CFieldBinder m_fields;
+};
+
+} // namespace zolt

@@ -162,10 +162,6 @@ void CFStatic::SelectFilter(int nIndex, bool bForgetCurrent) {
     update();
 }
 
-void CFStatic::Redraw() {
-    update();
-}
-
 int CFStatic::HighlightedIndex() const {
     if (Filter(m_nSelected) != nullptr) {
         return m_nSelected;
@@ -359,13 +355,15 @@ void CFStatic::DrawHighlightMarker(QPainter& painter, const CFilter& filter) con
 
 void CFStatic::mouseMoveEvent(QMouseEvent* pEvent) {
     const QPoint pt = pEvent->position().toPoint();
+    // The comm thread re-binds the curves when a whole image arrives: markers, hits and
+    // drags read and write them under the image lock.
+    const CImageGuard lock(ImageLock());
     if (MouseIgnored()) {
         return;
     }
     CFilter* pFilter = Filter(m_nCurrent);
     bool bChanged = false;
     if (m_eDrag != EDrag::None && pFilter != nullptr) {
-        const CImageGuard lock(ImageLock());
         if (m_eDrag == EDrag::Q) {
             bChanged = DragQ(*pFilter, pt);
         } else {
@@ -384,6 +382,7 @@ void CFStatic::mouseMoveEvent(QMouseEvent* pEvent) {
 
 void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
     const QPoint pt = pEvent->position().toPoint();
+    const CImageGuard lock(ImageLock());
     if (MouseIgnored()) {
         return;
     }

@@ -45,8 +45,6 @@ public:
     // Highlights filter nIndex of the shown set (-1: none, so the filter under the mouse
     // is highlighted); with bForgetCurrent the filter under the mouse is forgotten too.
     void SelectFilter(int nIndex, bool bForgetCurrent = false);
-    // Repaints.
-    void Redraw();
 
     int Block() const { return m_nBlock; }
     CKTVEQ* Set() const { return m_pSet; }

@@ -40,7 +40,11 @@ struct SLinkFlags {
 extern SDeviceData g_data;
 extern SLinkFlags g_flags;
 
-// The image lock: guards g_data, the send queue and the current frame.
+// The image lock: guards g_data, the send queue, the current frame and the curve objects
+// bound to the working image. The comm thread replaces whole images (and re-binds the
+// curves) under it, so every access from the UI thread takes it as well: every write, and
+// every read of the working image, the shadow, the system block, the preset store or a curve
+// object. Hold it briefly; never across a dialog, a sleep or a wait for the comm thread.
 std::recursive_mutex& ImageLock();
 using CImageGuard = std::lock_guard<std::recursive_mutex>;
 

@@ -141,32 +141,41 @@ void CEQDlg::LinkSlider(CFilter* pFilter) {
     SliderLinks()[pFilter] = this;
 }
 
-void CEQDlg::LoadGain() {
-    // A record from the device or a file may hold more than the strip's +12 dB; both
-    // inputs then show the top of their range instead of an earlier band's text.
-    const int nGain = std::clamp(m_pFilter->GainByte(), 0, kStripGainMax);
+// A record from the device or a file may hold more than the strip's +12 dB; both inputs
+// then show the top of their range (ReadBand clamps) instead of an earlier band's text.
+void CEQDlg::LoadGain(int nGain) {
     m_pSlider->SetPosFromFarEnd(nGain);
     m_pGain->SetValue(nGain);
+}
+
+CEQDlg::SBand CEQDlg::ReadBand() const {
+    // The comm thread re-binds the curve objects when a whole image arrives.
+    const CImageGuard lock(ImageLock());
+    return {m_pFilter->Type(), std::clamp(m_pFilter->GainByte(), 0, kStripGainMax),
+            std::clamp(m_pFilter->FreqIndex(), 0, kFreqCount - 1),
+            std::clamp(m_pFilter->QIndex(), 0, kQCount - 1)};
 }
 
 void CEQDlg::Reload() {
     if (m_pFilter == nullptr) {
         return;
     }
-    m_pType->setCurrentIndex(m_pFilter->Type());
-    LoadGain();
-    m_pFreq->SetValue(std::clamp(m_pFilter->FreqIndex(), 0, kFreqCount - 1));
-    m_pQ->SetValue(std::clamp(m_pFilter->QIndex(), 0, kQCount - 1));
+    const SBand band = ReadBand();
+    m_pType->setCurrentIndex(band.m_nType);
+    LoadGain(band.m_nGain);
+    m_pFreq->SetValue(band.m_nFreq);
+    m_pQ->SetValue(band.m_nQ);
 }
 
 void CEQDlg::ReloadAndFocus() {
     if (m_pFilter == nullptr) {
         return;
     }
-    LoadGain();
+    const SBand band = ReadBand();
+    LoadGain(band.m_nGain);
     m_pGain->setFocus(Qt::OtherFocusReason);
-    m_pFreq->SetValue(std::clamp(m_pFilter->FreqIndex(), 0, kFreqCount - 1));
-    m_pQ->SetValue(std::clamp(m_pFilter->QIndex(), 0, kQCount - 1));
+    m_pFreq->SetValue(band.m_nFreq);
+    m_pQ->SetValue(band.m_nQ);
 }
 
 void CEQDlg::Enable(bool bEnable) {

@@ -81,7 +81,15 @@ private:
     void SetUpControls();
     void LookUpFilter();
     void LinkSlider(CFilter* pFilter);
-    void LoadGain();
+    // The band's values, within the inputs' ranges.
+    struct SBand {
+        int m_nType;
+        int m_nGain;
+        int m_nFreq;
+        int m_nQ;
+    };
+    SBand ReadBand() const;
+    void LoadGain(int nGain);
     void OnTypeChosen(int nType);
     void OnFieldCommitted(int nId);
     void OnSliderMoved();

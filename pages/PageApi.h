@@ -26,14 +26,6 @@ public:
     // shows it (slider, label, mute button released). Volumes at or below stay as they are.
     virtual void ClampVolumes() = 0;
 
-    // Redraws the program-name / connection display in its full form (mode prefix and
-    // name while online, "Off Line" otherwise).
-    virtual void ShowConnection() = 0;
-
-    // Shows the current page again: it re-reads the working image, the volume strip
-    // re-reads the system block.
-    virtual void ShowCurrentPage() = 0;
-
     // A copy, taken under the image lock, of the meter record's twelve level values
     // (pollKind 12, the level poll) or twelve state values (any other kind, the state poll).
     virtual std::array<std::uint8_t, 12> MeterValues(int pollKind) const = 0;
@@ -43,7 +35,6 @@ public:
     // modes). Each does nothing when the dialog is cancelled and reports its own errors.
     virtual void ExportMode() = 0;
     virtual void ImportMode() = 0;
-    virtual void ExportAllModes() = 0;
     virtual void ImportAllModes() = 0;
 };
 

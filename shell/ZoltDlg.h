@@ -59,12 +59,11 @@ public:
     // --- Operations the pages call ---
     void SendCommand(int code, int parameter) override;
     void ClampVolumes() override;
-    void ShowConnection() override { ConnectionDisplay(true); }
     void ShowCurrentPage() override;
     std::array<std::uint8_t, 12> MeterValues(int pollKind) const override;
     void ExportMode() override;
     void ImportMode() override;
-    void ExportAllModes() override;
+    void ExportAllModes();
     void ImportAllModes() override;
 
     // --- The link's notification sink ---

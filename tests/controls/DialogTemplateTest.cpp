@@ -13,18 +13,15 @@
 namespace zolt {
 namespace {
 
-// The main window's controls, as a shell page would declare them.
-constexpr SControlTemplate kMainWindowControls[] = {
-    {1028, ECtl::EnTabCtrl, 2, 16, 720, 358},         {3800, ECtl::FontStatic, 4, 3, 18, 8},
-    {3820, ECtl::BitmapSlider, 38, 2, 67, 11},        {3810, ECtl::EditStatic, 109, 3, 10, 8},
-    {4000, ECtl::BitButton, 123, 2, 10, 10},          {3801, ECtl::FontStatic, 144, 3, 18, 8},
-    {3821, ECtl::BitmapSlider, 174, 2, 67, 11},       {3811, ECtl::EditStatic, 246, 3, 10, 8},
-    {4002, ECtl::BitButton, 262, 2, 10, 10},          {3802, ECtl::FontStatic, 282, 3, 21, 8, true},
-    {3822, ECtl::BitmapSlider, 324, 2, 67, 11, true}, {3812, ECtl::EditStatic, 396, 3, 10, 8, true},
-    {4001, ECtl::BitButton, 412, 2, 10, 10, true},    {3830, ECtl::FontStatic, 449, 3, 137, 9},
-    {3831, ECtl::BitButton, 602, 1, 50, 14},          {3832, ECtl::BitButton, 666, 1, 50, 14},
+// A dialog of the size of the main window with a few of the kinds of rows templates hold:
+// a tab control, a slider, labels, buttons, and rows created hidden.
+constexpr SControlTemplate kTestControls[] = {
+    {1028, ECtl::EnTabCtrl, 2, 16, 720, 358},      {3820, ECtl::BitmapSlider, 38, 2, 67, 11},
+    {3810, ECtl::EditStatic, 109, 3, 10, 8},       {3830, ECtl::FontStatic, 449, 3, 137, 9},
+    {3802, ECtl::FontStatic, 282, 3, 21, 8, true}, {3822, ECtl::BitmapSlider, 324, 2, 67, 11, true},
+    {3812, ECtl::EditStatic, 396, 3, 10, 8, true}, {4001, ECtl::BitButton, 412, 2, 10, 10, true},
 };
-constexpr SDialogTemplate kMainWindow{102, 723, 373, kMainWindowControls};
+constexpr SDialogTemplate kTestDialog{102, 723, 373, kTestControls};
 
 TEST(DialogUnits, ConvertAtOneAndAHalfAcrossAndOnePointEightSevenFiveDown) {
     EXPECT_EQ(DluToPixelsX(0), 0);
@@ -40,9 +37,9 @@ TEST(DialogUnits, ConvertAtOneAndAHalfAcrossAndOnePointEightSevenFiveDown) {
     EXPECT_EQ(DluToPixels(2, 16, 720, 358), QRect(3, 30, 1080, 671));
 }
 
-TEST(DialogTemplate, BuildsTheMainWindowAndFindsItsControlsById) {
+TEST(DialogTemplate, BuildsADialogAndFindsItsControlsById) {
     QWidget window;
-    BuildDialog(&window, kMainWindow);
+    BuildDialog(&window, kTestDialog);
     EXPECT_EQ(window.size(), QSize(1085, 699));
     EXPECT_EQ(window.font().pixelSize(), 12);
 

@@ -1,6 +1,7 @@
 // A main window stand-in that records what a page asks of it.
 #pragma once
 
+#include "link/Command.h"
 #include "model/Command.h"
 #include "pages/PageApi.h"
 #include "pages/SysData.h"
@@ -25,25 +26,19 @@ public:
             }
         }
     }
-    void ShowConnection() override { ++m_nConnectionShows; }
-    void ShowCurrentPage() override { ++m_nPageShows; }
     std::array<std::uint8_t, 12> MeterValues(int pollKind) const override {
-        return pollKind == 12 ? m_abLevels : m_abStates;
+        return pollKind == cmd::kLevelPoll ? m_abLevels : m_abStates;
     }
     void ExportMode() override { ++m_nExports; }
     void ImportMode() override { ++m_nImports; }
-    void ExportAllModes() override { ++m_nExportAlls; }
     void ImportAllModes() override { ++m_nImportAlls; }
 
     std::array<std::uint8_t, 12> m_abLevels{};
     std::array<std::uint8_t, 12> m_abStates{};
     std::vector<std::pair<int, int>> m_aCommands;
     int m_nClamps = 0;
-    int m_nConnectionShows = 0;
-    int m_nPageShows = 0;
     int m_nExports = 0;
     int m_nImports = 0;
-    int m_nExportAlls = 0;
     int m_nImportAlls = 0;
 };
 

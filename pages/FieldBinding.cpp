@@ -110,8 +110,8 @@ void CFieldBinder::SetUp() {
                     [this, &row](int nIndex) { OnCombo(row, nIndex); });
         }
         if (auto* pButton = Control<CBitButton>(row.m_nButton)) {
-            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked, row.m_nChecked,
-                                 row.m_nChecked, row.m_nChecked, row.m_nUnchecked);
+            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked, row.m_nChecked, row.m_nChecked,
+                                 row.m_nChecked, row.m_nUnchecked);
             connect(pButton, &QAbstractButton::clicked, this, [this, &row] { OnButton(row); });
         }
     }
@@ -204,9 +204,8 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
     if (auto* pField = Control<CNumEdit>(row.m_nField)) {
         // A frequency outside the range (from a file) shows at the end its slider shows; a
         // gain outside the field's range leaves the field's text as it was.
-        pField->SetValue(row.m_eField == EField::Gain
-                             ? nValue
-                             : std::clamp(nValue, row.m_nMin, row.m_nMax));
+        pField->SetValue(row.m_eField == EField::Gain ? nValue
+                                                      : std::clamp(nValue, row.m_nMin, row.m_nMax));
     }
     if (bFieldOnly) {
         return;

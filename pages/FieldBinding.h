@@ -81,47 +81,37 @@ struct SFieldBinding {
     SLabelFormat m_label2{};
     const char* m_pszFieldUnit = "";
     std::span<const char* const> m_aItems{}; // combo box entries, index = value
-    int m_nUnchecked = kSkinButton;           // check button pictures
+    int m_nUnchecked = kSkinButton;          // check button pictures
     int m_nChecked = kSkinButtonChecked;
     int m_nHighlight = kNoHighlight;
 
-    // Modifiers for the table rows.
-    constexpr SFieldBinding In(EBlock eBlock) const {
+    // Modifiers for the table rows: a copy with one member changed.
+    template <class T> constexpr SFieldBinding With(T SFieldBinding::*pMember, T value) const {
         SFieldBinding row = *this;
-        row.m_eBlock = eBlock;
+        row.*pMember = value;
         return row;
+    }
+    constexpr SFieldBinding In(EBlock eBlock) const {
+        return With(&SFieldBinding::m_eBlock, eBlock);
     }
     constexpr SFieldBinding As(EField eField) const {
-        SFieldBinding row = *this;
-        row.m_eField = eField;
-        return row;
+        return With(&SFieldBinding::m_eField, eField);
     }
     constexpr SFieldBinding Scaled(int nScale) const {
-        SFieldBinding row = *this;
-        row.m_nScale = nScale;
-        return row;
+        return With(&SFieldBinding::m_nScale, nScale);
     }
     constexpr SFieldBinding WithLabel2(int nLabel, SLabelFormat format) const {
-        SFieldBinding row = *this;
-        row.m_nLabel2 = nLabel;
-        row.m_label2 = format;
-        return row;
+        return With(&SFieldBinding::m_nLabel2, nLabel).With(&SFieldBinding::m_label2, format);
     }
     constexpr SFieldBinding Highlighting(int nItem) const {
-        SFieldBinding row = *this;
-        row.m_nHighlight = nItem;
-        return row;
+        return With(&SFieldBinding::m_nHighlight, nItem);
     }
     constexpr SFieldBinding Pictures(int nUnchecked, int nChecked) const {
-        SFieldBinding row = *this;
-        row.m_nUnchecked = nUnchecked;
-        row.m_nChecked = nChecked;
-        return row;
+        return With(&SFieldBinding::m_nUnchecked, nUnchecked)
+            .With(&SFieldBinding::m_nChecked, nChecked);
     }
     constexpr SFieldBinding FieldUnit(const char* pszUnit) const {
-        SFieldBinding row = *this;
-        row.m_pszFieldUnit = pszUnit;
-        return row;
+        return With(&SFieldBinding::m_pszFieldUnit, pszUnit);
     }
 };
 
@@ -157,8 +147,8 @@ constexpr SFieldBinding LabelledSlider(int nSlider, int nLabel, std::size_t nOff
 }
 
 // The same over a u16 (times and delays), stored as position × nScale.
-constexpr SFieldBinding LabelledWordSlider(int nSlider, int nLabel, std::size_t nOffset,
-                                           int nMax, SLabelFormat format, int nScale = 1) {
+constexpr SFieldBinding LabelledWordSlider(int nSlider, int nLabel, std::size_t nOffset, int nMax,
+                                           SLabelFormat format, int nScale = 1) {
     SFieldBinding row = LabelledSlider(nSlider, nLabel, nOffset, nMax, format);
     row.m_eField = EField::Word;
     row.m_nScale = nScale;

@@ -4,7 +4,6 @@
 #include "model/Layout.h"
 #include "pages/EqStripBank.h"
 
-
 namespace zolt {
 
 // Control ids of template 135.

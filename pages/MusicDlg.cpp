@@ -136,31 +136,28 @@ constexpr std::size_t kLimiter = image::kMusicLeft + music::kLimiter;
 constexpr std::size_t kGate = image::kMusicLeft + music::kGate;
 constexpr SLabelFormat kKeyFormat{kLabelInteger, 1, 7, 0, 0, ""}; // -7 .. +7
 
+constexpr SFieldBinding MusicLeftSlider(int nSlider, int nLabel, std::size_t nOffset, int nMax,
+                                        SLabelFormat format) {
+    return bind::LabelledSlider(nSlider, nLabel, nOffset, nMax, format).In(EBlock::Image);
+}
+
 constexpr SFieldBinding kFields[] = {
     bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, 14, kKeyFormat)
         .In(EBlock::System)
         .As(EField::HighNibble),
-    bind::LabelledSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold, 60,
-                         label::kGateThreshold)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, 19,
-                         label::kAttack)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease, 7,
-                         label::kRelease)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel, 34,
-                         label::kLimitLevel)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack, 19,
-                         label::kAttack)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease, 7,
-                         label::kRelease)
-        .In(EBlock::Image),
-    bind::LabelledSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio, 40,
-                         label::kRatio)
-        .In(EBlock::Image),
+    MusicLeftSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold, 60,
+                    label::kGateThreshold),
+    MusicLeftSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, 19, label::kAttack),
+    MusicLeftSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease, 7,
+                    label::kRelease),
+    MusicLeftSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel, 34,
+                    label::kLimitLevel),
+    MusicLeftSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack, 19,
+                    label::kAttack),
+    MusicLeftSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease, 7,
+                    label::kRelease),
+    MusicLeftSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio, 40,
+                    label::kRatio),
     bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
     bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, kSlopeNames),
     bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
@@ -176,8 +173,7 @@ constexpr SFieldBinding kFields[] = {
     bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, kDigitItems),
 };
 
-constexpr SChannelPair kPair{
-    kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 0, &MusicLinkCopy};
+constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 0, &MusicLinkCopy};
 
 // Ten strips 50 pixels apart: the row then ends where the band trackbar below it ends, clear
 // of the key and crossover column (58 apart, the tenth strip would run under it). Every
@@ -195,8 +191,8 @@ CMusicDlg::CMusicDlg(QWidget* pParent)
       m_pair(this, kPair, &MusicView().m_nChannel, [this] { Refresh(); }) {
     SMusicView& view = MusicView();
     Display().ShowSet(view.m_nChannel);
-    AttachStrips(std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nChannel,
-                                                &view.m_strips));
+    AttachStrips(
+        std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nChannel, &view.m_strips));
     connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
             [this] { Strips().ResetEq(); });
     ApplyLanguage();

@@ -12,8 +12,7 @@
 namespace zolt {
 
 CPageBase::CPageBase(const SPageDesc& desc, QWidget* pParent)
-    : CDialogWindow(pParent), m_aCaptions(desc.m_aCaptions),
-      m_fields(this, desc.m_aFields, *this) {
+    : CDialogWindow(pParent), m_aCaptions(desc.m_aCaptions), m_fields(this, desc.m_aFields, *this) {
     const int nDisplay = desc.m_nDisplay;
     BuildDialog(this, *desc.m_pTemplate,
                 [nDisplay](const SControlTemplate& row, QWidget* pParentWidget) -> QWidget* {

@@ -154,8 +154,8 @@ TEST_F(MusicPage, MusicRightsControlsWriteMusicRight) {
     EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{4, 1, 1, 0x69, 1, 12})); // low-pass 728
     EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{4, 16, 0, 204, 0, 9}));  // main HPF 834
     EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{20, 2, 1}));             // bypass 807
-    const std::vector<int> high{18, 1, 1, 0x69, 1, 5, 0, 0, 0, 0, 0, 0};  // exciter 872
-    const std::vector<int> low{18, 5, 1, 0x69, 1, 3, 4, 0, 0, 0, 0, 0};   // exciter 868
+    const std::vector<int> high{18, 1, 1, 0x69, 1, 5, 0, 0, 0, 0, 0, 0};        // exciter 872
+    const std::vector<int> low{18, 5, 1, 0x69, 1, 3, 4, 0, 0, 0, 0, 0};         // exciter 868
     EXPECT_EQ(test::NextSyncFrame(), high);
     EXPECT_EQ(test::NextSyncFrame(), low);
     EXPECT_TRUE(test::IsPollFrame(test::NextSyncFrame()));

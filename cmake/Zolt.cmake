@@ -28,11 +28,12 @@ function(zolt_library)
     endif()
 endfunction()
 
-# zolt_test(NAME <executable> SOURCES <files>... LINK <targets>... [QT])
+# zolt_test(NAME <executable> SOURCES <files>... LINK <targets>... [QT] [TSAN])
 # One GoogleTest program registered with CTest test by test; QT programs share one main
-# that creates the QApplication.
+# that creates the QApplication. TSAN programs drive the comm thread (or their own threads)
+# and carry the label tsan: the Makefile's tsan target runs them under ThreadSanitizer.
 function(zolt_test)
-    cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;LINK" ${ARGN})
+    cmake_parse_arguments(ARG "QT;TSAN" "NAME" "SOURCES;LINK" ${ARGN})
     if(ARG_QT)
         list(APPEND ARG_SOURCES ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
     endif()
@@ -42,11 +43,12 @@ function(zolt_test)
         target_link_libraries(${ARG_NAME} PRIVATE GTest::gtest_main)
     endif()
     target_compile_definitions(${ARG_NAME} PRIVATE
-        ZOLT_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
-    if(ARG_QT)
-        gtest_discover_tests(${ARG_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-                             DISCOVERY_TIMEOUT 60)
-    else()
-        gtest_discover_tests(${ARG_NAME} DISCOVERY_TIMEOUT 60)
+        ZOLT_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output"
+        ZOLT_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+    # The widget programs' main chooses Qt's offscreen platform itself.
+    set(properties ENVIRONMENT "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+    if(ARG_TSAN)
+        list(APPEND properties LABELS tsan)
     endif()
+    gtest_discover_tests(${ARG_NAME} PROPERTIES ${properties} DISCOVERY_TIMEOUT 60)
 endfunction()

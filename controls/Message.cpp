@@ -1,10 +1,91 @@
 #include "controls/Message.h"
 
-#include <QKeyEvent>
-
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace zolt {
+
+namespace {
+
+// Messages posted from another thread (the comm thread) wait in this mailbox, guarded by a
+// std::mutex, and an eventfd wakes the UI thread's event loop, which delivers them. The
+// event objects are made on the thread that handles them: nothing crosses between the
+// threads inside Qt's event queue, so every hand-off is one the thread checker can see.
+class CMailbox final : public QObject {
+public:
+    explicit CMailbox(QObject* pParent)
+        : QObject(pParent), m_nWake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+          m_notifier(m_nWake, QSocketNotifier::Read) {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &CMailbox::Deliver);
+    }
+    ~CMailbox() override { close(m_nWake); }
+
+    // Any thread.
+    void Post(QObject* pTarget, unsigned nMessage, WParam wParam, LParam lParam) {
+        {
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_aMail.push_back({pTarget, nMessage, wParam, lParam});
+        }
+        const std::uint64_t nOne = 1;
+        static_cast<void>(write(m_nWake, &nOne, sizeof nOne));
+    }
+
+private:
+    struct SMail {
+        QPointer<QObject> m_pTarget;
+        unsigned m_nMessage;
+        WParam m_wParam;
+        LParam m_lParam;
+    };
+
+    void Deliver() {
+        std::uint64_t nCount = 0;
+        static_cast<void>(read(m_nWake, &nCount, sizeof nCount));
+        for (;;) {
+            SMail mail;
+            {
+                const std::lock_guard<std::mutex> lock(m_lock);
+                if (m_aMail.empty()) {
+                    return;
+                }
+                mail = m_aMail.front();
+                m_aMail.pop_front();
+            }
+            if (mail.m_pTarget != nullptr) {
+                SendMessage(mail.m_pTarget, mail.m_nMessage, mail.m_wParam, mail.m_lParam);
+            }
+        }
+    }
+
+    int m_nWake;
+    QSocketNotifier m_notifier;
+    std::mutex m_lock;
+    std::deque<SMail> m_aMail;
+};
+
+// Made on the UI thread by the first window (before any comm thread runs), owned by the
+// application.
+QPointer<CMailbox> g_pMailbox;
+
+CMailbox* Mailbox() {
+    if (g_pMailbox == nullptr && QCoreApplication::instance() != nullptr &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        g_pMailbox = new CMailbox(QCoreApplication::instance());
+    }
+    return g_pMailbox;
+}
+
+} // namespace
 
 CMessageEvent::CMessageEvent(unsigned nMessage, WParam wParam, LParam lParam)
     : QEvent(EventType()), m_nMessage(nMessage), m_wParam(wParam), m_lParam(lParam) {}
@@ -19,8 +100,13 @@ CMessageEvent* CMessageEvent::From(QEvent* e) {
 }
 
 void PostMessage(QObject* pTarget, unsigned nMessage, WParam wParam, LParam lParam) {
-    if (pTarget != nullptr) {
+    if (pTarget == nullptr) {
+        return;
+    }
+    if (pTarget->thread() == QThread::currentThread()) {
         QCoreApplication::postEvent(pTarget, new CMessageEvent(nMessage, wParam, lParam));
+    } else if (CMailbox* pMailbox = g_pMailbox) {
+        pMailbox->Post(pTarget, nMessage, wParam, lParam);
     }
 }
 
@@ -31,6 +117,10 @@ LParam SendMessage(QObject* pTarget, unsigned nMessage, WParam wParam, LParam lP
     CMessageEvent msg(nMessage, wParam, lParam);
     QCoreApplication::sendEvent(pTarget, &msg);
     return msg.Result();
+}
+
+CMessageWidget::CMessageWidget(QWidget* pParent) : QWidget(pParent) {
+    Mailbox();
 }
 
 bool CMessageWidget::OnMessage(CMessageEvent&) {

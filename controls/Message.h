@@ -52,8 +52,9 @@ private:
     LParam m_nResult = 0;
 };
 
-// Queues the message for pTarget; any thread. A null target is ignored; a message for a
-// target destroyed before delivery is dropped.
+// Queues the message for pTarget; any thread (from a thread other than the target's, once a
+// window exists). A null target is ignored; a message for a target destroyed before delivery
+// is dropped.
 void PostMessage(QObject* pTarget, unsigned nMessage, WParam wParam = 0, LParam lParam = 0);
 // Delivers the message now and returns the handler's result; the target's thread only.
 LParam SendMessage(QObject* pTarget, unsigned nMessage, WParam wParam = 0, LParam lParam = 0);
@@ -62,7 +63,8 @@ LParam SendMessage(QObject* pTarget, unsigned nMessage, WParam wParam = 0, LPara
 class CMessageWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit CMessageWidget(QWidget* pParent = nullptr) : QWidget(pParent) {}
+    // The first window also sets up the delivery of messages posted from other threads.
+    explicit CMessageWidget(QWidget* pParent = nullptr);
 
 protected:
     // Returns true when the message was handled; may set the result for senders.

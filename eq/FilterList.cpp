@@ -154,7 +154,6 @@ public:
         return false;
     }
     const std::string& Error() const { return m_strError; }
-    int Line() const { return m_nLine; }
 
 private:
     std::vector<std::string_view> m_aTokens;

@@ -10,8 +10,6 @@ namespace zolt {
 
 namespace {
 
-constexpr double kSampleRate = 192000.0;
-
 // Normalised biquad coefficients (a0 = 1); a first-order section has b2 = a2 = 0.
 struct SBiquad {
     double m_dB0, m_dB1, m_dB2, m_dA1, m_dA2;
@@ -138,6 +136,16 @@ constexpr std::array<SSlopeSections, kSlopeCount> kSlopeSections{{
 }};
 
 } // namespace
+
+CFilter CFilter::BandOfValues(int nType, double dFreqHz, double dGainDb, double dQ) {
+    CFilter filter;
+    filter.m_nType = std::clamp(nType, ftype::kPeaking, ftype::kHighShelf);
+    filter.m_dFreq = dFreqHz;
+    filter.m_dGain = dGainDb;
+    filter.m_dQ = dQ;
+    filter.Recompute();
+    return filter;
+}
 
 void CFilter::BindBand(std::uint8_t* pRecord) {
     m_pRecord = pRecord;

@@ -25,13 +25,19 @@ constexpr int kHighPass = 4;
 constexpr int kLowPass = 5;
 } // namespace ftype
 
-constexpr int kSlopeCount = 13; // crossover slopes 0 ("ByPass") .. 12
+constexpr int kSlopeCount = 13;          // crossover slopes 0 ("ByPass") .. 12
+constexpr double kSampleRate = 192000.0; // Hz, the rate the responses are computed for
 
 using CResponseDb = std::array<double, kGridCount>;
 using CResponseComplex = std::array<std::complex<double>, kGridCount>;
 
 class CFilter {
 public:
+    // An unbound band of type 1..3 (peaking, low shelf, high shelf) at exact values, not
+    // table steps: f Hz (0 < f < kSampleRate / 2), gain in dB, Q > 0. For
+    // responses that were asked for rather than stored; it has no record to write.
+    static CFilter BandOfValues(int nType, double dFreqHz, double dGainDb, double dQ);
+
     // Binds to a 5-byte EQ band record (the band part of a dynamic-EQ record too) and
     // recomputes. The record belongs to the mode image and must outlive the binding.
     void BindBand(std::uint8_t* pRecord);

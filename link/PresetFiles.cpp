@@ -65,8 +65,8 @@ int CreateTemporary(const std::string& path, std::string& temp) {
     return -1;
 }
 
-// Writes bytes into a temporary file beside path and renames it over path once every
-// byte is on disk, so a failed export never leaves a damaged or truncated preset file.
+} // namespace
+
 bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::string temp;
     const int fd = CreateTemporary(path, temp);
@@ -76,11 +76,15 @@ bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int cause = errno;
         ::unlink(temp.c_str());
+        errno = cause;
         return false;
     }
     return true;
 }
+
+namespace {
 
 bool Export(const std::string& path, std::vector<std::uint8_t> bytes) {
     if (!ReplaceFile(path, bytes)) {

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zolt {
 
@@ -18,6 +20,11 @@ constexpr std::size_t kAllModesFileSize = 57019;
 // The path as written: ".dia" / ".dat" appended unless the path contains it anywhere.
 std::string OneModeFilePath(const std::string& chosen);
 std::string AllModesFilePath(const std::string& chosen);
+
+// Writes bytes into a temporary file beside path and renames it over path once every
+// byte is on disk, so a failed write never leaves a damaged or truncated file behind.
+// False, with errno set, when it could not.
+bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // Writes the system block and the working image. An existing file is replaced only once
 // the new one is complete. "MusicFile Write Error" on failure.

@@ -1,6 +1,7 @@
 #include "Ctl.h"
 
 #include "Dump.h"
+#include "Eq.h"
 
 #include "link/Connection.h"
 #include "link/DeviceLink.h"
@@ -29,7 +30,11 @@ const char* const kUsage =
     "  push FILE            send a one-mode file as the working image\n"
     "  recall N             recall mode N (1..21)\n"
     "  store N NAME         store the working image as mode N (1..16) named NAME\n"
-    "  dump [--json] FILE   describe a .dia or .dat file\n";
+    "  dump [--json] FILE   describe a .dia or .dat file\n"
+    "  eq import FILE[:MODE] BLOCK LIST   read a filter list into an equaliser of the file\n"
+    "  eq export FILE[:MODE] BLOCK        print an equaliser of the file as a filter list\n"
+    "      BLOCK: music-left, music-right, mic-1-2, mic-3-4, echo-a, echo-b, reverb,\n"
+    "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n";
 
 namespace {
 
@@ -426,6 +431,9 @@ int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, 
     if (!ParseLine(args, context.m_line)) {
         err << kUsage;
         return kExitUsage;
+    }
+    if (context.m_line.m_aWords[0] == "eq") {
+        return RunEq(context.m_line.m_aWords, out, err);
     }
     for (const SCommand& command : kCommands) {
         if (context.m_line.m_aWords[0] == command.m_pszName &&

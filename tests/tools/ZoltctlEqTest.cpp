@@ -1,0 +1,235 @@
+#include "Ctl.h"
+#include "Eq.h"
+
+#include "link/Clock.h"
+#include "link/PresetFiles.h"
+#include "model/DataConver.h"
+#include "model/Layout.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+namespace zolt {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kMusicLeft = 0;
+constexpr std::size_t kMusicLeftBand1 = image::kMusicLeft + music::kBands;
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+Bytes Noise(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (std::uint8_t& b : bytes) {
+        b = static_cast<std::uint8_t>(random());
+    }
+    return bytes;
+}
+
+class ZoltctlEq : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::path(ZOLT_TEST_OUTPUT_DIR) / "zoltctl-eq" / info->name();
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+
+    int Ctl(const std::vector<std::string>& args) {
+        m_out.str("");
+        m_err.str("");
+        return ctl::Run(args, SystemClock(), m_out, m_err, false);
+    }
+
+    // A one-mode file of noise whose image has output mode outputMode.
+    fs::path OneModeFile(const char* name, std::uint8_t outputMode = 1) {
+        Bytes bytes = Noise(kOneModeFileSize, 11);
+        bytes[kSystemSize + image::kOutputMode] = outputMode;
+        WriteFile(m_dir / name, bytes);
+        return m_dir / name;
+    }
+
+    fs::path List(const char* name, const std::string& text) {
+        WriteText(m_dir / name, text);
+        return m_dir / name;
+    }
+
+    fs::path m_dir;
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+TEST_F(ZoltctlEq, ImportWritesTheFileAndReports) {
+    const fs::path file = OneModeFile("room.dia");
+    const Bytes before = ReadFile(file);
+    const fs::path list = List("room.txt", "Preamp: -6.0 dB\n"
+                                           "Filter 1: ON PK Fc 1000 Hz Gain -5.0 dB Q 4.00\n"
+                                           "Filter 2: ON PK Fc 1005 Hz Gain 3 dB Q 2\n");
+    ASSERT_EQ(Ctl({"eq", "import", file.string(), "music-left", list.string()}), ctl::kExitDone)
+        << m_err.str();
+    const std::string report = m_out.str();
+    EXPECT_NE(report.find("music-left: 2 of 15 bands from"), std::string::npos) << report;
+    EXPECT_NE(report.find("Preamp -6.0 dB in the list: not applied"), std::string::npos);
+    EXPECT_NE(report.find("Largest difference of the whole list:"), std::string::npos);
+
+    const Bytes after = ReadFile(file);
+    ASSERT_EQ(after.size(), before.size());
+    const std::uint8_t* band1 = after.data() + kSystemSize + kMusicLeftBand1;
+    EXPECT_EQ(GetU16(band1 + band::kFreq), 204);
+    EXPECT_EQ(band1[band::kGain], 95);
+    EXPECT_EQ(band1[band::kQ], 40);
+    EXPECT_EQ(band1[band::kType], 1);
+    // Only Music Left's bands changed.
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const std::size_t inImage = i - kSystemSize;
+        const bool inBands = i >= kSystemSize && inImage >= kMusicLeftBand1 &&
+                             inImage < kMusicLeftBand1 + music::kBandCount * band::kSize;
+        if (!inBands) {
+            ASSERT_EQ(after[i], before[i]) << i;
+        }
+    }
+    // The file was replaced in one step: nothing is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+}
+
+TEST_F(ZoltctlEq, OutputsAreNamedInTheLiveSet) {
+    // Output records in image order: Out 4, Out 3, Center, SUB, Out 2, Out 1, Surround L, R.
+    const std::pair<const char*, std::size_t> outputs[] = {
+        {"out-4", 0}, {"out-3", 1}, {"center", 2},     {"sub", 3},
+        {"out-2", 4}, {"out-1", 5}, {"surround-l", 6}, {"surround-r", 7},
+    };
+    // A file of valid band values (noise bytes would come back as the nearest valid ones).
+    Bytes zeros(kOneModeFileSize, 0);
+    zeros[kSystemSize + image::kOutputMode] = 3;
+    const fs::path file = m_dir / "out.dia";
+    WriteFile(file, zeros);
+    const fs::path list = List("out.txt", "Filter: ON PK Fc 1000 Hz Gain 6 dB Q 1\n");
+    for (const auto& [name, record] : outputs) {
+        ASSERT_EQ(Ctl({"eq", "import", file.string(), name, list.string()}), ctl::kExitDone)
+            << m_err.str();
+        const Bytes bytes = ReadFile(file);
+        const std::uint8_t* band1 = bytes.data() + kSystemSize + OutputSetOffset(3) +
+                                    output::kSize * record + output::kBands;
+        EXPECT_EQ(GetU16(band1 + band::kFreq), 204) << name;
+        EXPECT_EQ(band1[band::kGain], 150) << name;
+
+        // What the export prints imports back to the same bytes.
+        ASSERT_EQ(Ctl({"eq", "export", file.string(), name}), ctl::kExitDone);
+        const fs::path back = List("back.txt", m_out.str());
+        ASSERT_EQ(Ctl({"eq", "import", file.string(), name, back.string()}), ctl::kExitDone);
+        EXPECT_EQ(ReadFile(file), bytes) << name;
+    }
+}
+
+TEST_F(ZoltctlEq, AllModesFilePicksTheMode) {
+    Bytes bytes = Noise(kAllModesFileSize, 13);
+    bytes[sysblock::kMode] = 4; // the file's current mode
+    WriteFile(m_dir / "all.dat", bytes);
+    const std::string file = (m_dir / "all.dat").string();
+    const fs::path list = List("one.txt", "Filter: ON HS Fc 8000 Hz Gain -2 dB Q 0.71\n");
+
+    auto band1 = [](const Bytes& b, int mode) {
+        return b.data() + kSystemSize + kImageSize * static_cast<std::size_t>(mode - 1) +
+               kMusicLeftBand1;
+    };
+    ASSERT_EQ(Ctl({"eq", "import", file + ":7", "music-left", list.string()}), ctl::kExitDone)
+        << m_err.str();
+    EXPECT_NE(m_out.str().find("mode 7, music-left"), std::string::npos) << m_out.str();
+    Bytes after = ReadFile(file);
+    EXPECT_EQ(band1(after, 7)[band::kType], 3);
+    EXPECT_TRUE(std::equal(band1(after, 4), band1(after, 4) + band::kSize, band1(bytes, 4)));
+
+    // Without a mode number, the mode its system block names.
+    ASSERT_EQ(Ctl({"eq", "import", file, "music-left", list.string()}), ctl::kExitDone);
+    after = ReadFile(file);
+    EXPECT_EQ(band1(after, 4)[band::kType], 3);
+    ASSERT_EQ(Ctl({"eq", "export", file + ":4", "music-left"}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str().rfind("Filter 1: ON HS Fc 8000 Hz Gain -2.0 dB Q 0.71\n", 0), 0u)
+        << m_out.str();
+
+    EXPECT_EQ(Ctl({"eq", "export", file + ":22", "music-left"}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"eq", "export", file + ":0", "music-left"}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"eq", "export", file + ":123", "music-left"}), ctl::kExitUsage);
+    EXPECT_NE(m_err.str().find("from 1 to 21"), std::string::npos);
+}
+
+TEST_F(ZoltctlEq, RefusalsLeaveTheFileAlone) {
+    const fs::path file = OneModeFile("keep.dia");
+    const Bytes before = ReadFile(file);
+    std::string sixteen;
+    for (int i = 1; i <= 16; ++i) {
+        sixteen += "Filter " + std::to_string(i) + ": ON PK Fc " + std::to_string(100 * i) +
+                   " Hz Gain -1 dB Q 1\n";
+    }
+    struct SCase {
+        std::vector<std::string> m_aArgs;
+        int m_nExit;
+        const char* m_pszMessage;
+    };
+    const std::string f = file.string();
+    const SCase cases[] = {
+        {{"eq", "import", f, "music-left", List("16.txt", sixteen).string()},
+         ctl::kExitFile,
+         "16 filters for the 15 bands"},
+        {{"eq", "import", f, "echo-a",
+          List("bad.txt", "Filter 1: ON PK Fc 100 Hz\n\n"
+                          "Filter 3: ON PK Fc 1 Hz Gain 1 dB Q 1\n")
+              .string()},
+         ctl::kExitFile,
+         "bad.txt: line 1: no gain"},
+        {{"eq", "import", f, "out-9",
+          List("ok.txt", "Filter: ON PK Fc 100 Hz Gain 1 dB Q 1\n").string()},
+         ctl::kExitUsage,
+         "unknown block \"out-9\""},
+        {{"eq", "import", f, "sub", (m_dir / "missing.txt").string()},
+         ctl::kExitFile,
+         "missing.txt: No such file"},
+        {{"eq", "import", f + ":2", "sub", (m_dir / "ok.txt").string()},
+         ctl::kExitUsage,
+         "holds one mode"},
+        {{"eq", "import", (m_dir / "none.dia").string(), "sub", (m_dir / "ok.txt").string()},
+         ctl::kExitFile,
+         "none.dia: No such file"},
+        {{"eq", "import", f, "sub"}, ctl::kExitUsage, "usage: zoltctl eq import"},
+        {{"eq", "export", f}, ctl::kExitUsage, "usage: zoltctl eq import"},
+        {{"eq", "export", f, "sub", "extra"}, ctl::kExitUsage, "usage: zoltctl eq import"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(Ctl(c.m_aArgs), c.m_nExit) << c.m_pszMessage;
+        EXPECT_NE(m_err.str().find(c.m_pszMessage), std::string::npos) << m_err.str();
+        EXPECT_EQ(m_out.str(), "");
+        EXPECT_EQ(ReadFile(file), before) << c.m_pszMessage;
+    }
+
+    // A file too short for its kind is refused, not read past its end.
+    WriteFile(m_dir / "short.dia", Bytes(kOneModeFileSize - 1, 0));
+    EXPECT_EQ(Ctl({"eq", "export", (m_dir / "short.dia").string(), "sub"}), ctl::kExitFile);
+    EXPECT_NE(m_err.str().find("shorter than a one-mode file"), std::string::npos);
+    WriteFile(m_dir / "short.dat", Bytes(kAllModesFileSize - 1, 0));
+    EXPECT_EQ(Ctl({"eq", "export", (m_dir / "short.dat").string(), "sub"}), ctl::kExitFile);
+    EXPECT_NE(m_err.str().find("shorter than an all-modes file"), std::string::npos);
+}
+
+} // namespace
+} // namespace zolt

@@ -30,10 +30,14 @@ void SetUpHorizontalSlider(CBitmapSlider* pSlider) {
     pSlider->SetMargins(0, 0, 0, 0);
 }
 
-// Vertical sliders are gain sliders: the gain channel and thumb, the value growing upward.
+// Vertical sliders are the gain sliders of a page's band columns (raw 60..180, -12 .. +12
+// dB): the gain channel and thumb, the value growing upward. The gain channel is drawn
+// for the band strips' +12 .. -24 dB; the margins keep the thumb on its upper part, at
+// the strips' pixels per step, so the thumb stands at the same mark for the same gain.
 void SetUpVerticalSlider(CBitmapSlider* pSlider) {
     pSlider->SetChannelPictures(kSkinGainChannel);
     pSlider->SetThumbPictures(kSkinGainThumb, kSkinGainThumbActive, true, kKeyFromPixel, 0, 0);
+    pSlider->SetMargins(18, 1, 0, 35);
 }
 
 void SetSliderPos(CBitmapSlider* pSlider, int nPosition) {

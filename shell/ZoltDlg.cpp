@@ -273,7 +273,7 @@ void CZoltDlg::CreatePages() {
         return page;
     };
     place(new CMusicDlg(m_pTabs), {0});
-    place(new CDEQ_Dlg(*this, m_pTabs), {1});
+    place(new CDEQ_Dlg(m_pTabs), {1});
     place(new CMic_Dlg(*this, m_pTabs), {2});
     m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});
     place(new CSysDlg(*this, m_pTabs), {kSystemPageIndex});

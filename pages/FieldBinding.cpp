@@ -206,10 +206,9 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
         return;
     }
     if (auto* pField = Control<CNumEdit>(row.m_nField)) {
-        // A frequency outside the range (from a file) shows at the end its slider shows; a
-        // gain outside the field's range leaves the field's text as it was.
-        pField->SetValue(row.m_eField == EField::Gain ? nValue
-                                                      : std::clamp(nValue, row.m_nMin, row.m_nMax));
+        // A value outside the range (from a device or a file) shows at the end its slider
+        // shows, never the text the field had for another band or channel.
+        pField->SetValue(std::clamp(nValue, row.m_nMin, row.m_nMax));
     }
     if (bFieldOnly) {
         return;

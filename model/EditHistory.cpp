@@ -1,0 +1,110 @@
+#include "model/EditHistory.h"
+
+#include "model/Command.h"
+
+#include <algorithm>
+
+namespace zolt {
+
+namespace {
+
+void Collect(bool bSystem, const std::uint8_t* pBefore, const std::uint8_t* pAfter,
+             std::size_t nSize, std::vector<SByteChange>& aChanges) {
+    for (std::size_t i = 0; i < nSize; ++i) {
+        if (pBefore[i] != pAfter[i]) {
+            aChanges.push_back({bSystem, static_cast<std::uint16_t>(i), pBefore[i], pAfter[i]});
+        }
+    }
+}
+
+} // namespace
+
+CEditHistory::CEditHistory() {
+    Snapshot();
+}
+
+void CEditHistory::Snapshot() {
+    const CImageGuard guard(ImageLock());
+    std::copy_n(Image(), kImageSize, m_abImage.begin());
+    std::copy_n(System(), kSystemSize, m_abSystem.begin());
+}
+
+// The open gesture's changes become a step; a new edit drops what could have been redone.
+bool CEditHistory::EndGesture() {
+    SEditStep step;
+    {
+        const CImageGuard guard(ImageLock());
+        Collect(false, m_abImage.data(), Image(), kImageSize, step.m_aChanges);
+        Collect(true, m_abSystem.data(), System(), kSystemSize, step.m_aChanges);
+    }
+    if (step.m_aChanges.empty()) {
+        return false;
+    }
+    m_aUndo.push_back(std::move(step));
+    if (m_aUndo.size() > kMaxSteps) {
+        m_aUndo.pop_front();
+    }
+    m_aRedo.clear();
+    return true;
+}
+
+void CEditHistory::Cut() {
+    EndGesture();
+    Snapshot();
+}
+
+void CEditHistory::Absorb() {
+    Snapshot();
+}
+
+void CEditHistory::Reset() {
+    m_aUndo.clear();
+    m_aRedo.clear();
+    Snapshot();
+}
+
+void CEditHistory::Apply(const SEditStep& step, bool bAfter) {
+    const CImageGuard guard(ImageLock());
+    for (const SByteChange& change : step.m_aChanges) {
+        std::uint8_t* pArea = change.m_bSystem ? System() : Image();
+        pArea[change.m_nOffset] = bAfter ? change.m_bAfter : change.m_bBefore;
+    }
+}
+
+bool CEditHistory::Undo() {
+    EndGesture();
+    if (m_aUndo.empty()) {
+        Snapshot();
+        return false;
+    }
+    Apply(m_aUndo.back(), false);
+    m_aRedo.push_back(std::move(m_aUndo.back()));
+    m_aUndo.pop_back();
+    Snapshot();
+    return true;
+}
+
+bool CEditHistory::Redo() {
+    EndGesture();
+    if (m_aRedo.empty()) {
+        Snapshot();
+        return false;
+    }
+    Apply(m_aRedo.back(), true);
+    m_aUndo.push_back(std::move(m_aRedo.back()));
+    m_aRedo.pop_back();
+    Snapshot();
+    return true;
+}
+
+const SEditStep* CEditHistory::NextUndo() {
+    Cut();
+    return m_aUndo.empty() ? nullptr : &m_aUndo.back();
+}
+
+const SEditStep* CEditHistory::NextRedo() {
+    Cut();
+    return m_aRedo.empty() ? nullptr : &m_aRedo.back();
+}
+
+} // namespace zolt

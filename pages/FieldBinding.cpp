@@ -192,10 +192,10 @@ void CFieldBinder::LoadField(int nField) {
     }
 }
 
-void CFieldBinder::LoadItem(int nItem) {
+void CFieldBinder::LoadItem(int nItem, bool bFieldOnly) {
     for (const SFieldBinding& row : m_aRows) {
         if (IsCurveField(row.m_eField) && row.m_nItem == nItem) {
-            Load(row);
+            Load(row, bFieldOnly);
         }
     }
 }

@@ -265,8 +265,10 @@ public:
     // Only the numeric field nField from its row's value (a crossover point was dragged on a
     // page whose sliders keep their place until the next reload).
     void LoadField(int nField);
-    // Every control of the rows of curve item nItem (its point was dragged on the display).
-    void LoadItem(int nItem);
+    // Every control of the rows of curve item nItem (its point was dragged on the display),
+    // or with bFieldOnly only their numeric fields (a page whose sliders keep their place
+    // until the next reload).
+    void LoadItem(int nItem, bool bFieldOnly = false);
 
     // A slider moved (WM_SLIDER_MOVING / WM_SLIDER_MOVED) or a numeric field was committed
     // (WM_NUMEDIT_CHANGED): false when no row has that control.

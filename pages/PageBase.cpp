@@ -69,6 +69,12 @@ void CPageBase::AfterWrite(const SFieldBinding& row) {
 
 void CPageBase::OnCurveItemDragged(int) {}
 
+void CPageBase::CurvePointDragged(int nItem) {
+    if (m_pStrips == nullptr || !m_pStrips->OnCurveDragged(nItem)) {
+        OnCurveItemDragged(nItem);
+    }
+}
+
 bool CPageBase::OnMessage(CMessageEvent& msg) {
     switch (msg.Message()) {
     case WM_SLIDER_MOVING:
@@ -78,13 +84,9 @@ bool CPageBase::OnMessage(CMessageEvent& msg) {
     case WM_NUMEDIT_CHANGED:
         m_fields.OnField(static_cast<int>(msg.LParameter()));
         return true;
-    case WM_CURVE_DRAGGED: {
-        const int nItem = static_cast<int>(msg.LParameter());
-        if (m_pStrips == nullptr || !m_pStrips->OnCurveDragged(nItem)) {
-            OnCurveItemDragged(nItem);
-        }
+    case WM_CURVE_DRAGGED:
+        CurvePointDragged(static_cast<int>(msg.LParameter()));
         return true;
-    }
     default:
         return CDialogWindow::OnMessage(msg);
     }

@@ -45,6 +45,10 @@ public:
     CEqStripBank& Strips() const { return *m_pStrips; }
     CFieldBinder& Fields() { return m_fields; }
 
+    // A point of filter nItem was dragged on the display: the strip bank takes its bands,
+    // the page the rest. A container whose panels share its display hands its drags on.
+    void CurvePointDragged(int nItem);
+
 protected:
     void LoadFields() { m_fields.LoadAll(); }
     // A display owned by another window (the effect page's panels share the container's).

@@ -7,6 +7,7 @@
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
+#include "controls/DialogTemplate.h"
 #include "controls/Edit_Static.h"
 #include "controls/NumEdit.h"
 #include "controls/TransparentStatic.h"
@@ -57,7 +58,12 @@ protected:
         QApplication::processEvents();
     }
 
-    template <class T = QWidget> T* Item(int nId) const { return DlgItem<T>(m_pPage.get(), nId); }
+    // Item and everything that finds a control by id look in pPanel, a panel of the page
+    // with controls of its own (the effect page's); null: in the page itself.
+    void Within(QWidget* pPanel) { m_pWithin = pPanel; }
+    template <class T = QWidget> T* Item(int nId) const {
+        return DlgItem<T>(m_pWithin != nullptr ? m_pWithin : m_pPage.get(), nId);
+    }
     bool Enabled(int nId) const { return Item(nId)->isEnabled(); }
     // The text of a caption or value label.
     QString Text(int nId) const { return Item<CTransparentStatic>(nId)->Text(); }
@@ -108,6 +114,7 @@ protected:
 
     TApi m_api;
     std::unique_ptr<TPage> m_pPage;
+    QWidget* m_pWithin = nullptr;
 };
 
 } // namespace zolt::test

@@ -277,7 +277,7 @@ void CZoltDlg::CreatePages() {
     place(new CMic_Dlg(*this, m_pTabs), {2});
     m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});
     place(new CSysDlg(*this, m_pTabs), {kSystemPageIndex});
-    place(new CEffect_Dlg(*this, m_pTabs), {6});
+    place(new CEffect_Dlg(m_pTabs), {6});
 }
 
 // A screen smaller than the window was laid out for gets a smaller, resizable window

@@ -203,4 +203,72 @@ std::string FieldText(const std::uint8_t* field, std::size_t width) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+namespace {
+
+// Length of the valid UTF-8 sequence at the start of text, and its code point; 0 when the
+// bytes there form none (a stray continuation byte, an overlong form, a surrogate, a
+// code point above U+10FFFF, a cut sequence).
+std::size_t Utf8Sequence(std::string_view text, char32_t& code) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        least = 0x80;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        least = 0x800;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        least = 0x10000;
+        code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < least || surrogate || code > 0x10FFFF ? 0 : length;
+}
+
+bool Prints(char32_t code) {
+    return (code >= 0x20 && code < 0x7F) || code >= 0xA0;
+}
+
+} // namespace
+
+std::string PrintableText(std::string_view bytes) {
+    std::string out;
+    while (!bytes.empty()) {
+        char32_t code = 0;
+        std::size_t length = Utf8Sequence(bytes, code);
+        if (length != 0 && Prints(code)) {
+            out += code == U'\\' ? "\\\\" : std::string(bytes.substr(0, length));
+        } else {
+            length = std::max<std::size_t>(length, 1);
+            for (std::size_t i = 0; i < length; ++i) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(bytes[i]));
+                out += hex;
+            }
+        }
+        bytes.remove_prefix(length);
+    }
+    return out;
+}
+
 } // namespace zolt

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zolt {
 
@@ -56,6 +57,12 @@ std::string DistanceText(int delay);
 // Text of a fixed-width character field (a mode name, a password): at most width bytes,
 // cut at the first NUL, spaces trimmed at both ends.
 std::string FieldText(const std::uint8_t* field, std::size_t width);
+
+// Bytes that may hold anything (a name from a file or from the processor) as text that is
+// safe to print and valid UTF-8: printable characters stay, a backslash becomes "\\",
+// and every other byte (control characters, DEL, C1 controls, bytes that form no valid
+// UTF-8 sequence) becomes "\xNN".
+std::string PrintableText(std::string_view bytes);
 
 // Crossover slope names 0..12, band type short names 0..3, feedback modes 0..4.
 extern const std::array<const char*, 13> kSlopeNames;

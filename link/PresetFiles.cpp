@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <numeric>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -52,6 +52,115 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
+std::string Reason() {
+    return std::strerror(errno);
+}
+
+// Why a path that exists is not a file to read or replace.
+std::string NotRegular(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "is a folder, not a file";
+    }
+    if (S_ISFIFO(mode)) {
+        return "is a pipe (FIFO), not a file";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "is a device, not a file";
+    }
+    return "is not a regular file";
+}
+
+// Opens path for reading if it is a regular file, and gives its size. Anything else is
+// refused before it is opened, so a FIFO or a device never blocks the caller or sees an
+// open; the descriptor is checked again, as the path may have changed in between.
+// Returns -1 with the reason otherwise.
+int OpenRegular(const std::string& path, std::size_t& size, std::string& reason) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        reason = Reason();
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = NotRegular(info.st_mode);
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        reason = Reason();
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = NotRegular(info.st_mode);
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<std::size_t>(info.st_size);
+    return fd;
+}
+
+// Reads up to count bytes; fewer only at the end of the file or on an error.
+std::size_t ReadUpTo(int fd, std::uint8_t* bytes, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd, bytes + done, count - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::string FormatName(std::size_t size) {
+    return size == kOneModeFileSize ? "a one-mode file (2778 bytes)"
+                                    : "an all-modes file (57019 bytes)";
+}
+
+// The file a write to path lands in: path itself, or the file at the end of its chain of
+// symbolic links (which need not exist yet). An existing file must be a regular file the
+// user may write; its permission bits go to mode (-1 for a new file). False with the
+// reason otherwise.
+bool WriteTarget(const std::string& path, std::string& target, int& mode, std::string& reason) {
+    constexpr int kMaxLinks = 40;
+    target = path;
+    for (int hops = 0; hops < kMaxLinks; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0) {
+            mode = -1;
+            reason = Reason();
+            return errno == ENOENT; // a new file; a missing folder shows when it is created
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            mode = static_cast<int>(info.st_mode & 07777);
+            if (!S_ISREG(info.st_mode)) {
+                reason = NotRegular(info.st_mode);
+                return false;
+            }
+            if (::access(target.c_str(), W_OK) != 0) {
+                reason = Reason();
+                return false;
+            }
+            return true;
+        }
+        std::string link(static_cast<std::size_t>(info.st_size) + 1, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) {
+            reason = n < 0 ? Reason() : "the link changed while it was read";
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = target.rfind('/');
+        target = link.front() == '/' || slash == std::string::npos
+                     ? link
+                     : target.substr(0, slash + 1) + link;
+    }
+    reason = std::strerror(ELOOP);
+    return false;
+}
+
 // Opens a new temporary file beside path (mode 0666 less the umask, like any new file).
 int CreateTemporary(const std::string& path, std::string& temp) {
     static std::atomic<unsigned> s_nSerial{0};
@@ -67,45 +176,68 @@ int CreateTemporary(const std::string& path, std::string& temp) {
 
 } // namespace
 
-bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 std::string& reason) {
+    std::string target;
+    int mode = -1;
+    if (!WriteTarget(path, target, mode, reason)) {
+        return false;
+    }
     std::string temp;
-    const int fd = CreateTemporary(path, temp);
+    const int fd = CreateTemporary(target, temp);
     if (fd < 0) {
+        reason = Reason();
         return false;
     }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        const int cause = errno;
+    bool done = WriteAll(fd, bytes) && (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) &&
+                ::fsync(fd) == 0;
+    if (!done) {
+        reason = Reason();
+    }
+    if (::close(fd) != 0 && done) {
+        done = false;
+        reason = Reason();
+    }
+    if (done && ::rename(temp.c_str(), target.c_str()) != 0) {
+        done = false;
+        reason = Reason();
+    }
+    if (!done) {
         ::unlink(temp.c_str());
-        errno = cause;
-        return false;
     }
-    return true;
+    return done;
 }
 
 namespace {
 
 bool Export(const std::string& path, std::vector<std::uint8_t> bytes) {
-    if (!ReplaceFile(path, bytes)) {
-        Notify().MessageBox(kWriteError, "");
+    std::string reason;
+    if (!ReplaceFile(path, bytes, reason)) {
+        Notify().MessageBox(std::string(kWriteError) + "\n" + path + ": " + reason, "");
         return false;
     }
     return true;
 }
 
-// Reads the first size bytes of path into bytes. Reports an unreadable or short file and
-// returns false; the program's data is untouched either way.
+// Reads the first size bytes of path into bytes (a longer file's other bytes are left
+// unread). Reports a file that cannot be read or is short and returns false; the
+// program's data is untouched either way.
 bool ReadWhole(const std::string& path, std::size_t size, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        Notify().MessageBox(kOpenError, "");
+    std::size_t fileSize = 0;
+    std::string reason;
+    const int fd = OpenRegular(path, fileSize, reason);
+    if (fd < 0) {
+        Notify().MessageBox(std::string(kOpenError) + "\n" + path + ": " + reason, "");
         return false;
     }
     bytes.resize(size);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (static_cast<std::size_t>(file.gcount()) != size) {
-        Notify().MessageBox(g_flags.m_nLanguage != 0 ? kShortErrorChinese : kShortError, "");
+    const std::size_t read = ReadUpTo(fd, bytes.data(), size);
+    ::close(fd);
+    if (read != size) {
+        const char* text = g_flags.m_nLanguage != 0 ? kShortErrorChinese : kShortError;
+        Notify().MessageBox(std::string(text) + "\n" + path + ": " + std::to_string(read) +
+                                " bytes, shorter than " + FormatName(size),
+                            "");
         return false;
     }
     return true;
@@ -138,6 +270,37 @@ bool ExportAllModes(const std::string& chosen) {
         std::memcpy(bytes.data(), AllModesBytes(), kAllModesFileSize);
     }
     return Export(AllModesFilePath(chosen), std::move(bytes));
+}
+
+const std::uint8_t* SPresetFile::ImageOf(int mode) const {
+    return m_abBytes.data() + kSystemSize +
+           kImageSize * static_cast<std::size_t>(mode > 0 ? mode - 1 : 0);
+}
+
+bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& error) {
+    std::size_t size = 0;
+    std::string reason;
+    const int fd = OpenRegular(path, size, reason);
+    if (fd < 0) {
+        error = path + ": " + reason;
+        return false;
+    }
+    if (size != kOneModeFileSize && size != kAllModesFileSize) {
+        ::close(fd);
+        error = path + ": " + std::to_string(size) + " bytes, neither " +
+                FormatName(kOneModeFileSize) + " nor " + FormatName(kAllModesFileSize);
+        return false;
+    }
+    file.m_bAllModes = size == kAllModesFileSize;
+    file.m_abBytes.assign(size, 0);
+    const std::size_t read = ReadUpTo(fd, file.m_abBytes.data(), size);
+    ::close(fd);
+    if (read != size) {
+        error = path + ": " + std::to_string(read) + " of " + std::to_string(size) +
+                " bytes could be read";
+        return false;
+    }
+    return true;
 }
 
 bool ImportOneMode(const std::string& path, CDeviceLink& link) {

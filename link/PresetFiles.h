@@ -2,7 +2,9 @@
 // working image) and an all-modes file (*.dat, 57019 bytes: slot 0's system-block copy,
 // stored modes 1..21, the store-valid flag). Raw byte dumps without header or checksum.
 // The dialogs belong to the window; these take the chosen path. UI thread. Failures are
-// shown through the notification sink; each returns true on success.
+// shown through the notification sink, the message first, then the path and the reason on
+// a second line; each returns true on success. Only regular files are read, so a FIFO or a
+// device named like a preset never blocks the window.
 #pragma once
 
 #include <cstddef>
@@ -17,17 +19,38 @@ class CDeviceLink;
 constexpr std::size_t kOneModeFileSize = 2778;
 constexpr std::size_t kAllModesFileSize = 57019;
 
+// A preset file read whole, for inspection; its format is the one its size says.
+struct SPresetFile {
+    bool m_bAllModes = false;
+    std::vector<std::uint8_t> m_abBytes;
+
+    const std::uint8_t* System() const { return m_abBytes.data(); }
+    // The image of stored mode 1..21 of an all-modes file; of a one-mode file, mode 0.
+    const std::uint8_t* ImageOf(int mode) const;
+};
+
+// Reads a regular file of exactly 2778 or 57019 bytes, whatever its name. Anything else
+// (a folder, a FIFO, a device, a file of another size) is refused without blocking, with
+// "path: reason" in error. Any thread.
+bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& error);
+
 // The path as written: ".dia" / ".dat" appended unless the path contains it anywhere.
 std::string OneModeFilePath(const std::string& chosen);
 std::string AllModesFilePath(const std::string& chosen);
 
-// Writes bytes into a temporary file beside path and renames it over path once every
-// byte is on disk, so a failed write never leaves a damaged or truncated file behind.
-// False, with errno set, when it could not.
-bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Writes bytes into a temporary file beside the file path names and renames it over that
+// file once every byte is on disk, so a failed write never leaves a damaged or truncated
+// file behind. A symbolic link is written through to the file it points to (through a
+// chain of links; the file need not exist yet); a replaced file keeps its permissions; a
+// file the user may not write, or that is no regular file, is refused. False, with the
+// reason, when it could not.
+bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 std::string& reason);
 
 // Writes the system block and the working image. An existing file is replaced only once
-// the new one is complete. "MusicFile Write Error" on failure.
+// the new one is complete, keeping its permissions; a symbolic link is written through
+// to its target; a file the user may not write is refused. "MusicFile Write Error" on
+// failure.
 bool ExportOneMode(const std::string& chosen);
 
 // Loads the working image from a one-mode file (the file's system block is skipped),

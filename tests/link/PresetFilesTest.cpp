@@ -4,11 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zolt::test {
 namespace {
@@ -101,8 +107,13 @@ TEST_F(PresetFilesTest, AShortOrMissingFileChangesNothingAtAll) {
     EXPECT_FALSE(ImportOneMode(PathOf("none.dia"), m_link));
     EXPECT_EQ(ImageBytes(), image);
     EXPECT_EQ(StoreBytes(), store);
-    EXPECT_EQ(m_sink.m_aBoxes, (std::vector<std::string>{"MusicFile read Error", "音乐文件读错误",
-                                                         "File read Error"}));
+    EXPECT_EQ(m_sink.m_aBoxes,
+              (std::vector<std::string>{
+                  "MusicFile read Error\n" + PathOf("short.dia") +
+                      ": 2777 bytes, shorter than a one-mode file (2778 bytes)",
+                  "音乐文件读错误\n" + PathOf("short.dat") +
+                      ": 57018 bytes, shorter than an all-modes file (57019 bytes)",
+                  "File read Error\n" + PathOf("none.dia") + ": No such file or directory"}));
 }
 
 TEST_F(PresetFilesTest, AFailedExportLeavesTheExistingFileIntact) {
@@ -124,7 +135,10 @@ TEST_F(PresetFilesTest, AFailedExportLeavesTheExistingFileIntact) {
     EXPECT_EQ(Read(PathOf("keep.dia")), good);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 1);
     EXPECT_EQ(m_sink.m_aBoxes,
-              (std::vector<std::string>{"MusicFile Write Error", "MusicFile Write Error"}));
+              (std::vector<std::string>{
+                  "MusicFile Write Error\n" + PathOf("keep.dia") + ": File too large",
+                  "MusicFile Write Error\n" + PathOf("no/such/folder/all.dat") +
+                      ": No such file or directory"}));
 }
 
 TEST_F(PresetFilesTest, AnAllModesImportTakesTheStoreTheSystemBlockAndTheCurrentMode) {
@@ -160,6 +174,116 @@ TEST_F(PresetFilesTest, ACurrentModeOutsideTheStoredModesKeepsTheWorkingImage) {
         EXPECT_EQ(Bytes(Shadow(), Shadow() + kImageSize), shadow) << int{mode};
         EXPECT_EQ(Slot(3)[0], 3);
     }
+}
+
+// The second line of every box names the file and the reason.
+TEST_F(PresetFilesTest, OnlyRegularFilesAreReadAndAFifoNeverBlocks) {
+    fs::create_directory(m_dir / "folder.dia");
+    ASSERT_EQ(mkfifo(PathOf("pipe.dia").c_str(), 0600), 0);
+    const Bytes image = ImageBytes();
+
+    // Should the import open the FIFO it would wait for a writer: the test plays one
+    // after a while, so a blocked import fails the test instead of hanging it.
+    auto import = std::async(std::launch::async,
+                             [this] { return ImportOneMode(PathOf("pipe.dia"), m_link); });
+    if (import.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+        ADD_FAILURE() << "the import of a FIFO blocked";
+        const int writer = open(PathOf("pipe.dia").c_str(), O_WRONLY | O_NONBLOCK);
+        close(writer);
+    }
+    EXPECT_FALSE(import.get());
+    EXPECT_FALSE(ImportOneMode(PathOf("folder.dia"), m_link));
+    EXPECT_FALSE(ImportAllModes("/dev/zero", m_link));
+    EXPECT_EQ(ImageBytes(), image);
+    EXPECT_EQ(m_sink.m_aBoxes,
+              (std::vector<std::string>{
+                  "File read Error\n" + PathOf("pipe.dia") + ": is a pipe (FIFO), not a file",
+                  "File read Error\n" + PathOf("folder.dia") + ": is a folder, not a file",
+                  "File read Error\n/dev/zero: is a device, not a file"}));
+
+    SPresetFile file;
+    std::string error;
+    EXPECT_FALSE(ReadPresetFile(PathOf("pipe.dia"), file, error));
+    EXPECT_EQ(error, PathOf("pipe.dia") + ": is a pipe (FIFO), not a file");
+    EXPECT_FALSE(ReadPresetFile("/dev/zero", file, error));
+    EXPECT_FALSE(ReadPresetFile(m_dir.string(), file, error));
+    EXPECT_EQ(error, m_dir.string() + ": is a folder, not a file");
+}
+
+TEST_F(PresetFilesTest, APresetFileIsKnownByItsSizeAndAnyOtherSizeIsRefused) {
+    Write(PathOf("one.dat"), Pattern(3, kOneModeFileSize));
+    Write(PathOf("all.dia"), Pattern(4, kAllModesFileSize));
+    Write(PathOf("odd"), Bytes(kAllModesFileSize - 1, 0));
+    Write(PathOf("long.dia"), Bytes(kOneModeFileSize + 1, 0));
+    SPresetFile file;
+    std::string error;
+    ASSERT_TRUE(ReadPresetFile(PathOf("one.dat"), file, error)) << error;
+    EXPECT_FALSE(file.m_bAllModes);
+    EXPECT_EQ(file.ImageOf(0)[0], Pattern(3, kOneModeFileSize)[kSystemSize]);
+    ASSERT_TRUE(ReadPresetFile(PathOf("all.dia"), file, error)) << error;
+    EXPECT_TRUE(file.m_bAllModes);
+    EXPECT_EQ(file.ImageOf(21) - file.System(), 66 + 20 * 2712);
+
+    EXPECT_FALSE(ReadPresetFile(PathOf("odd"), file, error));
+    EXPECT_EQ(error, PathOf("odd") +
+                         ": 57018 bytes, neither a one-mode file (2778 bytes) nor an all-modes "
+                         "file (57019 bytes)");
+    EXPECT_FALSE(ReadPresetFile(PathOf("long.dia"), file, error));
+    EXPECT_NE(error.find(": 2779 bytes, neither"), std::string::npos) << error;
+}
+
+TEST_F(PresetFilesTest, AnExportThroughASymbolicLinkWritesItsTargetAndKeepsItsPermissions) {
+    fs::create_directory(m_dir / "presets");
+    Write(PathOf("presets/real.dia"), Bytes(kOneModeFileSize, 1));
+    ASSERT_EQ(chmod(PathOf("presets/real.dia").c_str(), 0640), 0);
+    fs::create_symlink("presets/real.dia", m_dir / "link.dia"); // relative to the link
+    fs::create_symlink(m_dir / "link.dia", m_dir / "chain.dia");
+    fs::create_symlink("presets/new.dia", m_dir / "dangling.dia");
+
+    ASSERT_TRUE(ExportOneMode(PathOf("chain.dia")));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "chain.dia"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.dia"));
+    const Bytes written = Read(PathOf("presets/real.dia"));
+    EXPECT_EQ(Bytes(written.begin() + 66, written.end()), ImageBytes());
+    EXPECT_EQ(fs::status(m_dir / "presets/real.dia").permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    ASSERT_TRUE(ExportOneMode(PathOf("dangling.dia")));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.dia"));
+    EXPECT_EQ(Read(PathOf("presets/new.dia")).size(), kOneModeFileSize);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "presets"), {}), 2); // no temporary
+}
+
+// As root every file is writable: the export then runs in a child that is nobody.
+TEST_F(PresetFilesTest, AFileTheUserMayNotWriteIsRefusedAndKept) {
+    const Bytes kept(kOneModeFileSize, 0x77);
+    Write(PathOf("locked.dia"), kept);
+    fs::create_directory(m_dir / "folder.dia");
+    ASSERT_EQ(chmod(PathOf("locked.dia").c_str(), geteuid() == 0 ? 0644 : 0444), 0);
+    ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(2);
+        }
+        const bool refused = !ExportOneMode(PathOf("locked.dia"));
+        const bool said = m_sink.m_aBoxes.size() == 1 &&
+                          m_sink.m_aBoxes[0] == "MusicFile Write Error\n" + PathOf("locked.dia") +
+                                                    ": Permission denied";
+        _exit(refused && said ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Read(PathOf("locked.dia")), kept);
+
+    EXPECT_FALSE(ExportOneMode(PathOf("folder.dia")));
+    EXPECT_TRUE(fs::is_directory(m_dir / "folder.dia"));
+    ASSERT_EQ(m_sink.m_aBoxes.size(), 1u);
+    EXPECT_EQ(m_sink.m_aBoxes[0],
+              "MusicFile Write Error\n" + PathOf("folder.dia") + ": is a folder, not a file");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 2);
 }
 
 } // namespace

@@ -146,8 +146,9 @@ int Import(const std::string& spec, const std::string& blockName, const std::str
         err << "zoltctl: " << listPath << ": " << error << '\n';
         return kExitFile;
     }
-    if (!ReplaceFile(file.m_strPath, file.m_abBytes)) {
-        err << "zoltctl: " << file.m_strPath << ": cannot write: " << std::strerror(errno) << '\n';
+    std::string reason;
+    if (!ReplaceFile(file.m_strPath, file.m_abBytes, reason)) {
+        err << "zoltctl: " << file.m_strPath << ": cannot write: " << reason << '\n';
         return kExitFile;
     }
     out << file.m_strPath;

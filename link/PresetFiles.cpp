@@ -253,23 +253,25 @@ std::string AllModesFilePath(const std::string& chosen) {
     return WithExtension(chosen, ".dat");
 }
 
-bool ExportOneMode(const std::string& chosen) {
-    std::vector<std::uint8_t> bytes(kOneModeFileSize);
-    {
-        CImageGuard guard(ImageLock());
-        std::memcpy(bytes.data(), System(), kSystemSize);
-        std::memcpy(bytes.data() + kSystemSize, Image(), kImageSize);
+SPresetFile PresetFileOfData(bool allModes) {
+    SPresetFile file;
+    file.m_bAllModes = allModes;
+    CImageGuard guard(ImageLock());
+    if (allModes) {
+        file.m_abBytes.assign(AllModesBytes(), AllModesBytes() + kAllModesFileSize);
+    } else {
+        file.m_abBytes.assign(System(), System() + kSystemSize);
+        file.m_abBytes.insert(file.m_abBytes.end(), Image(), Image() + kImageSize);
     }
-    return Export(OneModeFilePath(chosen), std::move(bytes));
+    return file;
+}
+
+bool ExportOneMode(const std::string& chosen) {
+    return Export(OneModeFilePath(chosen), PresetFileOfData(false).m_abBytes);
 }
 
 bool ExportAllModes(const std::string& chosen) {
-    std::vector<std::uint8_t> bytes(kAllModesFileSize);
-    {
-        CImageGuard guard(ImageLock());
-        std::memcpy(bytes.data(), AllModesBytes(), kAllModesFileSize);
-    }
-    return Export(AllModesFilePath(chosen), std::move(bytes));
+    return Export(AllModesFilePath(chosen), PresetFileOfData(true).m_abBytes);
 }
 
 const std::uint8_t* SPresetFile::ImageOf(int mode) const {

@@ -34,6 +34,10 @@ struct SPresetFile {
 // "path: reason" in error. Any thread.
 bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& error);
 
+// What an export would write now: the system block and the working image (one mode), or
+// the preset store from slot 0's system-block copy on (all modes). Takes the image lock.
+SPresetFile PresetFileOfData(bool allModes);
+
 // The path as written: ".dia" / ".dat" appended unless the path contains it anywhere.
 std::string OneModeFilePath(const std::string& chosen);
 std::string AllModesFilePath(const std::string& chosen);

@@ -389,6 +389,12 @@ std::vector<std::uint8_t> CSimProcessor::WithFaults(std::vector<std::uint8_t> an
     return wire;
 }
 
+// Counts the whole-mode and system-block writes; true for the one the fault drops.
+bool CSimProcessor::DropsWrite() {
+    ++m_nWrites;
+    return m_faults.m_nDropWrite > 0 && m_nWrites == m_faults.m_nDropWrite;
+}
+
 std::vector<std::uint8_t> CSimProcessor::Meters(std::uint8_t poll) {
     ++m_nMeterTick;
     std::array<std::uint8_t, 12> values{};
@@ -435,12 +441,18 @@ std::vector<std::uint8_t> CSimProcessor::Answer(const SWireFrame& frame) {
         if (data.size() < kSystemSize) {
             return Ack(command, kStatusBadFrame);
         }
+        if (DropsWrite()) {
+            return Ack(command, kStatusAccepted);
+        }
         // The parameter byte is the caller's value, the 66 bytes follow it.
         std::copy_n(data.begin(), kSystemSize, system.begin());
         return Ack(command, kStatusAccepted);
     case cmd::kWriteMode:
         if (n > kModeCount || data.size() < kImageSize) {
             return Ack(command, kStatusBadFrame);
+        }
+        if (DropsWrite()) {
+            return Ack(command, kStatusAccepted);
         }
         std::copy_n(data.begin(), kImageSize, (n == 0 ? image : modes[n]).begin());
         return Ack(command, kStatusAccepted);

@@ -24,6 +24,7 @@ struct SSimFaults {
     int m_nDelayMs = 0;       // pause before each answer
     int m_nHangUpAfter = 0;   // close the line after answering N frames
     bool m_bProbeAck = false; // answer the probe with a bare acknowledgement
+    int m_nDropWrite = 0;     // acknowledge the Nth whole-mode or system-block write unstored
 };
 
 struct SSimState {
@@ -67,11 +68,13 @@ private:
     std::vector<std::uint8_t> Answer(const SWireFrame& frame);
     std::vector<std::uint8_t> Meters(std::uint8_t poll);
     std::vector<std::uint8_t> WithFaults(std::vector<std::uint8_t> answer);
+    bool DropsWrite();
 
     SSimFaults m_faults;
     SSimState m_state;
     int m_nFrames = 0;
     int m_nAnswers = 0;
+    int m_nWrites = 0;
     unsigned m_nMeterTick = 0;
 };
 

@@ -109,6 +109,11 @@ SSimState CSimServer::State() const {
     return m_processor.State();
 }
 
+void CSimServer::Edit(const std::function<void(SSimState&)>& edit) {
+    std::lock_guard lock(m_mutex);
+    edit(m_processor.State());
+}
+
 int CSimServer::FramesReceived() const {
     std::lock_guard lock(m_mutex);
     return m_processor.FramesReceived();

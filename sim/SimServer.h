@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -49,6 +50,8 @@ public:
 
     // Copies taken under the server's lock; any thread.
     SSimState State() const;
+    // Changes the processor's state as a knob on its front panel would; any thread.
+    void Edit(const std::function<void(SSimState&)>& edit);
     int FramesReceived() const;
     std::vector<SFrameTime> FrameTimes() const;
     // True once a hang-up fault has closed the line.

@@ -10,12 +10,17 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <numeric>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -209,31 +214,257 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
     EXPECT_EQ(Ctl({"dump", (m_dir / "short.dia").string()}), ctl::kExitFile);
 }
 
-TEST_F(Zoltctl, DumpShowsNamesSystemFieldsAndParametersInUnits) {
+TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
     sim::SSimState state = sim::MakeFactoryState();
     state.m_abSystem[9] = 0x5A; // pitch 5 (-2), sensitivity 10 (no such entry)
     state.m_abSystem[10] = 40;
     std::uint8_t* band = state.m_aModes[2].data() + 568; // Music Left band 1
-    SetU16(band, 144);                                   // 1000 Hz on the 1/36-octave table
+    SetU16(band, 204);                                   // 1000 Hz
     band[2] = 150;                                       // +6.0 dB
     WriteFile(m_dir / "all.dat", sim::AllModesFile(state));
 
     ASSERT_EQ(Ctl({"dump", (m_dir / "all.dat").string()}), ctl::kExitDone) << m_err.str();
     const std::string text = m_out.str();
-    EXPECT_NE(text.find("name: Sim mode 21"), std::string::npos);
-    EXPECT_NE(text.find("system password: 123456"), std::string::npos);
-    EXPECT_NE(text.find("music pitch: -2"), std::string::npos);
-    EXPECT_NE(text.find("analogue input sensitivity: (10)"), std::string::npos);
-    EXPECT_NE(text.find("AUDIO input gain dB: 10.0"), std::string::npos);
-    EXPECT_NE(text.find("gain dB 6.0"), std::string::npos);
+    for (const char* line :
+         {"  Mode name: Sim mode 21\n", "  System password: 123456\n", "  Music pitch: -2\n",
+          "  Input sensitivity: (10)\n", "  AUDIO input gain: 10.0 dB\n",
+          "  Music Left EQ band 1 frequency: 1000 Hz\n", "  Music Left EQ band 1 gain: 6.0 dB\n",
+          "  Surround R delay (set 3): 0.0 ms\n", "  reserved byte 393: 0\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
 
     ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "all.dat").string()}), ctl::kExitDone);
     const std::string json = m_out.str();
     EXPECT_EQ(json.front(), '{');
     EXPECT_NE(json.find("\"kind\": \"all modes\""), std::string::npos);
-    EXPECT_NE(json.find("\"gain dB\": 6.0"), std::string::npos);
+    EXPECT_NE(json.find("\"Music Left EQ band 1 gain\": {\"value\": 6.0, \"unit\": \"dB\", "
+                        "\"raw\": \"96\"}"),
+              std::string::npos);
     EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
     EXPECT_EQ(std::count(json.begin(), json.end(), '['), std::count(json.begin(), json.end(), ']'));
+}
+
+// True when text is valid UTF-8 and holds no control character but the line ends.
+bool CleanUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
+        if ((c < 0x20 && c != '\n') || c == 0x7F || (c >= 0x80 && c < 0xC2) || c > 0xF4 ||
+            i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+TEST_F(Zoltctl, DumpEscapesNamesAndPasswordsAndItsJsonIsValidUtf8) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const auto name = [&state](std::size_t mode, std::string_view text) {
+        std::fill_n(state.m_aModes[mode].begin(), kNameSize, ' ');
+        std::copy(text.begin(), text.end(), state.m_aModes[mode].begin());
+    };
+    name(1, "\x1b]0;owned\x07\nrm\x7f");
+    name(2, "\xc4\xe3\xba\xc3 KTV"); // a name in the Chinese Windows code page
+    name(3, "话筒 \\ \"x\"");
+    std::memcpy(state.m_abSystem.data() + 19, "\r\n\t\x9b\x80\xff", 6);
+    WriteFile(m_dir / "odd names.dat", sim::AllModesFile(state));
+
+    ASSERT_EQ(Ctl({"dump", (m_dir / "odd names.dat").string()}), ctl::kExitDone) << m_err.str();
+    const std::string text = m_out.str();
+    EXPECT_TRUE(CleanUtf8(text));
+    EXPECT_NE(text.find("Mode name: \\x1B]0;owned\\x07\\x0Arm\\x7F"), std::string::npos);
+    EXPECT_NE(text.find("Mode name: \\xC4\\xE3\\xBA\\xC3 KTV\n"), std::string::npos);
+    EXPECT_NE(text.find("Mode name: 话筒 \\\\ \"x\"\n"), std::string::npos);
+    EXPECT_NE(text.find("System password: \\x0D\\x0A\\x09\\x9B\\x80\\xFF\n"), std::string::npos);
+
+    ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "odd names.dat").string()}), ctl::kExitDone);
+    const std::string json = m_out.str();
+    EXPECT_TRUE(CleanUtf8(json));
+    EXPECT_NE(json.find("{\"value\": \"\\\\xC4\\\\xE3\\\\xBA\\\\xC3 KTV\""), std::string::npos);
+    EXPECT_NE(json.find("{\"value\": \"话筒 \\\\\\\\ \\\"x\\\"\""), std::string::npos);
+}
+
+// Runs zoltctl in a thread; a call that has not returned in time fails the test, and the
+// FIFO it may wait on gets a writer so the thread can end.
+int CtlWithin(std::function<int()> call, const fs::path& fifo) {
+    auto result = std::async(std::launch::async, std::move(call));
+    if (result.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+        ADD_FAILURE() << "zoltctl blocked";
+        close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    return result.get();
+}
+
+TEST_F(Zoltctl, OnlyRegularPresetFilesOfEitherSizeAreRead) {
+    ASSERT_EQ(mkfifo((m_dir / "pipe.dia").c_str(), 0600), 0);
+    fs::create_directory(m_dir / "folder.dat");
+    WriteFile(m_dir / "almost", Bytes(57018, 0));
+    WriteFile(m_dir / "long.dia", Bytes(2779, 0));
+
+    const std::string pipe = (m_dir / "pipe.dia").string();
+    EXPECT_EQ(CtlWithin([&] { return Ctl({"dump", pipe}); }, pipe), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + pipe + ": is a pipe (FIFO), not a file\n");
+    EXPECT_EQ(Ctl({"dump", (m_dir / "folder.dat").string()}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(),
+              "zoltctl: " + (m_dir / "folder.dat").string() + ": is a folder, not a file\n");
+    EXPECT_EQ(Ctl({"dump", "/dev/zero"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: /dev/zero: is a device, not a file\n");
+    EXPECT_TRUE(m_out.str().empty());
+
+    EXPECT_EQ(Ctl({"dump", (m_dir / "almost").string()}), ctl::kExitFile);
+    EXPECT_NE(m_err.str().find("almost: 57018 bytes, neither a one-mode file (2778 bytes) nor an "
+                               "all-modes file (57019 bytes)"),
+              std::string::npos)
+        << m_err.str();
+    EXPECT_EQ(Ctl({"diff", (m_dir / "long.dia").string(), (m_dir / "long.dia").string()}),
+              ctl::kExitFile);
+    EXPECT_NE(m_err.str().find("2779 bytes"), std::string::npos) << m_err.str();
+    EXPECT_EQ(CtlWithin([&] { return Ctl({"push", pipe}); }, pipe), ctl::kExitFile);
+}
+
+TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const fs::path a = m_dir / "a.dat";
+    const fs::path b = m_dir / "b.dat";
+    WriteFile(a, sim::AllModesFile(state));
+    EXPECT_EQ(Ctl({"diff", a.string(), a.string()}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str(), "");
+
+    state.m_abSystem[6] = 70;                               // Music max volume
+    state.m_aModes[3][238 + 17 + 2 * 5 + 2] = 150;          // Mic 1&2 band 3 gain
+    state.m_aModes[3][20 + 56] = 45;                        // Echo A repeat
+    SetU16(state.m_aModes[7].data() + 1490 + 76 + 74, 125); // Out 3 delay, set 2
+    WriteFile(b, sim::AllModesFile(state));
+    EXPECT_EQ(Ctl({"diff", a.string(), b.string()}), ctl::kExitDiffers) << m_err.str();
+    EXPECT_EQ(m_out.str(), "system: Music max volume: 84 -> 70\n"
+                           "mode 3: Echo A repeat: 0 % -> 45 %\n"
+                           "mode 3: Mic 1&2 EQ band 3 gain: -2.0 dB -> 6.0 dB\n"
+                           "mode 7: Out 3 delay (set 2): 0.0 ms -> 12.5 ms\n");
+    EXPECT_EQ(Ctl({"diff", "--raw", a.string(), b.string()}), ctl::kExitDiffers);
+    EXPECT_NE(m_out.str().find("mode 7: Out 3 delay (set 2): 00 00 -> 7D 00\n"), std::string::npos)
+        << m_out.str();
+
+    EXPECT_EQ(Ctl({"diff", "--json", a.string(), b.string()}), ctl::kExitDiffers);
+    const std::string json = m_out.str();
+    EXPECT_NE(json.find("\"count\": 4"), std::string::npos);
+    EXPECT_NE(
+        json.find("\"mode\": 7,\n      \"block\": \"Output set 2\",\n      \"field\": \"Out 3 "
+                  "delay (set 2)\",\n      \"a\": {\"value\": 0.0, \"unit\": \"ms\", "
+                  "\"raw\": \"00 00\"},\n      \"b\": {\"value\": 12.5, \"unit\": \"ms\", "
+                  "\"raw\": \"7D 00\"}"),
+        std::string::npos)
+        << json;
+
+    EXPECT_EQ(Ctl({"diff", a.string()}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"diff", "-", "-"}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"diff", "--verify", a.string(), b.string()}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"diff", a.string(), (m_dir / "none.dia").string()}), ctl::kExitFile);
+}
+
+TEST_F(Zoltctl, ADiffAgainstTheProcessorNamesTheOneFieldTurnedOnItsPanel) {
+    sim::CSimServer& processor = Simulator();
+    const std::string one = (m_dir / "one.dia").string();
+    const std::string all = (m_dir / "all.dat").string();
+    ASSERT_EQ(Ctl({"pull", one}), ctl::kExitDone) << m_err.str();
+    ASSERT_EQ(Ctl({"backup", all}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(Ctl({"diff", one, "-"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "");
+
+    processor.Edit([](sim::SSimState& state) {
+        state.m_abImage[image::kMusicLeft + music::kLowExciter + exciter::kTimbre] = 7;
+        state.m_aModes[5][image::kReverb + effect::kWet] = 80;
+    });
+    EXPECT_EQ(Ctl({"diff", one, "-"}), ctl::kExitDiffers) << m_err.str();
+    EXPECT_EQ(m_out.str(), "image: Music Left low exciter timbre: 0 -> 7\n");
+    EXPECT_EQ(Ctl({"diff", "-", all}), ctl::kExitDiffers) << m_err.str();
+    EXPECT_EQ(m_out.str(), "mode 5: Reverb wet volume: 80 % -> 50 %\n");
+}
+
+TEST_F(Zoltctl, VerifiedTransfersCatchAWriteTheProcessorDropped) {
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][image::kEchoB + effect::kRepeat] = static_cast<std::uint8_t>(mode);
+    }
+    const fs::path file = m_dir / "edited.dat";
+    WriteFile(file, sim::AllModesFile(edited));
+
+    Simulator();
+    ASSERT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitDone) << m_err.str();
+    EXPECT_NE(m_err.str().find("verify: the processor holds every field of " + file.string()),
+              std::string::npos)
+        << m_err.str();
+
+    sim::SSimFaults faults;
+    faults.m_nDropWrite = 5; // mode 5's frame is acknowledged but not stored
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitCompare);
+    EXPECT_EQ(m_out.str(), "mode 5: Echo B repeat: 5 % -> 0 %\n");
+    EXPECT_NE(
+        m_err.str().find("verify: 1 field differs between " + file.string() + " and the processor"),
+        std::string::npos)
+        << m_err.str();
+
+    ASSERT_EQ(Ctl({"pull", (m_dir / "one.dia").string()}), ctl::kExitDone) << m_err.str();
+    Bytes one = ReadFile(m_dir / "one.dia");
+    one[66 + image::kMic34 + mic::kLevel] = 33;
+    WriteFile(m_dir / "one.dia", one);
+    faults.m_nDropWrite = 1;
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"push", "--verify", (m_dir / "one.dia").string()}), ctl::kExitCompare);
+    EXPECT_NE(m_out.str().find("image: Mic 3&4 level: 6.5 dB -> 5.0 dB\n"), std::string::npos)
+        << m_out.str();
+    EXPECT_EQ(Ctl({"push", "--verify", (m_dir / "one.dia").string()}), ctl::kExitDone)
+        << m_err.str() << m_out.str();
+}
+
+TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
+    sim::SSimState second = sim::MakeFactoryState();
+    second.m_abSystem[sysblock::kMusicMax] = 60;
+    std::vector<std::unique_ptr<sim::CSimServer>> processors;
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    for (const auto& [faults, state] :
+         {std::pair{sim::SSimFaults{}, sim::MakeFactoryState()},
+          std::pair{silent, sim::MakeFactoryState()}, std::pair{sim::SSimFaults{}, second}}) {
+        processors.push_back(std::make_unique<sim::CSimServer>(faults, state, test::FastLine()));
+        std::string error;
+        ASSERT_TRUE(processors.back()->Start(error)) << error;
+    }
+    const fs::path dir = m_dir / "venue";
+    std::vector<std::string> args;
+    for (const auto& processor : processors) {
+        args.insert(args.end(), {"--port", processor->Path()});
+    }
+    args.insert(args.end(), {"backup", "--all", dir.string()});
+    EXPECT_EQ(ctl::Run(args, m_clock, m_out, m_err, false), ctl::kExitLink);
+
+    const std::string& silentPort = processors[1]->Path();
+    const std::string out = m_out.str();
+    EXPECT_NE(out.find(silentPort + ": failed\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("2 of 3 ports backed up; failed: " + silentPort + "\n"), std::string::npos)
+        << out;
+    std::vector<fs::path> files(fs::directory_iterator(dir), {});
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 2u);
+    for (std::size_t i : {0u, 2u}) {
+        const std::string name = fs::path(processors[i]->Path()).filename().string();
+        const fs::path file = *std::find_if(files.begin(), files.end(), [&](const fs::path& f) {
+            return f.filename().string().rfind(name + "-", 0) == 0;
+        });
+        EXPECT_TRUE(std::regex_match(file.filename().string(),
+                                     std::regex(name + "-[0-9]{4}-[0-9]{2}-[0-9]{2}\\.dat")))
+            << file;
+        EXPECT_EQ(ReadFile(file), sim::AllModesFile(processors[i]->State())) << file;
+        EXPECT_NE(out.find(processors[i]->Path() + ": backed up to " + file.string() + "\n"),
+                  std::string::npos)
+            << out;
+    }
 }
 
 // The programs themselves, as a user runs them.

@@ -18,7 +18,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: zolt-sim [--link PATH] [--log FILE] [--unlock 0|1] [--load FILE.dat]\n"
     "                [--silent] [--reject-first N] [--reject-every N] [--bad-sum-every N]\n"
-    "                [--noise N] [--delay MS] [--hang-up-after N] [--probe-ack] [--no-pacing]\n";
+    "                [--noise N] [--delay MS] [--hang-up-after N] [--drop-write N]\n"
+    "                [--probe-ack] [--no-pacing]\n";
 
 struct SArguments {
     std::string m_strLink;
@@ -52,6 +53,7 @@ constexpr SCountOption kCountOptions[] = {
     {"--noise", nullptr, &SSimFaults::m_nNoiseBytes},
     {"--delay", nullptr, &SSimFaults::m_nDelayMs},
     {"--hang-up-after", nullptr, &SSimFaults::m_nHangUpAfter},
+    {"--drop-write", nullptr, &SSimFaults::m_nDropWrite},
 };
 
 bool ParseCountOption(SArguments& args, std::string_view name, const char* value) {

@@ -1,5 +1,6 @@
 #include "Ctl.h"
 
+#include "Diff.h"
 #include "Dump.h"
 #include "Eq.h"
 
@@ -9,14 +10,16 @@
 #include "link/PresetFiles.h"
 #include "model/Command.h"
 
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <ctime>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <sys/stat.h>
 
 namespace zolt::ctl {
 
@@ -25,16 +28,23 @@ const char* const kUsage =
     "  ports                list the candidate ports: path, description, usb or -\n"
     "  probe                find the processor\n"
     "  backup FILE          read all 21 modes into an all-modes file (.dat)\n"
-    "  restore FILE         send an all-modes file to the processor\n"
+    "  backup --all DIR     back up every processor on every port into DIR, one file each\n"
+    "  restore [--verify] FILE\n"
+    "                       send an all-modes file to the processor (and read it back)\n"
     "  pull FILE            read the working image into a one-mode file (.dia)\n"
-    "  push FILE            send a one-mode file as the working image\n"
+    "  push [--verify] FILE send a one-mode file as the working image (and read it back)\n"
     "  recall N             recall mode N (1..21)\n"
     "  store N NAME         store the working image as mode N (1..16) named NAME\n"
-    "  dump [--json] FILE   describe a .dia or .dat file\n"
+    "  dump [--json] FILE   describe every field of a .dia or .dat file\n"
+    "  diff [--raw] [--json] A B\n"
+    "                       compare two presets field by field (.dia, .dat, - for the\n"
+    "                       processor); exit 0 same, 1 different\n"
     "  eq import FILE[:MODE] BLOCK LIST   read a filter list into an equaliser of the file\n"
     "  eq export FILE[:MODE] BLOCK        print an equaliser of the file as a filter list\n"
     "      BLOCK: music-left, music-right, mic-1-2, mic-3-4, echo-a, echo-b, reverb,\n"
-    "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n";
+    "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n"
+    "exit codes: 0 done, 1 no device or the link failed, 2 usage, 3 file error,\n"
+    "            4 diff could not read the processor, or --verify found differences\n";
 
 namespace {
 
@@ -79,11 +89,18 @@ public:
         while (!text.empty() && text.back() == '\n') {
             text.remove_suffix(1);
         }
-        m_err << "zoltctl: " << text << '\n' << std::flush;
+        for (std::size_t end = 0; end != std::string_view::npos; text.remove_prefix(end + 1)) {
+            end = text.find('\n');
+            m_err << "zoltctl: " << text.substr(0, end) << '\n';
+            if (end == std::string_view::npos) {
+                break;
+            }
+        }
+        m_err << std::flush;
     }
     void RefreshProgramName() override {}
     void ShowCurrentPage() override {}
-    void RunAllModesExport() override { m_bExportRequested = true; }
+    void RunAllModesExport() override { ++m_nExportsRequested; }
     bool IsSystemPageShown() const override { return false; }
 
     // Waits up to timeout for a posted message.
@@ -100,7 +117,7 @@ public:
         std::lock_guard lock(m_mutex);
         m_err << "zoltctl: " << line << '\n' << std::flush;
     }
-    bool ExportRequested() const { return m_bExportRequested; }
+    int ExportsRequested() const { return m_nExportsRequested; }
 
 private:
     std::mutex m_mutex;
@@ -109,7 +126,7 @@ private:
     std::ostream& m_err;
     bool m_bProgress;
     int m_nTotal = 0;
-    bool m_bExportRequested = false; // main thread only
+    int m_nExportsRequested = 0; // main thread only
 };
 
 bool IsQueuedCode(std::uint8_t code) {
@@ -163,6 +180,26 @@ public:
             }
             Pump(20ms);
         }
+    }
+
+    // Reads all 21 modes into the preset store (with the system block in slot 0).
+    bool ReadAllModes() {
+        const int before = m_sink.ExportsRequested();
+        m_link.SendCommand(cmd::kReadMode, 1);
+        return WaitUntil([&] { return m_sink.ExportsRequested() > before; });
+    }
+
+    // Reads the system block, then all 21 modes.
+    bool ReadSystemAndModes() {
+        m_link.SendCommand(cmd::kReadSystem, 0);
+        return ReadAllModes();
+    }
+
+    // Reads the working image again.
+    bool ReadWorkingImage() {
+        const int before = m_nImagesReplaced;
+        m_link.SendCommand(cmd::kReadMode, 0);
+        return WaitUntil([&] { return m_nImagesReplaced > before; });
     }
 
     // Every queued frame has been sent and acknowledged, and no store or recall waits.
@@ -221,20 +258,41 @@ private:
     int m_nImagesReplaced = 0;
 };
 
+// The options without a value, as bits; each command names those it takes.
+enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8 };
+struct SFlagName {
+    const char* m_pszName;
+    EFlag m_eFlag;
+};
+constexpr SFlagName kFlagNames[] = {
+    {"--json", kJson}, {"--raw", kRaw}, {"--verify", kVerify}, {"--all", kAll}};
+
 struct SCommandLine {
     std::vector<std::string> m_aPorts;
-    bool m_bJson = false;
+    unsigned m_nFlags = 0;
     std::vector<std::string> m_aWords; // the command and its arguments
+
+    bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
 };
+
+bool ParseFlag(const std::string& arg, SCommandLine& line) {
+    for (const SFlagName& flag : kFlagNames) {
+        if (arg == flag.m_pszName) {
+            line.m_nFlags |= flag.m_eFlag;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool ParseLine(const std::vector<std::string>& args, SCommandLine& line) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             line.m_aPorts.push_back(args[++i]);
-        } else if (args[i] == "--json") {
-            line.m_bJson = true;
         } else if (args[i].rfind("--", 0) == 0) {
-            return false;
+            if (!ParseFlag(args[i], line)) {
+                return false;
+            }
         } else {
             line.m_aWords.push_back(args[i]);
         }
@@ -252,15 +310,19 @@ bool ParseMode(const std::string& text, int last, int& mode) {
     return true;
 }
 
-// A file to send must exist and hold at least its format's bytes.
+// A file to send must be a preset file of the format the command sends.
 bool CheckInput(const std::string& path, std::size_t size, std::ostream& err) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        err << "zoltctl: " << path << ": " << std::strerror(errno) << '\n';
+    SPresetFile file;
+    std::string error;
+    if (!ReadPresetFile(path, file, error)) {
+        err << "zoltctl: " << error << '\n';
         return false;
     }
-    if (static_cast<std::size_t>(info.st_size) < size) {
-        err << "zoltctl: " << path << ": shorter than " << size << " bytes\n";
+    if (file.m_abBytes.size() != size) {
+        err << "zoltctl: " << path << ": "
+            << (file.m_bAllModes ? "an all-modes file; this command sends a one-mode file"
+                                 : "a one-mode file; this command sends an all-modes file")
+            << '\n';
         return false;
     }
     return true;
@@ -300,14 +362,56 @@ int Probe(SContext& c) {
     return kExitDone;
 }
 
+// Shows the differences between a and b: one line each, or JSON.
+void Report(SContext& c, const std::vector<SFieldDifference>& differences, const SPresetFile& a,
+            const SPresetFile& b, const std::string& labelA, const std::string& labelB) {
+    if (!c.m_line.Has(kJson)) {
+        PrintDifferences(differences, a, b, c.m_line.Has(kRaw), c.m_out);
+        return;
+    }
+    SDumpNode root;
+    root.Text("a", labelA);
+    root.Text("b", labelB);
+    root.Number("count", static_cast<double>(differences.size()));
+    root.m_aItems.push_back(DescribeDifferences(differences, a, b));
+    PrintJson(root, c.m_out);
+}
+
+// Reads back what a transfer wrote and compares it, field by field, with what was sent: the
+// file as the import took it (a one-mode file with the load sum the import set).
+int VerifyTransfer(SContext& c, CSession& session, const std::string& path, bool allModes) {
+    const SPresetFile sent = PresetFileOfData(allModes);
+    if (!(allModes ? session.ReadSystemAndModes() : session.ReadWorkingImage())) {
+        session.Sink().Say("verify: the read-back failed");
+        return kExitLink;
+    }
+    const SPresetFile held = PresetFileOfData(allModes);
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    ComparePresets(sent, held, differences, error); // two presets of one format always compare
+    Report(c, differences, sent, held, path, session.Port());
+    if (!differences.empty()) {
+        session.Sink().Say("verify: " + std::to_string(differences.size()) +
+                           (differences.size() == 1 ? " field differs" : " fields differ") +
+                           " between " + path + " and the processor");
+        return kExitCompare;
+    }
+    session.Sink().Say("verify: the processor holds every field of " + path);
+    return kExitDone;
+}
+
+int BackupAll(SContext& c);
+
 int Backup(SContext& c) {
+    if (c.m_line.Has(kAll)) {
+        return BackupAll(c);
+    }
     const std::string& file = c.m_line.m_aWords[1];
     CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, c.m_bProgress);
     if (!session.Connect(true)) {
         return kExitLink;
     }
-    session.Link().SendCommand(cmd::kReadMode, 1);
-    if (!session.WaitUntil([&] { return session.Sink().ExportRequested(); })) {
+    if (!session.ReadAllModes()) {
         session.Sink().Say("backup failed; no file written");
         return kExitLink;
     }
@@ -326,7 +430,10 @@ int Restore(SContext& c) {
     if (!ImportAllModes(file, session.Link())) {
         return kExitFile;
     }
-    return session.WaitDrained() ? kExitDone : kExitLink;
+    if (!session.WaitDrained()) {
+        return kExitLink;
+    }
+    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, file, true) : kExitDone;
 }
 
 int Pull(SContext& c) {
@@ -349,7 +456,10 @@ int Push(SContext& c) {
     if (!ImportOneMode(file, session.Link())) {
         return kExitFile;
     }
-    return session.WaitDrained() ? kExitDone : kExitLink;
+    if (!session.WaitDrained()) {
+        return kExitLink;
+    }
+    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, file, false) : kExitDone;
 }
 
 int Recall(SContext& c) {
@@ -404,7 +514,7 @@ int Dump(SContext& c) {
         c.m_err << "zoltctl: " << error << '\n';
         return kExitFile;
     }
-    if (c.m_line.m_bJson) {
+    if (c.m_line.Has(kJson)) {
         PrintJson(root, c.m_out);
     } else {
         PrintText(root, c.m_out);
@@ -412,15 +522,145 @@ int Dump(SContext& c) {
     return kExitDone;
 }
 
+// The processor's presets in the format of a one-mode or an all-modes file.
+bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, c.m_bProgress);
+    if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
+        session.Sink().Say("diff: the processor could not be read");
+        return false;
+    }
+    file = PresetFileOfData(allModes);
+    return true;
+}
+
+int Diff(SContext& c) {
+    const std::string& pathA = c.m_line.m_aWords[1];
+    const std::string& pathB = c.m_line.m_aWords[2];
+    if (pathA == "-" && pathB == "-") {
+        c.m_err << "zoltctl: diff: only one side can be the processor (-)\n";
+        return kExitUsage;
+    }
+    SPresetFile a;
+    SPresetFile b;
+    std::string error;
+    if ((pathA != "-" && !ReadPresetFile(pathA, a, error)) ||
+        (pathB != "-" && !ReadPresetFile(pathB, b, error))) {
+        c.m_err << "zoltctl: " << error << '\n';
+        return kExitFile;
+    }
+    if (pathA == "-" || pathB == "-") {
+        const bool allModes = (pathA == "-" ? b : a).m_bAllModes;
+        if (!ReadProcessor(c, allModes, pathA == "-" ? a : b)) {
+            return kExitCompare;
+        }
+    }
+    std::vector<SFieldDifference> differences;
+    if (!ComparePresets(a, b, differences, error)) {
+        c.m_err << "zoltctl: diff: " << error << '\n';
+        return kExitFile;
+    }
+    Report(c, differences, a, b, pathA, pathB);
+    return differences.empty() ? kExitDone : kExitDiffers;
+}
+
+// The ports backup --all visits: those named with --port, else the system's.
+bool BackupPorts(SContext& c, std::vector<std::string>& ports) {
+    ports = c.m_line.m_aPorts;
+    CPortList list;
+    std::string error;
+    if (ports.empty() && !Enumerate(list, false, &error)) {
+        c.m_err << "zoltctl: " << error << '\n';
+        return false;
+    }
+    for (const SPortCandidate& port : list) {
+        if (!port.m_strPortName.empty()) {
+            ports.push_back(port.m_strPortName);
+        }
+    }
+    if (ports.empty()) {
+        c.m_err << "zoltctl: backup --all: no serial port to look at\n";
+        return false;
+    }
+    return true;
+}
+
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// DIR/<port>-<date>.dat, or with -2, -3 ... when that name is taken (a second backup the
+// same day, two ports of one name).
+std::string BackupFileName(const std::filesystem::path& dir, const std::string& port,
+                           const std::string& date) {
+    std::string name = std::filesystem::path(port).filename().string();
+    for (char& ch : name) {
+        if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
+            ch != '.') {
+            ch = '_';
+        }
+    }
+    const std::string stem = (name.empty() ? "port" : name) + "-" + date;
+    std::filesystem::path path = dir / (stem + ".dat");
+    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path)); ++n) {
+        path = dir / (stem + "-" + std::to_string(n) + ".dat");
+    }
+    return path.string();
+}
+
+// Every processor on every candidate port, one after the other, each into its own file; a
+// port that fails is reported and the next one goes on.
+int BackupAll(SContext& c) {
+    const std::filesystem::path dir = c.m_line.m_aWords[1];
+    std::vector<std::string> ports;
+    if (!BackupPorts(c, ports)) {
+        return kExitLink;
+    }
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (!std::filesystem::is_directory(dir)) {
+        c.m_err << "zoltctl: " << dir.string() << ": "
+                << (code ? code.message() : "is not a folder") << '\n';
+        return kExitFile;
+    }
+    const std::string date = Today();
+    std::vector<std::string> failed;
+    for (const std::string& port : ports) {
+        const std::string file = BackupFileName(dir, port, date);
+        bool done = false;
+        {
+            CSession session({port}, c.m_clock, c.m_err, c.m_bProgress);
+            done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
+        }
+        c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
+        if (!done) {
+            failed.push_back(port);
+        }
+    }
+    c.m_out << ports.size() - failed.size() << " of " << ports.size() << " ports backed up";
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+        c.m_out << (i == 0 ? "; failed: " : ", ") << failed[i];
+    }
+    c.m_out << '\n';
+    return failed.empty() ? kExitDone : kExitLink;
+}
+
 struct SCommand {
     const char* m_pszName;
     std::size_t m_nWords; // the command and its arguments
+    unsigned m_nFlags;    // the options it takes
     int (*m_pRun)(SContext&);
 };
 constexpr SCommand kCommands[] = {
-    {"ports", 1, Ports},     {"probe", 1, Probe}, {"backup", 2, Backup},
-    {"restore", 2, Restore}, {"pull", 2, Pull},   {"push", 2, Push},
-    {"recall", 2, Recall},   {"store", 3, Store}, {"dump", 2, Dump},
+    {"ports", 1, 0, Ports},      {"probe", 1, 0, Probe},
+    {"backup", 2, kAll, Backup}, {"restore", 2, kVerify | kJson | kRaw, Restore},
+    {"pull", 2, 0, Pull},        {"push", 2, kVerify | kJson | kRaw, Push},
+    {"recall", 2, 0, Recall},    {"store", 3, 0, Store},
+    {"dump", 2, kJson, Dump},    {"diff", 3, kJson | kRaw, Diff},
 };
 
 } // namespace
@@ -437,7 +677,8 @@ int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, 
     }
     for (const SCommand& command : kCommands) {
         if (context.m_line.m_aWords[0] == command.m_pszName &&
-            context.m_line.m_aWords.size() == command.m_nWords) {
+            context.m_line.m_aWords.size() == command.m_nWords &&
+            (context.m_line.m_nFlags & ~command.m_nFlags) == 0) {
             return command.m_pRun(context);
         }
     }

@@ -1,6 +1,7 @@
 // zoltctl: the link without a window. One command per run: list the ports, find the
-// processor, back up or restore all modes, pull or push the working image, recall or store
-// a mode, or describe a preset file.
+// processor, back up or restore all modes (every processor of a venue at once), pull or
+// push the working image, with a check of what arrived, recall or store a mode, describe a
+// preset file or compare two presets field by field.
 #pragma once
 
 #include "link/Clock.h"
@@ -16,6 +17,10 @@ constexpr int kExitDone = 0;
 constexpr int kExitLink = 1; // no device, or the link failed
 constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3;
+constexpr int kExitDiffers = 1; // diff: the presets differ
+// diff: the processor could not be read; --verify: what the processor holds after the
+// transfer differs from what was sent
+constexpr int kExitCompare = 4;
 
 extern const char* const kUsage;
 

@@ -9,7 +9,7 @@
 #include "controls/Language.h"
 #include "controls/MessageBox.h"
 #include "controls/Skin.h"
-#include "link/PresetFiles.h"
+#include "link/PresetCompare.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
@@ -170,7 +170,9 @@ QSize SmallScreenWindowSize(QSize screen) {
     return QSize(1290, 740).boundedTo(screen - kFrame);
 }
 
-CZoltDlg::CZoltDlg(SZoltOptions options) : m_link(), m_connection(m_link) {
+CZoltDlg::CZoltDlg(SZoltOptions options)
+    : m_link(options.m_pClock != nullptr ? *options.m_pClock : SystemClock()),
+      m_connection(m_link, options.m_pClock != nullptr ? *options.m_pClock : SystemClock()) {
     setWindowIcon(SkinIcon(kSkinIcon));
     m_connection.SetNamedPorts(options.m_astrPorts, options.m_bNamedPortsOnly);
 
@@ -501,7 +503,80 @@ void CZoltDlg::ExportAllModes() {
 void CZoltDlg::ImportAllModes() {
     const QString path = ChooseFile(this, false, FilePatterns().m_strAllModes);
     if (!path.isEmpty()) {
-        zolt::ImportAllModes(path.toStdString(), m_link);
+        ImportAllModesFrom(path.toStdString());
+    }
+}
+
+// --- The check after "Import all" ---
+
+namespace {
+
+struct SImportCheckTexts {
+    const char* m_pszOffer;
+    const char* m_pszSame;
+    const char* m_pszDiffer; // followed by the count and the differing fields
+    const char* m_pszMore;   // followed by the count of fields not listed
+};
+constexpr SImportCheckTexts kImportCheckTexts[2] = {
+    {"Read the modes back from the processor and compare them with the file?",
+     "The processor holds every field of the file.",
+     "Fields that differ between the file and the processor: ", "... and more: "},
+    {"从处理器读回全部模式并与文件比较？", "处理器中的每个参数都与文件一致。",
+     "文件与处理器不同的参数：", "……其余："},
+};
+constexpr std::size_t kImportCheckLines = 20;
+
+} // namespace
+
+void CZoltDlg::ImportAllModesFrom(const std::string& path) {
+    if (zolt::ImportAllModes(path, m_link) && g_flags.m_bOnline) {
+        m_sent = PresetFileOfData(true);
+        m_eImportCheck = EImportCheck::Offer;
+    }
+}
+
+void CZoltDlg::OfferImportCheck() {
+    m_eImportCheck = EImportCheck::None;
+    const EMsgResult answer =
+        ShowMessageBox(this, QString::fromUtf8(kImportCheckTexts[Language()].m_pszOffer),
+                       QString::fromLatin1(kTitle), EMsgButtons::YesNo, EMsgIcon::Question);
+    if (answer == EMsgResult::Yes && g_flags.m_bOnline) {
+        m_eImportCheck = EImportCheck::ReadBack;
+        m_link.SendCommand(cmd::kReadSystem, 0);
+        m_link.SendCommand(cmd::kReadMode, 1); // numbers both reads for the progress box
+    }
+}
+
+void CZoltDlg::ShowImportCheck() {
+    m_eImportCheck = EImportCheck::None;
+    const SPresetFile held = PresetFileOfData(true);
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    ComparePresets(m_sent, held, differences, error); // two all-modes presets always compare
+    const SImportCheckTexts& texts = kImportCheckTexts[Language()];
+    if (differences.empty()) {
+        ShowMessageBox(this, QString::fromUtf8(texts.m_pszSame), QString::fromLatin1(kTitle));
+        return;
+    }
+    std::string text = texts.m_pszDiffer + std::to_string(differences.size());
+    for (std::size_t i = 0; i < differences.size() && i < kImportCheckLines; ++i) {
+        text += "\n" + DifferenceText(differences[i], m_sent, held, false, Language());
+    }
+    if (differences.size() > kImportCheckLines) {
+        text += "\n" + std::string(texts.m_pszMore) +
+                std::to_string(differences.size() - kImportCheckLines);
+    }
+    ShowMessageBox(this, QString::fromStdString(text), QString::fromLatin1(kTitle), EMsgButtons::Ok,
+                   EMsgIcon::Warning);
+}
+
+// The read of all modes ends here: the check's read-back is compared, any other is offered
+// for export.
+void CZoltDlg::RunAllModesExport() {
+    if (m_eImportCheck == EImportCheck::ReadBack) {
+        ShowImportCheck();
+    } else {
+        ExportAllModes();
     }
 }
 
@@ -601,6 +676,10 @@ bool CZoltDlg::OnMessage(CMessageEvent& msg) {
     }
     if (message == kProgressStepMessage) {
         m_pProgress->Step(static_cast<int>(msg.WParameter()));
+        if (m_eImportCheck == EImportCheck::Offer &&
+            static_cast<int>(msg.WParameter()) >= m_pProgress->Total()) {
+            OfferImportCheck();
+        }
         return true;
     }
     if (message == kPendingBoxMessage) {
@@ -615,6 +694,7 @@ bool CZoltDlg::OnMessage(CMessageEvent& msg) {
 bool CZoltDlg::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     switch (message) {
     case msg::kPortFailure:
+        m_eImportCheck = EImportCheck::None;
         m_connection.OnPortFailure(lParam != 0);
         DarkenMetersOffline();
         return true;

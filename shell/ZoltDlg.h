@@ -9,6 +9,7 @@
 #include "link/Connection.h"
 #include "link/DeviceLink.h"
 #include "link/Notify.h"
+#include "link/PresetFiles.h"
 #include "pages/PageApi.h"
 
 #include <QSize>
@@ -44,6 +45,8 @@ struct SZoltOptions {
     std::vector<std::string> m_astrPorts;
     // Only the ports above are candidates (tests: no real port is ever probed).
     bool m_bNamedPortsOnly = false;
+    // The clock of the link's pauses; null: the real one (tests pass a faster one).
+    CClock* m_pClock = nullptr;
 };
 
 // The window width and height for a screen narrower than 1366 or lower than 768 pixels:
@@ -65,6 +68,9 @@ public:
     void ImportMode() override;
     void ExportAllModes();
     void ImportAllModes() override;
+    // "Import all" once the file is chosen; on line, when the transfer is done, it offers to
+    // read the modes back and compare them with the file.
+    void ImportAllModesFrom(const std::string& path);
 
     // --- The link's notification sink ---
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -75,7 +81,7 @@ public:
     void ProgressHide() override;
     void MessageBox(std::string_view text, std::string_view caption) override;
     void RefreshProgramName() override { ConnectionDisplay(true); }
-    void RunAllModesExport() override { ExportAllModes(); }
+    void RunAllModesExport() override;
     bool IsSystemPageShown() const override { return m_bSystemShown; }
 
     // --- The window ---
@@ -133,6 +139,8 @@ private:
     void NoteStartupProgress(unsigned message);
     void DarkenMetersOffline();
     void WatchLookup();
+    void OfferImportCheck();
+    void ShowImportCheck();
 
     CDeviceLink m_link;
     CConnection m_connection;
@@ -153,6 +161,12 @@ private:
     bool m_bStartupSettled = false;
     bool m_bScrollable = false;
     QTimer m_lookupWatch;
+
+    // The check after an on-line "Import all": offered when its transfer is done, then the
+    // read-back; m_sent is what the import sent.
+    enum class EImportCheck { None, Offer, ReadBack };
+    EImportCheck m_eImportCheck = EImportCheck::None;
+    SPresetFile m_sent;
 
     std::mutex m_boxLock; // guards m_aPendingBoxes (the comm thread adds to it)
     std::deque<std::pair<QString, QString>> m_aPendingBoxes;

@@ -10,7 +10,12 @@
 #include "shell/Show_Dlg.h"
 #include "sim/SimServer.h"
 
+#include "../sim/TestSupport.h"
+
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
 
 namespace zolt {
 namespace {
@@ -20,11 +25,18 @@ constexpr int kConnectButton = 3831;
 
 class SimulatorTest : public ShellTest {
 protected:
-    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}) {
-        m_sim = std::make_unique<sim::CSimServer>(faults);
+    // fast: the line and the window's clock run ten times faster than the real ones.
+    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}, bool fast = false) {
+        m_sim = std::make_unique<sim::CSimServer>(faults, sim::MakeFactoryState(),
+                                                  fast ? test::FastLine() : sim::SSimOptions{});
         std::string error;
         EXPECT_TRUE(m_sim->Start(error)) << error;
-        auto dlg = MakeWindow({m_sim->Path()});
+        SZoltOptions options;
+        options.m_screenSize = kLargeScreen;
+        options.m_astrPorts = {m_sim->Path()};
+        options.m_bNamedPortsOnly = true;
+        options.m_pClock = fast ? &m_fastClock : nullptr;
+        auto dlg = std::make_unique<CZoltDlg>(std::move(options));
         dlg->show();
         return dlg;
     }
@@ -48,6 +60,7 @@ protected:
 
     // Declared first so the window (and its port) goes before the simulator does.
     std::unique_ptr<sim::CSimServer> m_sim;
+    test::CFastClock m_fastClock;
 };
 
 TEST_F(SimulatorTest, StartUpFindsTheProcessorAndReadsItBack) {
@@ -168,6 +181,52 @@ TEST_F(SimulatorTest, StoreRecallAndPasswordChangeReachTheProcessor) {
                           kTimeoutMs))
         << ProgramName(*dlg).toStdString();
     EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
+}
+
+TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
+    sim::SSimFaults faults;
+    faults.m_nDropWrite = 4; // mode 4's frame is acknowledged but never stored
+    auto dlg = Connect(faults, true);
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+
+    sim::SSimState edited = sim::MakeFactoryState();
+    edited.m_aModes[4][image::kMic12 + mic::kLevel] = 40;
+    const std::vector<std::uint8_t> bytes = sim::AllModesFile(edited);
+    const std::filesystem::path path =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-import-check.dat";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+
+    std::vector<SMessageBox> boxes;
+    EMsgResult answer = EMsgResult::Yes;
+    CScopedMessageBoxHandler record([&](QWidget*, const SMessageBox& box) {
+        boxes.push_back(box);
+        return box.m_eButtons == EMsgButtons::YesNo ? answer : EMsgResult::Ok;
+    });
+    auto checkAfterImport = [&](std::size_t expectedBoxes) {
+        boxes.clear();
+        dlg->ImportAllModesFrom(path.string());
+        return WaitUntil([&] { return boxes.size() == expectedBoxes; }, kTimeoutMs);
+    };
+
+    ASSERT_TRUE(checkAfterImport(2)) << boxes.size();
+    EXPECT_EQ(boxes[0].m_strText,
+              QStringLiteral("Read the modes back from the processor and compare them with the "
+                             "file?"));
+    EXPECT_EQ(dlg->ProgressBox().Total(), 22); // the read-back of the system block and 21 modes
+    EXPECT_EQ(boxes[1].m_strText,
+              QStringLiteral("Fields that differ between the file and the processor: 1\n"
+                             "mode 4: Mic 1&2 level: 10.0 dB -> 5.0 dB"));
+
+    ASSERT_TRUE(checkAfterImport(2)) << boxes.size();
+    EXPECT_EQ(boxes[1].m_strText, QStringLiteral("The processor holds every field of the file."));
+    EXPECT_EQ(m_sim->State().m_aModes[4], edited.m_aModes[4]);
+
+    answer = EMsgResult::No; // the transfer's last frame is in flight: nothing follows it
+    ASSERT_TRUE(checkAfterImport(1));
+    CImageGuard guard(ImageLock());
+    EXPECT_EQ(dlg->Link().Queue().Count(), 0u);
 }
 
 } // namespace

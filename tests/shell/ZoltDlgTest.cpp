@@ -11,12 +11,21 @@
 #include "shell/Show_Dlg.h"
 #include "shell/Zolt.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLocale>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zolt {
 namespace {
@@ -225,6 +234,49 @@ TEST_F(ShellTest, ABoxRaisedOnTheCommThreadIsShownOnTheWindowsThread) {
     EXPECT_TRUE(m_boxes.isEmpty());
     EXPECT_TRUE(WaitUntil([&] { return m_boxes == QStringList{QStringLiteral("11")}; }))
         << m_boxes.join('|').toStdString();
+}
+
+// The user picks a FIFO named like a preset in the Import dialog. Should the window open it,
+// it would wait for a writer: a helper plays one after a while, so a frozen window fails the
+// test instead of hanging it.
+TEST_F(ShellTest, ImportingAFifoNamedLikeAPresetNeitherFreezesNorChangesAnything) {
+    auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
+    m_boxes.clear();
+    const std::filesystem::path fifo =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-import-pipe.dia";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::uint8_t> image(Image(), Image() + kImageSize);
+
+    QTimer::singleShot(200, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(fifo.string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    std::atomic<bool> done{false};
+    std::atomic<bool> unblocked{false};
+    std::thread writer([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!done) {
+            unblocked = true;
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+    });
+    dlg->ImportMode();
+    done = true;
+    writer.join();
+
+    EXPECT_FALSE(unblocked) << "the window blocked on the FIFO";
+    EXPECT_EQ(m_boxes, QStringList{QString::fromStdString("File read Error\n" + fifo.string() +
+                                                          ": is a pipe (FIFO), not a file")});
+    EXPECT_EQ(std::vector<std::uint8_t>(Image(), Image() + kImageSize), image);
 }
 
 } // namespace

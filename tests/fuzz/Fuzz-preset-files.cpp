@@ -1,9 +1,12 @@
 // The two file imports on files of any content and length. A file too short for its
 // format must change nothing; an all-modes file that was imported exports to the same
-// bytes (with the store-valid flag set).
+// bytes (with the store-valid flag set). The same file read for inspection: taken exactly
+// when it has one of the two sizes; every field of it decodes, it equals itself, and with
+// one byte flipped it differs in exactly the fields of that byte.
 #include "FuzzSupport.h"
 
 #include "link/DeviceLink.h"
+#include "link/PresetCompare.h"
 #include "link/PresetFiles.h"
 #include "model/Command.h"
 
@@ -68,6 +71,38 @@ bool SameData(const zolt::SDeviceData& before) {
     return std::memcmp(&before, &zolt::g_data, sizeof before) == 0;
 }
 
+void CheckInspection(const std::string& path, const Bytes& bytes, std::size_t flip) {
+    using namespace zolt;
+    SPresetFile file;
+    std::string error;
+    const bool read = ReadPresetFile(path, file, error);
+    if (read != (bytes.size() == kOneModeFileSize || bytes.size() == kAllModesFileSize)) {
+        __builtin_trap();
+    }
+    if (!read) {
+        return;
+    }
+    std::vector<SFieldDifference> differences;
+    if (!ComparePresets(file, file, differences, error) || !differences.empty()) {
+        __builtin_trap();
+    }
+    SPresetFile flipped = file;
+    const std::size_t at = flip % (flipped.m_abBytes.size() - (file.m_bAllModes ? 1 : 0));
+    flipped.m_abBytes[at] ^= 0xFF;
+    if (!ComparePresets(file, flipped, differences, error) || differences.empty()) {
+        __builtin_trap();
+    }
+    for (const SFieldDifference& difference : differences) {
+        const std::uint8_t* area = AreaOf(file, difference);
+        const auto offset = static_cast<std::size_t>(file.m_abBytes.data() + at - area);
+        const SField& field = *difference.m_pField;
+        if (offset < field.m_nOffset || offset >= field.m_nOffset + field.m_nWidth ||
+            DifferenceText(difference, file, flipped).empty()) {
+            __builtin_trap();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -81,9 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g_flags.m_nLanguage = (choice >> 2) & 1;
     const bool allModes = (choice & 0x01) != 0;
     const std::size_t formatSize = allModes ? kAllModesFileSize : kOneModeFileSize;
+    const std::size_t flip = in.Word();
     const Bytes file = Sized(in, formatSize);
     const std::string path = Folder() + (allModes ? "/input.dat" : "/input.dia");
     WriteFile(path, file);
+    CheckInspection(path, file, flip * 7);
 
     static SDeviceData before;
     std::memcpy(&before, &g_data, sizeof before);

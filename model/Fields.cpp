@@ -37,7 +37,7 @@ constexpr std::array<const char*, 2> kIrControls{"Disable", "Enable"};
 
 using EK = EFieldKind;
 using ED = EDecode;
-constexpr ELabelTable kNoTable = ELabelTable::Ratio;
+constexpr ELabelTable kNoTable = ELabelTable::Ratio; // a placeholder: only LabelTable reads it
 
 // In the order of EFieldKind.
 constexpr SKind kKinds[] = {

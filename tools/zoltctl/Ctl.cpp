@@ -400,7 +400,91 @@ int VerifyTransfer(SContext& c, CSession& session, const std::string& path, bool
     return kExitDone;
 }
 
-int BackupAll(SContext& c);
+// The ports backup --all visits: those named with --port, else the system's.
+bool BackupPorts(SContext& c, std::vector<std::string>& ports) {
+    ports = c.m_line.m_aPorts;
+    CPortList list;
+    std::string error;
+    if (ports.empty() && !Enumerate(list, false, &error)) {
+        c.m_err << "zoltctl: " << error << '\n';
+        return false;
+    }
+    for (const SPortCandidate& port : list) {
+        if (!port.m_strPortName.empty()) {
+            ports.push_back(port.m_strPortName);
+        }
+    }
+    if (ports.empty()) {
+        c.m_err << "zoltctl: backup --all: no serial port to look at\n";
+        return false;
+    }
+    return true;
+}
+
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// DIR/<port>-<date>.dat, or with -2, -3 ... when that name is taken (a second backup the
+// same day, two ports of one name).
+std::string BackupFileName(const std::filesystem::path& dir, const std::string& port,
+                           const std::string& date) {
+    std::string name = std::filesystem::path(port).filename().string();
+    for (char& ch : name) {
+        if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
+            ch != '.') {
+            ch = '_';
+        }
+    }
+    const std::string stem = (name.empty() ? "port" : name) + "-" + date;
+    std::filesystem::path path = dir / (stem + ".dat");
+    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path)); ++n) {
+        path = dir / (stem + "-" + std::to_string(n) + ".dat");
+    }
+    return path.string();
+}
+
+// Every processor on every candidate port, one after the other, each into its own file; a
+// port that fails is reported and the next one goes on.
+int BackupAll(SContext& c) {
+    const std::filesystem::path dir = c.m_line.m_aWords[1];
+    std::vector<std::string> ports;
+    if (!BackupPorts(c, ports)) {
+        return kExitLink;
+    }
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (!std::filesystem::is_directory(dir)) {
+        c.m_err << "zoltctl: " << dir.string() << ": "
+                << (code ? code.message() : "is not a folder") << '\n';
+        return kExitFile;
+    }
+    const std::string date = Today();
+    std::vector<std::string> failed;
+    for (const std::string& port : ports) {
+        const std::string file = BackupFileName(dir, port, date);
+        bool done = false;
+        {
+            CSession session({port}, c.m_clock, c.m_err, c.m_bProgress);
+            done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
+        }
+        c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
+        if (!done) {
+            failed.push_back(port);
+        }
+    }
+    c.m_out << ports.size() - failed.size() << " of " << ports.size() << " ports backed up";
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+        c.m_out << (i == 0 ? "; failed: " : ", ") << failed[i];
+    }
+    c.m_out << '\n';
+    return failed.empty() ? kExitDone : kExitLink;
+}
 
 int Backup(SContext& c) {
     if (c.m_line.Has(kAll)) {
@@ -561,92 +645,6 @@ int Diff(SContext& c) {
     }
     Report(c, differences, a, b, pathA, pathB);
     return differences.empty() ? kExitDone : kExitDiffers;
-}
-
-// The ports backup --all visits: those named with --port, else the system's.
-bool BackupPorts(SContext& c, std::vector<std::string>& ports) {
-    ports = c.m_line.m_aPorts;
-    CPortList list;
-    std::string error;
-    if (ports.empty() && !Enumerate(list, false, &error)) {
-        c.m_err << "zoltctl: " << error << '\n';
-        return false;
-    }
-    for (const SPortCandidate& port : list) {
-        if (!port.m_strPortName.empty()) {
-            ports.push_back(port.m_strPortName);
-        }
-    }
-    if (ports.empty()) {
-        c.m_err << "zoltctl: backup --all: no serial port to look at\n";
-        return false;
-    }
-    return true;
-}
-
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
-
-// DIR/<port>-<date>.dat, or with -2, -3 ... when that name is taken (a second backup the
-// same day, two ports of one name).
-std::string BackupFileName(const std::filesystem::path& dir, const std::string& port,
-                           const std::string& date) {
-    std::string name = std::filesystem::path(port).filename().string();
-    for (char& ch : name) {
-        if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
-            ch != '.') {
-            ch = '_';
-        }
-    }
-    const std::string stem = (name.empty() ? "port" : name) + "-" + date;
-    std::filesystem::path path = dir / (stem + ".dat");
-    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path)); ++n) {
-        path = dir / (stem + "-" + std::to_string(n) + ".dat");
-    }
-    return path.string();
-}
-
-// Every processor on every candidate port, one after the other, each into its own file; a
-// port that fails is reported and the next one goes on.
-int BackupAll(SContext& c) {
-    const std::filesystem::path dir = c.m_line.m_aWords[1];
-    std::vector<std::string> ports;
-    if (!BackupPorts(c, ports)) {
-        return kExitLink;
-    }
-    std::error_code code;
-    std::filesystem::create_directories(dir, code);
-    if (!std::filesystem::is_directory(dir)) {
-        c.m_err << "zoltctl: " << dir.string() << ": "
-                << (code ? code.message() : "is not a folder") << '\n';
-        return kExitFile;
-    }
-    const std::string date = Today();
-    std::vector<std::string> failed;
-    for (const std::string& port : ports) {
-        const std::string file = BackupFileName(dir, port, date);
-        bool done = false;
-        {
-            CSession session({port}, c.m_clock, c.m_err, c.m_bProgress);
-            done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
-        }
-        c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
-        if (!done) {
-            failed.push_back(port);
-        }
-    }
-    c.m_out << ports.size() - failed.size() << " of " << ports.size() << " ports backed up";
-    for (std::size_t i = 0; i < failed.size(); ++i) {
-        c.m_out << (i == 0 ? "; failed: " : ", ") << failed[i];
-    }
-    c.m_out << '\n';
-    return failed.empty() ? kExitDone : kExitLink;
 }
 
 struct SCommand {

@@ -226,17 +226,20 @@ TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
     ASSERT_EQ(Ctl({"dump", (m_dir / "all.dat").string()}), ctl::kExitDone) << m_err.str();
     const std::string text = m_out.str();
     for (const char* line :
-         {"  Mode name: Sim mode 21\n", "  System password: 123456\n", "  Music pitch: -2\n",
-          "  Input sensitivity: (10)\n", "  AUDIO input gain: 10.0 dB\n",
+         {"kind: all modes\n", "  Mode name: Sim mode 21\n", "  System password: 123456\n",
+          "  Music pitch: -2\n", "  Input sensitivity: (10)\n", "  AUDIO input gain: 10.0 dB\n",
           "  Music Left EQ band 1 frequency: 1000 Hz\n", "  Music Left EQ band 1 gain: 6.0 dB\n",
           "  Surround R delay (set 3): 0.0 ms\n", "  reserved byte 393: 0\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
 
-    ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "all.dat").string()}), ctl::kExitDone);
+    Bytes one(state.m_abSystem.begin(), state.m_abSystem.end());
+    one.insert(one.end(), state.m_aModes[2].begin(), state.m_aModes[2].end());
+    WriteFile(m_dir / "one.dia", one);
+    ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "one.dia").string()}), ctl::kExitDone);
     const std::string json = m_out.str();
     EXPECT_EQ(json.front(), '{');
-    EXPECT_NE(json.find("\"kind\": \"all modes\""), std::string::npos);
+    EXPECT_NE(json.find("\"kind\": \"one mode\""), std::string::npos);
     EXPECT_NE(json.find("\"Music Left EQ band 1 gain\": {\"value\": 6.0, \"unit\": \"dB\", "
                         "\"raw\": \"96\"}"),
               std::string::npos);
@@ -264,30 +267,40 @@ bool CleanUtf8(const std::string& text) {
 }
 
 TEST_F(Zoltctl, DumpEscapesNamesAndPasswordsAndItsJsonIsValidUtf8) {
-    sim::SSimState state = sim::MakeFactoryState();
-    const auto name = [&state](std::size_t mode, std::string_view text) {
-        std::fill_n(state.m_aModes[mode].begin(), kNameSize, ' ');
-        std::copy(text.begin(), text.end(), state.m_aModes[mode].begin());
+    struct {
+        std::string_view name;
+        const char* text; // the mode name line of the text dump
+        const char* json; // the mode name's value in the JSON dump
+    } const cases[] = {
+        {"\x1b]0;owned\x07\nrm\x7f", "Mode name: \\x1B]0;owned\\x07\\x0Arm\\x7F\n",
+         "{\"value\": \"\\\\x1B]0;owned\\\\x07\\\\x0Arm\\\\x7F\""},
+        // a name in the Chinese Windows code page
+        {"\xc4\xe3\xba\xc3 KTV", "Mode name: \\xC4\\xE3\\xBA\\xC3 KTV\n",
+         "{\"value\": \"\\\\xC4\\\\xE3\\\\xBA\\\\xC3 KTV\""},
+        {"话筒 \\ \"x\"", "Mode name: 话筒 \\\\ \"x\"\n",
+         "{\"value\": \"话筒 \\\\\\\\ \\\"x\\\"\""},
     };
-    name(1, "\x1b]0;owned\x07\nrm\x7f");
-    name(2, "\xc4\xe3\xba\xc3 KTV"); // a name in the Chinese Windows code page
-    name(3, "话筒 \\ \"x\"");
-    std::memcpy(state.m_abSystem.data() + 19, "\r\n\t\x9b\x80\xff", 6);
-    WriteFile(m_dir / "odd names.dat", sim::AllModesFile(state));
+    const sim::SSimState state = sim::MakeFactoryState();
+    for (const auto& c : cases) {
+        Bytes file(state.m_abSystem.begin(), state.m_abSystem.end());
+        std::copy_n("\r\n\t\x9b\x80\xff", 6, file.begin() + sysblock::kSystemCode);
+        file.insert(file.end(), state.m_abImage.begin(), state.m_abImage.end());
+        std::fill_n(file.begin() + kSystemSize, kNameSize, ' ');
+        std::copy(c.name.begin(), c.name.end(), file.begin() + kSystemSize);
+        WriteFile(m_dir / "odd name.dia", file);
 
-    ASSERT_EQ(Ctl({"dump", (m_dir / "odd names.dat").string()}), ctl::kExitDone) << m_err.str();
-    const std::string text = m_out.str();
-    EXPECT_TRUE(CleanUtf8(text));
-    EXPECT_NE(text.find("Mode name: \\x1B]0;owned\\x07\\x0Arm\\x7F"), std::string::npos);
-    EXPECT_NE(text.find("Mode name: \\xC4\\xE3\\xBA\\xC3 KTV\n"), std::string::npos);
-    EXPECT_NE(text.find("Mode name: 话筒 \\\\ \"x\"\n"), std::string::npos);
-    EXPECT_NE(text.find("System password: \\x0D\\x0A\\x09\\x9B\\x80\\xFF\n"), std::string::npos);
+        ASSERT_EQ(Ctl({"dump", (m_dir / "odd name.dia").string()}), ctl::kExitDone) << m_err.str();
+        const std::string text = m_out.str();
+        EXPECT_TRUE(CleanUtf8(text));
+        EXPECT_NE(text.find(c.text), std::string::npos) << c.text;
+        EXPECT_NE(text.find("System password: \\x0D\\x0A\\x09\\x9B\\x80\\xFF\n"),
+                  std::string::npos);
 
-    ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "odd names.dat").string()}), ctl::kExitDone);
-    const std::string json = m_out.str();
-    EXPECT_TRUE(CleanUtf8(json));
-    EXPECT_NE(json.find("{\"value\": \"\\\\xC4\\\\xE3\\\\xBA\\\\xC3 KTV\""), std::string::npos);
-    EXPECT_NE(json.find("{\"value\": \"话筒 \\\\\\\\ \\\"x\\\"\""), std::string::npos);
+        ASSERT_EQ(Ctl({"dump", "--json", (m_dir / "odd name.dia").string()}), ctl::kExitDone);
+        const std::string json = m_out.str();
+        EXPECT_TRUE(CleanUtf8(json));
+        EXPECT_NE(json.find(c.json), std::string::npos) << c.json;
+    }
 }
 
 // Runs zoltctl in a thread; a call that has not returned in time fails the test, and the

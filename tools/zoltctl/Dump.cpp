@@ -25,21 +25,15 @@ void DescribeArea(SDumpNode& node, EArea area, const std::uint8_t* bytes) {
     }
 }
 
-// JSON string contents: valid UTF-8 whatever the bytes were.
+// JSON string contents: valid UTF-8 whatever the bytes were; what does not print is escaped
+// before, so only quotes and backslashes need a JSON escape.
 std::string Escaped(const std::string& text) {
     std::string out;
     for (const char c : PrintableText(text)) {
-        const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", u);
-            out += hex;
-        } else {
-            out += c;
         }
+        out += c;
     }
     return out;
 }

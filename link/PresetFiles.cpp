@@ -305,6 +305,27 @@ bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& err
     return true;
 }
 
+bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<std::uint8_t>& bytes,
+                     std::string& error) {
+    std::size_t size = 0;
+    std::string reason;
+    const int fd = OpenRegular(path, size, reason);
+    if (fd < 0) {
+        error = path + ": " + reason;
+        return false;
+    }
+    if (size > maxSize) {
+        ::close(fd);
+        error = path + ": " + std::to_string(size) + " bytes, larger than " +
+                std::to_string(maxSize) + " bytes";
+        return false;
+    }
+    bytes.assign(size, 0);
+    bytes.resize(ReadUpTo(fd, bytes.data(), size));
+    ::close(fd);
+    return true;
+}
+
 bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     std::vector<std::uint8_t> bytes;
     if (!ReadWhole(path, kOneModeFileSize, bytes)) {

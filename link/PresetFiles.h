@@ -38,6 +38,12 @@ bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& err
 // the preset store from slot 0's system-block copy on (all modes). Takes the image lock.
 SPresetFile PresetFileOfData(bool allModes);
 
+// Reads a regular file of at most maxSize bytes whole (a filter list, a preset to edit).
+// Anything else (a folder, a FIFO, a device, a larger file) is refused without blocking,
+// with "path: reason" in error. Any thread.
+bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<std::uint8_t>& bytes,
+                     std::string& error);
+
 // The path as written: ".dia" / ".dat" appended unless the path contains it anywhere.
 std::string OneModeFilePath(const std::string& chosen);
 std::string AllModesFilePath(const std::string& chosen);

@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zolt {
 namespace {
@@ -229,6 +234,37 @@ TEST_F(ZoltctlEq, RefusalsLeaveTheFileAlone) {
     WriteFile(m_dir / "short.dat", Bytes(kAllModesFileSize - 1, 0));
     EXPECT_EQ(Ctl({"eq", "export", (m_dir / "short.dat").string(), "sub"}), ctl::kExitFile);
     EXPECT_NE(m_err.str().find("shorter than an all-modes file"), std::string::npos);
+}
+
+// A FIFO, a folder or a device given for a preset or a list is refused at once; reading it
+// would wait for a writer or never end.
+TEST_F(ZoltctlEq, OnlyRegularFilesAreRead) {
+    const fs::path preset = m_dir / "preset.dia";
+    WriteFile(preset, Bytes(kOneModeFileSize, 0));
+    ASSERT_EQ(mkfifo((m_dir / "pipe.dia").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((m_dir / "pipe.txt").c_str(), 0600), 0);
+    const std::string pipe = (m_dir / "pipe.dia").string();
+    const std::string list = (m_dir / "pipe.txt").string();
+    auto run = std::async(std::launch::async, [&] {
+        const int first = Ctl({"eq", "export", pipe, "sub"});
+        const std::string said = m_err.str();
+        return std::pair{first == ctl::kExitFile &&
+                             said == "zoltctl: " + pipe + ": is a pipe (FIFO), not a file\n",
+                         Ctl({"eq", "import", preset.string(), "sub", list})};
+    });
+    if (run.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+        ADD_FAILURE() << "zoltctl eq blocked on a FIFO";
+        ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        ::close(::open(list.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    const auto [exportRefused, importCode] = run.get();
+    EXPECT_TRUE(exportRefused);
+    EXPECT_EQ(importCode, ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + list + ": is a pipe (FIFO), not a file\n");
+    EXPECT_EQ(Ctl({"eq", "export", m_dir.string(), "sub"}), ctl::kExitFile);
+    EXPECT_EQ(Ctl({"eq", "import", preset.string(), "sub", "/dev/zero"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: /dev/zero: is a device, not a file\n");
+    EXPECT_EQ(ReadFile(preset), Bytes(kOneModeFileSize, 0));
 }
 
 } // namespace

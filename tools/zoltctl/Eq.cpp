@@ -6,10 +6,7 @@
 #include "link/PresetFiles.h"
 #include "model/Layout.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace zolt::ctl {
 
@@ -41,7 +38,8 @@ constexpr SBlockName kBlockNames[] = {
     {"music-right-deq", 17},
 };
 
-constexpr std::size_t kLargestList = 1 << 20; // bytes; a filter list is a few kilobytes
+// Bytes; a filter list is a few kilobytes, a preset file at most 57019.
+constexpr std::size_t kLargestFile = 1 << 20;
 
 std::string BlockNamesText() {
     std::string text;
@@ -57,14 +55,9 @@ bool EndsWith(const std::string& text, const char* suffix) {
 }
 
 bool ReadBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::ostream& err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        err << "zoltctl: " << path << ": " << std::strerror(errno) << '\n';
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        err << "zoltctl: " << path << ": read error\n";
+    std::string error;
+    if (!ReadRegularFile(path, kLargestFile, bytes, error)) {
+        err << "zoltctl: " << error << '\n';
         return false;
     }
     return true;
@@ -133,10 +126,6 @@ int Import(const std::string& spec, const std::string& blockName, const std::str
     }
     std::vector<std::uint8_t> list;
     if (!ReadBytes(listPath, list, err)) {
-        return kExitFile;
-    }
-    if (list.size() > kLargestList) {
-        err << "zoltctl: " << listPath << ": larger than 1 MiB; not a filter list\n";
         return kExitFile;
     }
     SImportResult result;

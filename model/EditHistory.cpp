@@ -1,8 +1,11 @@
 #include "model/EditHistory.h"
 
 #include "model/Command.h"
+#include "model/Fields.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 namespace zolt {
 
@@ -18,6 +21,32 @@ void Collect(bool bSystem, const std::uint8_t* pBefore, const std::uint8_t* pAft
 }
 
 } // namespace
+
+std::string DescribeStep(const SEditStep& step, int language) {
+    std::set<const SField*> fields;
+    for (const SByteChange& change : step.m_aChanges) {
+        const EArea eArea = change.m_bSystem ? EArea::System : EArea::Image;
+        const auto bBits = static_cast<std::uint8_t>(change.m_bBefore ^ change.m_bAfter);
+        if (const SField* pField = FieldAt(eArea, change.m_nOffset, bBits)) {
+            fields.insert(pField);
+        }
+    }
+    if (fields.size() == 1) {
+        return (*fields.begin())->Name(language);
+    }
+    std::map<std::uint16_t, std::size_t> perGroup;
+    for (const SField* pField : fields) {
+        ++perGroup[pField->m_nGroup];
+    }
+    const auto most =
+        std::max_element(perGroup.begin(), perGroup.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    const std::string strGroup =
+        most != perGroup.end() ? FieldGroups()[most->first].Name(language) : std::string();
+    const std::string strCount = std::to_string(fields.size());
+    return language != 0 ? strGroup + "（" + strCount + " 项设置）"
+                         : strGroup + " (" + strCount + " settings)";
+}
 
 CEditHistory::CEditHistory() {
     Snapshot();

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 namespace zolt {
@@ -33,6 +34,11 @@ struct SByteChange {
 struct SEditStep {
     std::vector<SByteChange> m_aChanges;
 };
+
+// What a step changed, as a person names it (language 0 English, 1 Chinese): the field's
+// name when it changed one field ("Music Left EQ band 3 gain"), else the block with the most
+// changed fields and how many settings changed ("Music Right (158 settings)").
+std::string DescribeStep(const SEditStep& step, int language);
 
 class CEditHistory {
 public:

@@ -34,6 +34,7 @@ TEST_F(EditHistory, AGestureOfManyWritesIsOneStepAndUndoBringsBackTheOldRecord) 
     ASSERT_EQ(m_history.NextUndo()->m_aChanges.size(), 1u);
     EXPECT_EQ(m_history.NextUndo()->m_aChanges[0].m_bAfter, 150);
 
+    EXPECT_EQ(DescribeStep(*m_history.NextUndo(), 0), "Music Left EQ band 1 gain");
     ASSERT_TRUE(m_history.Undo());
     EXPECT_EQ(std::memcmp(Image() + 568, abBand, band::kSize), 0);
     EXPECT_EQ(m_history.RedoCount(), 1u);
@@ -53,6 +54,9 @@ TEST_F(EditHistory, UndoOfAnUnlinkRestoresBothBlocksAndTheFlag) {
         MusicLinkCopy(); // Music Right := Music Left, in the shadow too
     }
     ASSERT_EQ(Image()[732 + band::kGain], 180);
+    // The link flag and Music Right's band: two settings of two blocks.
+    EXPECT_EQ(DescribeStep(*m_history.NextUndo(), 0), "Mode (2 settings)");
+    EXPECT_EQ(DescribeStep(*m_history.NextUndo(), 1), "模式（2 项设置）");
     ASSERT_TRUE(m_history.Undo());
     EXPECT_EQ(Image()[image::kMusicLink], 1);
     EXPECT_EQ(Image()[732 + band::kGain], bRightBefore);

@@ -4,10 +4,11 @@
 #include "controls/DialogTemplate.h"
 #include "controls/Skin.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zolt {
 
@@ -69,9 +70,8 @@ QFont CBitComboBox::FaceFont() const {
 
 QRect CBitComboBox::TextRect() const {
     const QRect area = TextArea();
-    const QFontMetrics metrics(FaceFont());
-    const int nWidth =
-        std::min(metrics.horizontalAdvance(currentText()), area.width() - kTextInset);
+    const double dWidth = QFontMetricsF(FaceFont()).horizontalAdvance(currentText());
+    const int nWidth = std::min(static_cast<int>(std::ceil(dWidth)), area.width() - kTextInset);
     return QRect(area.left() + kTextInset, area.top(), std::max(nWidth, 0), area.height());
 }
 
@@ -100,8 +100,13 @@ void CBitComboBox::paintEvent(QPaintEvent*) {
     // The text never runs into the caps, whatever its length; it may stand above and below
     // the text area, which is lower than a line.
     p.setClipRect(QRect(area.left(), 0, area.width(), height()));
+    const QFontMetricsF metrics(face);
+    const int nRoom = area.width() - kTextInset;
+    const QString strText = currentText();
     p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-               QFontMetrics(face).elidedText(currentText(), Qt::ElideRight, text.width()));
+               metrics.horizontalAdvance(strText) > nRoom
+                   ? metrics.elidedText(strText, Qt::ElideRight, nRoom)
+                   : strText);
 }
 
 } // namespace zolt

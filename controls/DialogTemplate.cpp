@@ -14,7 +14,7 @@
 
 #include <QComboBox>
 #include <QFontInfo>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -163,7 +163,8 @@ QFont DialogFont() {
 QFont FontToFit(QFont font, const QString& strText, int nWidth) {
     int nPixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
     font.setPixelSize(nPixels);
-    while (nPixels > kSmallestFitPixels && QFontMetrics(font).horizontalAdvance(strText) > nWidth) {
+    while (nPixels > kSmallestFitPixels &&
+           QFontMetricsF(font).horizontalAdvance(strText) > nWidth) {
         font.setPixelSize(--nPixels);
     }
     return font;

@@ -1,6 +1,7 @@
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
+#include "controls/DialogTemplate.h"
 #include "controls/Skin.h"
 
 #include "ControlTestSupport.h"
@@ -115,6 +116,7 @@ TEST(BitComboBox, TheTextStaysInsideTheTextAreaAfterAnOpen) {
     const QImage cap = SkinPixmap(kSkinComboRight).toImage().convertToFormat(QImage::Format_ARGB32);
     for (const int nWidth : {39, 99}) {
         QWidget window;
+        window.setFont(DialogFont());
         auto* pCombo = new CBitComboBox(&window);
         pCombo->setGeometry(0, 0, nWidth, 22);
         pCombo->SetStandardSkin();

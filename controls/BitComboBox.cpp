@@ -1,11 +1,22 @@
 #include "controls/BitComboBox.h"
 
 #include "controls/BitListBox.h"
+#include "controls/DialogTemplate.h"
 #include "controls/Skin.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace zolt {
+
+namespace {
+
+constexpr int kTextInset = 1; // between the left cap and the text
+
+} // namespace
 
 CBitComboBox::CBitComboBox(QWidget* pParent) : QComboBox(pParent), m_pList(new CBitListBox) {
     setView(m_pList); // the box owns the list from here
@@ -53,6 +64,17 @@ QRect CBitComboBox::TextArea() const {
     return QRect(QPoint(nLeft, 3), QPoint(width() - nRight - 1, height() - 8 - 1));
 }
 
+QFont CBitComboBox::FaceFont() const {
+    return FontToFit(font(), currentText(), TextArea().width() - kTextInset);
+}
+
+QRect CBitComboBox::TextRect() const {
+    const QRect area = TextArea();
+    const double dWidth = QFontMetricsF(FaceFont()).horizontalAdvance(currentText());
+    const int nWidth = std::min(static_cast<int>(std::ceil(dWidth)), area.width() - kTextInset);
+    return QRect(area.left() + kTextInset, area.top(), std::max(nWidth, 0), area.height());
+}
+
 void CBitComboBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QSize left = SkinSize(m_nLeft);
@@ -72,15 +94,19 @@ void CBitComboBox::paintEvent(QPaintEvent*) {
     const QRect area = TextArea();
     p.fillRect(area, QColorOf(bFocus ? m_nFocusBackground : m_nNormalBackground));
     p.setPen(QColorOf(bFocus ? m_nFocusText : m_nNormalText));
-    const int nIndent = m_bListShown ? m_pList->TextIndent() : 0;
-    p.drawText(area.adjusted(nIndent, 0, 0, 0),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-               currentText());
-}
-
-void CBitComboBox::showPopup() {
-    m_bListShown = true;
-    QComboBox::showPopup();
+    const QFont face = FaceFont();
+    p.setFont(face);
+    const QRect text = TextRect();
+    // The text never runs into the caps, whatever its length; it may stand above and below
+    // the text area, which is lower than a line.
+    p.setClipRect(QRect(area.left(), 0, area.width(), height()));
+    const QFontMetricsF metrics(face);
+    const int nRoom = area.width() - kTextInset;
+    const QString strText = currentText();
+    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+               metrics.horizontalAdvance(strText) > nRoom
+                   ? metrics.elidedText(strText, Qt::ElideRight, nRoom)
+                   : strText);
 }
 
 } // namespace zolt

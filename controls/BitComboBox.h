@@ -33,12 +33,18 @@ public:
     // The text area of the face: the client area without the caps, 3 pixels in from the
     // top and 8 from the bottom.
     QRect TextArea() const;
+    // Where the selected item's text is drawn: inside the text area, in the same place
+    // before and after the list has been open; a text too wide for the dialog font is drawn
+    // smaller (FontToFit), and cut short only below the smallest size.
+    QRect TextRect() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
-    void showPopup() override;
 
 private:
+    // The font of the face text: the box's, smaller where the text would not fit.
+    QFont FaceFont() const;
+
     CBitListBox* m_pList;
     int m_nLeft = 0;
     int m_nRight = 0;
@@ -47,7 +53,6 @@ private:
     ColorRef m_nFocusText = kWhite;
     ColorRef m_nNormalBackground = kFieldColour;
     ColorRef m_nNormalText = kWhite;
-    bool m_bListShown = false; // from the first drop-down on, the face text is indented too
 };
 
 } // namespace zolt

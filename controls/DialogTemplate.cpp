@@ -13,6 +13,8 @@
 #include "controls/TransparentStatic.h"
 
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -155,6 +157,16 @@ QRect DluToPixels(int nX, int nY, int nW, int nH) {
 QFont DialogFont() {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(kDialogFontPixels);
+    return font;
+}
+
+QFont FontToFit(QFont font, const QString& strText, int nWidth) {
+    int nPixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    font.setPixelSize(nPixels);
+    while (nPixels > kSmallestFitPixels &&
+           QFontMetricsF(font).horizontalAdvance(strText) > nWidth) {
+        font.setPixelSize(--nPixels);
+    }
     return font;
 }
 

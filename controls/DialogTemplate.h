@@ -78,6 +78,12 @@ QRect DluToPixels(int nX, int nY, int nW, int nH);
 // The dialog font: Arial 9 points at 96 dpi (12 pixels).
 QFont DialogFont();
 
+// font when strText is at most nWidth pixels wide in it; else the same font at the largest
+// smaller pixel size, down to kSmallestFitPixels, at which it fits (or at that size). So a
+// value or a choice wider than its field shows whole instead of running out of it.
+constexpr int kSmallestFitPixels = 8;
+QFont FontToFit(QFont font, const QString& strText, int nWidth);
+
 // Creates the child of pParent that one template row describes.
 using CustomFactory = std::function<QWidget*(const SControlTemplate& row, QWidget* pParent)>;
 

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPalette>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -23,6 +24,9 @@ constexpr double kOffShown = -120.0; // the text "OFF" in a scaled field
 constexpr int kWheelNotch = 120;
 constexpr double kMinTypedHz = 19.7;
 constexpr double kMaxTypedHz = 20600;
+// A line edit keeps this many pixels free at each end of its line, and the caret takes one.
+constexpr int kLineMargin = 2;
+constexpr int kCaretWidth = 1;
 
 // The leading number of a text, as the C library's atof reads it but independent of the
 // process locale; 0 when the text starts with no number.
@@ -79,11 +83,28 @@ int ScaledValueOf(double dShown, double dScale, double dOffset) {
     return static_cast<int>(std::trunc(std::clamp(dValue + 1e-7, -1e9, 1e9)));
 }
 
-CNumEdit::CNumEdit(QWidget* pParent) : QLineEdit(pParent) {
+CNumEdit::CNumEdit(QWidget* pParent) : QLineEdit(pParent), m_fontText(font()) {
     setFrame(false);
     setAttribute(Qt::WA_InputMethodEnabled, false); // no double-byte input
     SetColours(kWhite, kFieldColour);
     connect(this, &QLineEdit::textEdited, this, [this] { m_bModified = true; });
+    connect(this, &QLineEdit::textChanged, this, &CNumEdit::FitText);
+}
+
+// A line edit scrolls a text wider than its line so that the caret shows, which hides the
+// leading digits ("128.000" read "28.000"); here the whole text fits instead.
+void CNumEdit::FitText() {
+    const QMargins margins = textMargins();
+    const int nLine = contentsRect().width() - margins.left() - margins.right() - 2 * kLineMargin;
+    const QFont fitted = FontToFit(m_fontText, text(), nLine - kCaretWidth);
+    if (fitted != font()) {
+        setFont(fitted);
+    }
+}
+
+void CNumEdit::resizeEvent(QResizeEvent* e) {
+    QLineEdit::resizeEvent(e);
+    FitText();
 }
 
 void CNumEdit::SetColours(ColorRef nText, ColorRef nBackground) {

@@ -6,6 +6,7 @@
 
 #include "controls/Colour.h"
 
+#include <QFont>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -55,8 +56,10 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void FitText();
     void RefreshText();
     void Commit();
     void StepValue(int nStep);
@@ -75,6 +78,8 @@ private:
     bool m_bModified = false;
     QPointer<CBitmapSlider> m_pSlider;
     std::int16_t m_nWheelTotal = 0;
+    QFont m_fontText; // the parent's at creation; a text wider than the field is shown
+                      // whole in a smaller size of it (FontToFit)
 };
 
 } // namespace zolt

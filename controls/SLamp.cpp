@@ -45,6 +45,9 @@ bool LampLimitLit(int nState) {
 
 CSLamp::CSLamp(QWidget* pParent) : QWidget(pParent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Every pixel is painted here, so the page and its scale picture are not repainted
+    // under a meter whenever a segment changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CSLamp::Layout() {
@@ -59,17 +62,22 @@ void CSLamp::LevelUpdate(int nLevel) {
         m_abWanted[static_cast<std::size_t>(i)] = i < nLit;
     }
     m_abWanted[kLampClip] = LampClipLit(nLevel);
+    QRect changed;
     for (int i = 0; i <= kLampClip; ++i) {
         const auto n = static_cast<std::size_t>(i);
         if (m_abWanted[n] != m_abShown[n]) {
             m_abShown[n] = m_abWanted[n];
-            m_bChanged = true;
+            changed |= m_aRects[n];
         }
         m_abWanted[n] = false;
     }
+    // Only the span of the segments that changed is repainted, unless a whole repaint is
+    // pending.
     if (m_bChanged) {
         update();
         m_bChanged = false;
+    } else if (!changed.isEmpty()) {
+        update(changed);
     }
 }
 
@@ -77,7 +85,7 @@ void CSLamp::LimitUpdate(int nState) {
     const bool bLit = LampLimitLit(nState);
     if (bLit != m_abShown[kLampLimit]) {
         m_abShown[kLampLimit] = bLit;
-        update();
+        update(m_aRects[kLampLimit]);
         m_bChanged = true;
     }
 }

@@ -239,7 +239,7 @@ constexpr SSkinArt kSkinArt[] = {
     {kSkinConfirmActive, 75, 26, &PaintPill, kConfirmGreen},
     {kSkinComboMiddle, 1, 22, &PaintComboMiddle, kFieldColour},
     {kSkinComboLeft, 6, 22, &PaintComboLeft, kFieldColour},
-    {kSkinComboRight, 20, 22, &PaintComboRight, kFieldColour},
+    {kSkinComboRight, 16, 22, &PaintComboRight, kFieldColour},
     {kSkinListTop, 1, 2, &PaintFill, kEdge},
     {kSkinListBottom, 1, 2, &PaintFill, kEdge},
     {kSkinListLeft, 2, 1, &PaintFill, kEdge},

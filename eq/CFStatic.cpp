@@ -127,6 +127,10 @@ void PaintGlow(QPainter& painter, const QPainterPath& path) {
 CFStatic::CFStatic(QWidget* pParent) : QWidget(pParent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The right button drags Q here: no context menu opens over the display (nor the
+    // window's, which would take the mouse in the middle of the drag), whether the platform
+    // opens menus on press or on release, and every right press and release arrives here.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     m_rcPlot = curve::PlotRect(rect());
 }
 
@@ -361,6 +365,10 @@ void CFStatic::mouseMoveEvent(QMouseEvent* pEvent) {
     if (MouseIgnored()) {
         return;
     }
+    if (m_eDrag != EDrag::None && (pEvent->buttons() & DragButton()) == 0) {
+        // The button-up went to another window (a box that took the mouse): the drag is over.
+        m_eDrag = EDrag::None;
+    }
     CFilter* pFilter = Filter(m_nCurrent);
     bool bChanged = false;
     if (m_eDrag != EDrag::None && pFilter != nullptr) {
@@ -406,6 +414,10 @@ void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
 
 void CFStatic::mouseReleaseEvent(QMouseEvent*) {
     m_eDrag = EDrag::None;
+}
+
+Qt::MouseButton CFStatic::DragButton() const {
+    return m_eDrag == EDrag::Q ? Qt::RightButton : Qt::LeftButton;
 }
 
 void CFStatic::Hover(QPoint pt) {

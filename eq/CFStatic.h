@@ -91,6 +91,8 @@ private:
     bool DragCrossover(CFilter& filter, QPoint pt);
     bool DragQ(CFilter& filter, QPoint pt);
     void NotifyOwner() const;
+    // The button that holds the drag under way.
+    Qt::MouseButton DragButton() const;
     void UpdateCursor(QPoint pt);
 
     QPointer<QWidget> m_pOwner;

@@ -258,7 +258,8 @@ const SPageDesc CSysDlg::kDesc{&kTemplate, kCaptions, kFields};
 
 CSysDlg::CSysDlg(CPageApi& api, QWidget* pParent) : CPageBase(kDesc, pParent), m_api(api) {
     for (int i = 0; i < kMeterCount; ++i) {
-        DlgItem<CSLamp>(this, kFirstMeter + i)->Layout();
+        m_apMeters[static_cast<std::size_t>(i)] = DlgItem<CSLamp>(this, kFirstMeter + i);
+        m_apMeters[static_cast<std::size_t>(i)]->Layout();
     }
     DlgItem<CBitComboBox>(this, kModeCombo)->SetStandardSkin();
     SetUpEdits();
@@ -327,14 +328,14 @@ void CSysDlg::ApplyLanguage() {
 
 void CSysDlg::UpdateMeters(int pollKind) {
     if (!g_flags.m_bOnline) {
-        for (int i = 0; i < kMeterCount; ++i) {
-            DlgItem<CSLamp>(this, kFirstMeter + i)->AllOff();
+        for (CSLamp* pLamp : m_apMeters) {
+            pLamp->AllOff();
         }
         return;
     }
     const std::array<std::uint8_t, 12> values = m_api.MeterValues(pollKind);
     for (int i = 0; i < kMeterCount; ++i) {
-        auto* pLamp = DlgItem<CSLamp>(this, kFirstMeter + i);
+        CSLamp* pLamp = m_apMeters[static_cast<std::size_t>(i)];
         if (pollKind == cmd::kLevelPoll) {
             pLamp->LevelUpdate(values[static_cast<std::size_t>(i)]);
         } else {

@@ -8,10 +8,13 @@
 #include "pages/PageBase.h"
 #include "pages/SysData.h"
 
+#include <array>
+
 namespace zolt {
 
 class CBitButton;
 class CEnglishEdit;
+class CSLamp;
 
 // Control ids of the page.
 namespace sysid {
@@ -110,6 +113,8 @@ private:
 
     CPageApi& m_api;
     bool m_bStoreAllowedShown = false;
+    // The meters 3900.., found once: they are updated at every poll.
+    std::array<CSLamp*, 12> m_apMeters{};
 };
 
 } // namespace zolt

@@ -1,10 +1,12 @@
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
+#include "controls/DialogTemplate.h"
 #include "controls/Skin.h"
 
 #include "ControlTestSupport.h"
 
+#include <QAbstractItemView>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -100,11 +102,78 @@ TEST(BitComboBox, TheFaceTextAreaAndTheListIndent) {
         combo.addItem(QString::fromLatin1(pszItem));
     }
     combo.setCurrentIndex(1);
-    EXPECT_EQ(combo.TextArea(), QRect(QPoint(6, 3), QPoint(99, 13)));
+    EXPECT_EQ(combo.TextArea(), QRect(QPoint(6, 3), QPoint(103, 13)));
     EXPECT_EQ(combo.List()->TextIndent(), 2 + 5);
     EXPECT_EQ(combo.currentText(), QStringLiteral("P"));
     const QImage face = test::Snapshot(combo);
     EXPECT_EQ(test::PixelAt(face, 50, 4), kFieldColour);
+}
+
+// The band-type boxes of the strips (39 pixels wide) and the crossover slope boxes of the
+// Music page (99 pixels): every choice stays inside the text area, clear of the separator
+// and the arrow, before and after the list has been open.
+TEST(BitComboBox, TheTextStaysInsideTheTextAreaAfterAnOpen) {
+    const QImage cap = SkinPixmap(kSkinComboRight).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (const int nWidth : {39, 99}) {
+        QWidget window;
+        window.setFont(DialogFont());
+        auto* pCombo = new CBitComboBox(&window);
+        pCombo->setGeometry(0, 0, nWidth, 22);
+        pCombo->SetStandardSkin();
+        pCombo->addItems({QStringLiteral("BY"), QStringLiteral("P"), QStringLiteral("LS"),
+                          QStringLiteral("HS"), QStringLiteral("24dBLink-Riley"),
+                          QStringLiteral("36dB Butuerworth")});
+        window.show();
+        // The arrow cap shows as it is drawn wherever it is opaque: no text over it.
+        auto capIsClear = [&] {
+            const QImage face = test::Snapshot(*pCombo).convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < cap.height(); ++y) {
+                for (int x = 0; x < cap.width(); ++x) {
+                    const QColor drawn = cap.pixelColor(x, y);
+                    if (drawn.alpha() == 255 &&
+                        face.pixelColor(nWidth - cap.width() + x, y) != drawn) {
+                        return false;
+                    }
+                }
+            }
+            return true;
+        };
+        for (int i = 0; i < pCombo->count(); ++i) {
+            pCombo->setCurrentIndex(i);
+            const QString item = pCombo->currentText();
+            const QRect before = pCombo->TextRect();
+            EXPECT_TRUE(pCombo->TextArea().contains(before)) << nWidth << " " << item.toStdString();
+            EXPECT_TRUE(capIsClear()) << nWidth << " " << item.toStdString();
+            pCombo->showPopup();
+            test::Pump();
+            pCombo->hidePopup();
+            test::Pump();
+            EXPECT_EQ(pCombo->TextRect(), before) << nWidth << " " << item.toStdString();
+            EXPECT_TRUE(capIsClear()) << "after an open: " << nWidth << " " << item.toStdString();
+        }
+    }
+}
+
+TEST(BitComboBox, TheListIsDarkFromItsFirstOpen) {
+    QWidget window;
+    auto* pCombo = new CBitComboBox(&window);
+    pCombo->setGeometry(0, 0, 80, 22);
+    pCombo->SetStandardSkin();
+    pCombo->addItems({QStringLiteral("OFF"), QStringLiteral("ON")});
+    window.show();
+    pCombo->showPopup();
+    test::Pump();
+    QWidget* pPopup = pCombo->view()->window();
+    ASSERT_TRUE(pPopup->isVisible());
+    const QImage list = pPopup->grab().toImage();
+    // A column left of the item texts, inside the list's left border, top to bottom of the
+    // items: field colour or the highlight of the current item, never a light background.
+    const QPoint origin = pCombo->view()->viewport()->mapTo(pPopup, QPoint(3, 0));
+    for (int y = origin.y() + 1; y < origin.y() + pCombo->view()->viewport()->height() - 1; ++y) {
+        const QColor pixel = list.pixelColor(origin.x(), y);
+        EXPECT_LT(pixel.lightness(), 160) << "row " << y;
+    }
+    pCombo->hidePopup();
 }
 
 } // namespace

@@ -2,7 +2,12 @@
 
 #include "ControlTestSupport.h"
 
+#include <QPaintEvent>
+#include <QRegion>
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace zolt {
 namespace {
@@ -41,6 +46,21 @@ TEST(LampRules, SegmentLayout) {
     EXPECT_EQ(LampSegmentRect(17, 30, 170), QRect(0, 0, 30, 0));
     EXPECT_EQ(LampSegmentRect(17, 30, 180), QRect(0, 6, 30, 4));
 }
+
+// Records the region of every paint event a widget receives.
+class CPaintRegions : public QObject {
+public:
+    explicit CPaintRegions(QWidget* pWidget) { pWidget->installEventFilter(this); }
+    std::vector<QRegion> m_aRegions;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            m_aRegions.push_back(static_cast<QPaintEvent*>(e)->region());
+        }
+        return false;
+    }
+};
 
 class CLampTest : public ::testing::Test {
 protected:
@@ -87,6 +107,31 @@ TEST_F(CLampTest, UpdatesRepaintOnlyWhenASegmentChanges) {
     for (int i = 0; i < kLampSegments; ++i) {
         EXPECT_FALSE(m_pLamp->IsLit(i)) << i;
     }
+}
+
+// The meters change at every poll: a change repaints the segments that changed and never the
+// page (with its painted scale) under the meter.
+TEST_F(CLampTest, AChangeRepaintsOnlyTheChangedSegmentsOfTheMeter) {
+    m_pLamp->LevelUpdate(0);
+    m_pLamp->LimitUpdate(100);
+    m_pLamp->LevelUpdate(0);
+    Pump();
+    CPaintRegions page(&m_window);
+    CPaintRegions lamp(m_pLamp);
+    m_pLamp->LevelUpdate(116); // segments 0 and 1
+    Pump();
+    EXPECT_TRUE(page.m_aRegions.empty());
+    ASSERT_EQ(lamp.m_aRegions.size(), 1U);
+    const QRect span = LampSegmentRect(0, 50, 283) | LampSegmentRect(1, 50, 283);
+    EXPECT_EQ(lamp.m_aRegions[0].boundingRect(), span);
+    EXPECT_TRUE(m_pLamp->testAttribute(Qt::WA_OpaquePaintEvent));
+
+    lamp.m_aRegions.clear();
+    m_pLamp->LimitUpdate(250);
+    Pump();
+    EXPECT_TRUE(page.m_aRegions.empty());
+    ASSERT_EQ(lamp.m_aRegions.size(), 1U);
+    EXPECT_EQ(lamp.m_aRegions[0].boundingRect(), LampSegmentRect(kLampLimit, 50, 283));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ControlTestSupport.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
+#include "model/DataConver.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -192,6 +193,57 @@ TEST_F(CNumEditTest, TheLinkedSliderShowsItsFocusLookWhileTheFieldHasFocus) {
     EXPECT_TRUE(slider.HasFocusLook());
     m_pOther->setFocus();
     EXPECT_FALSE(slider.HasFocusLook());
+}
+
+// The strips' fields are 26 x 11 dialog units (39 x 21 pixels) in the dialog font. The user
+// sees the whole value, from its first character to its last, with the caret where a line
+// edit leaves it: after a value is set, and after a typed value is taken.
+TEST(NumEditText, EveryValueShowsWholeInAStripField) {
+    QWidget window;
+    window.setFont(DialogFont());
+    auto* pField = new CNumEdit(&window);
+    auto* pOther = new QLineEdit(&window);
+    pField->setGeometry(0, 0, DluToPixelsX(26), DluToPixelsY(11));
+    pOther->setGeometry(0, 30, 80, 20);
+    ASSERT_TRUE(test::ShowActive(window));
+    pOther->setFocus(); // the field gains the focus when the user clicks it
+    auto showsWhole = [&] {
+        test::Snapshot(*pField); // the line edit places its text when it paints
+        const int y = pField->height() / 2;
+        const qsizetype nLength = pField->text().size();
+        return pField->cursorPositionAt(QPoint(0, y)) == 0 &&
+               pField->cursorPositionAt(QPoint(pField->width() - 1, y)) == nLength;
+    };
+    pField->SetRange(0, 100);
+    pField->SetDisplayMode(kNumEditQ);
+    pField->SetValue(IndexOfQ(128));
+    ASSERT_EQ(pField->text(), QStringLiteral("128.000"));
+    EXPECT_EQ(pField->cursorPosition(), pField->text().size());
+    EXPECT_TRUE(showsWhole()) << "Q set";
+
+    pField->SetValue(IndexOfQ(0.71));
+    EXPECT_TRUE(showsWhole()) << "Q 0.710";
+    EXPECT_EQ(pField->font(), DialogFont()) << "a value that fits keeps the dialog font";
+
+    pField->setFocus();
+    QTest::keyClicks(pField, QStringLiteral("128"));
+    pOther->setFocus();
+    ASSERT_EQ(pField->text(), QStringLiteral("128.000"));
+    EXPECT_TRUE(showsWhole()) << "Q typed";
+
+    pField->SetRange(0, 361);
+    pField->SetDisplayMode(kNumEditFrequency);
+    pField->SetValue(361);
+    EXPECT_EQ(pField->text(), QStringLiteral("20600"));
+    EXPECT_TRUE(showsWhole()) << "frequency";
+
+    pField->SetRange(0, 180);
+    pField->SetScale(0.2);
+    pField->SetOffset(24);
+    pField->SetDisplayMode(kNumEditScaled);
+    pField->SetValue(0);
+    EXPECT_EQ(pField->text(), QStringLiteral("-24.0"));
+    EXPECT_TRUE(showsWhole()) << "gain";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 
@@ -131,6 +132,22 @@ TEST_F(CurveDisplay, RightDragChangesQ) {
     EXPECT_EQ(Band(9).FreqIndex(), 204) << "a Q drag moves nothing else";
     Drag(16, QPoint(35, 0), Qt::RightButton);
     EXPECT_EQ(CurveSetOfBlock(0)->LowPass()->Slope(), 0) << "crossovers ignore the right button";
+}
+
+// A button-up that another window took (a box that opened meanwhile) never reaches the
+// display: the first move without the button ends the drag, so plain moves edit nothing.
+TEST_F(CurveDisplay, ADragWhoseButtonUpWentElsewhereEndsAtTheNextMove) {
+    SetBand(0, 9, 204, 150, 10, 1);
+    const QPoint start = MarkerCentre(9);
+    QTest::mouseMove(&m_display, QPoint(1, 1));
+    QTest::mouseMove(&m_display, start);
+    QTest::mousePress(&m_display, Qt::RightButton, Qt::NoModifier, start);
+    const QPoint later = start + QPoint(60, 0);
+    QMouseEvent move(QEvent::MouseMove, later, m_display.mapToGlobal(later), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&m_display, &move);
+    EXPECT_EQ(Band(9).QIndex(), 10);
+    QTest::mouseRelease(&m_display, Qt::RightButton, Qt::NoModifier, later);
 }
 
 TEST_F(CurveDisplay, HighPassDraggedOffTheLeftGoesFlat) {

@@ -13,6 +13,9 @@
 #include "../sim/TestSupport.h"
 
 #include <QTest>
+#include <QTimer>
+
+#include <string>
 
 #include <filesystem>
 #include <fstream>
@@ -56,6 +59,19 @@ protected:
             }
         }
         return false;
+    }
+
+    // The lit segments of every meter, one string.
+    static std::string MeterStates(CZoltDlg& dlg) {
+        std::string states;
+        QWidget* page = dlg.PageWidget(kSystemPageIndex);
+        for (int id = 3900; id < 3912; ++id) {
+            const CSLamp* lamp = DlgItem<CSLamp>(page, id);
+            for (int segment = 0; lamp != nullptr && segment <= kLampLimit; ++segment) {
+                states += lamp->IsLit(segment) ? '1' : '0';
+            }
+        }
+        return states;
     }
 
     // Declared first so the window (and its port) goes before the simulator does.
@@ -227,6 +243,34 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
     ASSERT_TRUE(checkAfterImport(1));
     CImageGuard guard(ImageLock());
     EXPECT_EQ(dlg->Link().Queue().Count(), 0u);
+}
+
+// A file dialog is modal, but the link stays on line behind it: the meters go on showing
+// the levels, and are dark only off line.
+TEST_F(SimulatorTest, TheMetersGoOnWhileAFileDialogIsOpen) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    ASSERT_TRUE(g_flags.m_bOnline);
+    ASSERT_TRUE(WaitUntil([&] { return AnyMeterLit(*dlg); }, kTimeoutMs));
+    bool bChangedWhileOpen = false;
+    bool bLitWhileOpen = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            if (!WaitUntil([] { return QApplication::activeModalWidget() != nullptr; })) {
+                return;
+            }
+            QWidget* pDialog = QApplication::activeModalWidget();
+            const std::string atOpen = MeterStates(*dlg);
+            bChangedWhileOpen = WaitUntil([&] { return MeterStates(*dlg) != atOpen; }, kTimeoutMs);
+            bLitWhileOpen = AnyMeterLit(*dlg) || WaitUntil([&] { return AnyMeterLit(*dlg); });
+            pDialog->close();
+        });
+        dlg->ImportMode(); // the file dialog; closed above without a choice
+    });
+    ASSERT_TRUE(WaitUntil([&] { return bChangedWhileOpen || bLitWhileOpen; }, kTimeoutMs));
+    EXPECT_TRUE(bChangedWhileOpen);
+    EXPECT_TRUE(bLitWhileOpen);
+    EXPECT_TRUE(g_flags.m_bOnline);
 }
 
 } // namespace

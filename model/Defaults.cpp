@@ -294,6 +294,11 @@ void OutputPairLinkCopy(int firstRecord) {
     }
 }
 
+void RebindCurves() {
+    CImageGuard guard(ImageLock());
+    RebindImage();
+}
+
 void CommitWithRebind() {
     CImageGuard guard(ImageLock());
     CommitShadow(false);

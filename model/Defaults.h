@@ -49,6 +49,9 @@ void OutputPairLinkCopy(int firstRecord);
 
 // Commits the shadow without the system block and re-binds every curve set.
 void CommitWithRebind();
+// Re-binds every curve set after the working image changed in many places (an undo or a
+// redo); the shadow is left as it is, so the changes are sent as edits.
+void RebindCurves();
 
 // Offline recall of mode 1..21 from the preset store into the working image.
 void LocalRecall(int mode);

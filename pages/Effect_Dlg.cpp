@@ -122,4 +122,8 @@ bool CEffect_Dlg::OnMessage(CMessageEvent& msg) {
     return true;
 }
 
+int CEffect_Dlg::ShownEqBlock() const {
+    return CurrentEffectUnit();
+}
+
 } // namespace zolt

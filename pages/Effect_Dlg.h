@@ -30,6 +30,7 @@ public:
 
     // Shows the current unit's panel and loads it.
     void Refresh() override;
+    int ShownEqBlock() const override;
     // The selectors' captions and both panels'.
     void ApplyLanguage() override;
 

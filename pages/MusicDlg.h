@@ -25,6 +25,7 @@ public:
     // found set while Music Right is shown (from a read-back or a file) moves the page to
     // Music Left.
     void Refresh() override;
+    int ShownEqBlock() const override { return MusicView().m_nChannel; }
 
 protected:
     std::size_t BlockOffset(EBlock eBlock) const override;

@@ -50,6 +50,10 @@ public:
     // Sets every caption for the language flag (g_flags.m_nLanguage: 1 Chinese, 0 English).
     virtual void ApplyLanguage() = 0;
 
+    // The EQ block (0..17) whose equaliser the page shows now, -1 when it shows none: the
+    // window's "Import filters..." and "Export filters..." work on it.
+    virtual int ShownEqBlock() const { return -1; }
+
     // The level poll (pollKind 12) or the state poll (24) has answered. Only the System
     // page shows meters; the others ignore it.
     virtual void UpdateMeters(int pollKind) { static_cast<void>(pollKind); }

@@ -22,6 +22,10 @@
 #include "pages/SysDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/Show_Dlg.h"
+#include "shell/UndoTracker.h"
+
+#include "eq/FilterList.h"
+#include "link/PresetFiles.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -198,6 +202,7 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     ApplyLanguage();
 
     m_pProgress = new CShowDlg(this);
+    m_pUndo = new CUndoTracker(this, [this] { ShowCurrentPage(); });
     connect(&m_lookupWatch, &QTimer::timeout, this, &CZoltDlg::WatchLookup);
     SetNotifySink(this);
     qApp->installEventFilter(this);
@@ -444,8 +449,17 @@ void CZoltDlg::ConnectionDisplay(bool full) {
     m_pConnect->SetChecked(online ? 1 : 0);
 }
 
+// A queued command is no edit: what it changes of the data itself (the mode number and name
+// of a store, a password) is not undone, and a recall from the preset store off line
+// replaces the whole image.
 void CZoltDlg::SendCommand(int code, int parameter) {
+    m_pUndo->Cut();
     m_link.SendCommand(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(parameter));
+    if (code == cmd::kRecall && !g_flags.m_bOnline) {
+        m_pUndo->Reset();
+    } else {
+        m_pUndo->Absorb();
+    }
 }
 
 std::array<std::uint8_t, 12> CZoltDlg::MeterValues(int pollKind) const {
@@ -483,8 +497,8 @@ void CZoltDlg::ExportMode() {
 
 void CZoltDlg::ImportMode() {
     const QString path = ChooseFile(this, false, FilePatterns().m_strOneMode);
-    if (!path.isEmpty()) {
-        ImportOneMode(path.toStdString(), m_link);
+    if (!path.isEmpty() && ImportOneMode(path.toStdString(), m_link)) {
+        m_pUndo->Reset();
     }
 }
 
@@ -504,6 +518,78 @@ void CZoltDlg::ImportAllModes() {
     const QString path = ChooseFile(this, false, FilePatterns().m_strAllModes);
     if (!path.isEmpty()) {
         ImportAllModesFrom(path.toStdString());
+    }
+}
+
+// --- Room-correction filter lists ---
+
+namespace {
+
+struct SFilterTexts {
+    const char* m_pszImport;
+    const char* m_pszExport;
+    const char* m_pszReadError;
+    const char* m_pszWriteError;
+};
+constexpr SFilterTexts kFilterTexts[2] = {
+    {"Import filters...", "Export filters...", "Filter list read Error", "Filter list Write Error"},
+    {"导入滤波器...", "导出滤波器...", "滤波器列表读取错误", "滤波器列表写入错误"},
+};
+// A filter list is a small text file; anything larger is not one.
+constexpr std::size_t kMaxFilterListSize = 1 << 20;
+
+// The folder of the preset files, for lists of the plain-text kind.
+std::string FilterListPattern() {
+    return QFileInfo(QString::fromStdString(FilePatterns().m_strOneMode))
+        .dir()
+        .filePath(QStringLiteral("*.txt"))
+        .toStdString();
+}
+
+QString TwoLines(const char* pszFirst, const std::string& strSecond) {
+    return QString::fromUtf8(pszFirst) + QLatin1Char('\n') + QString::fromStdString(strSecond);
+}
+
+} // namespace
+
+void CZoltDlg::ImportFiltersFrom(const std::string& path, int block) {
+    const SFilterTexts& texts = kFilterTexts[Language()];
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    SImportResult result;
+    bool bImported = ReadRegularFile(path, kMaxFilterListSize, bytes, error);
+    if (bImported) {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        CImageGuard guard(ImageLock());
+        bImported = ImportFilterList(text, block, Image(), result, error);
+        if (!bImported) {
+            error = path + ": " + error;
+        }
+    }
+    if (!bImported) {
+        ShowMessageBox(this, TwoLines(texts.m_pszReadError, error),
+                       QString::fromUtf8(texts.m_pszImport).remove(QStringLiteral("...")),
+                       EMsgButtons::Ok, EMsgIcon::Warning);
+        return;
+    }
+    RebindCurves();
+    ShowCurrentPage();
+    ShowMessageBox(this, QString::fromStdString(result.m_strReport),
+                   QString::fromUtf8(texts.m_pszImport).remove(QStringLiteral("...")));
+}
+
+void CZoltDlg::ExportFiltersTo(const std::string& path, int block) {
+    std::string text;
+    {
+        CImageGuard guard(ImageLock());
+        text = ExportFilterList(block, Image());
+    }
+    std::string reason;
+    if (!ReplaceFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
+        const SFilterTexts& texts = kFilterTexts[Language()];
+        ShowMessageBox(this, TwoLines(texts.m_pszWriteError, path + ": " + reason),
+                       QString::fromUtf8(texts.m_pszExport).remove(QStringLiteral("...")),
+                       EMsgButtons::Ok, EMsgIcon::Warning);
     }
 }
 
@@ -529,7 +615,11 @@ constexpr std::size_t kImportCheckLines = 20;
 } // namespace
 
 void CZoltDlg::ImportAllModesFrom(const std::string& path) {
-    if (zolt::ImportAllModes(path, m_link) && g_flags.m_bOnline) {
+    const bool bImported = zolt::ImportAllModes(path, m_link);
+    if (bImported) {
+        m_pUndo->Reset();
+    }
+    if (bImported && g_flags.m_bOnline) {
         m_sent = PresetFileOfData(true);
         m_eImportCheck = EImportCheck::Offer;
     }
@@ -703,11 +793,13 @@ bool CZoltDlg::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
         DarkenMetersOffline();
         return true;
     case msg::kSystemBlockRead:
+        m_pUndo->Reset();
         if (m_bSystemShown) {
             PageOf(kSystemPageIndex).Refresh();
         }
         return true;
     case msg::kImageReplaced:
+        m_pUndo->Reset();
         ShowCurrentPage();
         ConnectionDisplay(true);
         return true;
@@ -772,8 +864,27 @@ bool CZoltDlg::focusNextPrevChild(bool) {
     return false;
 }
 
+// The window's menu: undo and redo, the filter lists of the equaliser the page shows, About.
 void CZoltDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    m_pUndo->AddActions(menu);
+    menu.addSeparator();
+    if (const int block = PageOf(m_nCurrentPage).ShownEqBlock(); block >= 0) {
+        const SFilterTexts& texts = kFilterTexts[Language()];
+        menu.addAction(QString::fromUtf8(texts.m_pszImport), this, [this, block] {
+            const QString path = ChooseFile(this, false, FilterListPattern());
+            if (!path.isEmpty()) {
+                ImportFiltersFrom(path.toStdString(), block);
+            }
+        });
+        menu.addAction(QString::fromUtf8(texts.m_pszExport), this, [this, block] {
+            const QString path = ChooseFile(this, true, FilterListPattern());
+            if (!path.isEmpty()) {
+                ExportFiltersTo(path.toStdString(), block);
+            }
+        });
+        menu.addSeparator();
+    }
     menu.addAction(QString::fromUtf8(kAboutMenuText), this, &CZoltDlg::ShowAbout);
     menu.exec(event->globalPos());
 }

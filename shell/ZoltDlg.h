@@ -32,6 +32,7 @@ class CEnTabCtrl;
 class CFontStatic;
 class CMainDlg;
 class CShowDlg;
+class CUndoTracker;
 
 constexpr int kPageCount = 10; // page indexes 0..9; the tab bar has the first six
 constexpr int kTabCount = 6;
@@ -71,6 +72,12 @@ public:
     // "Import all" once the file is chosen; on line, when the transfer is done, it offers to
     // read the modes back and compare them with the file.
     void ImportAllModesFrom(const std::string& path);
+    // A room-correction filter list into the equaliser of EQ block 0..17 (the shown page's),
+    // with the report of how close the stored bands come; the equaliser as a list.
+    void ImportFiltersFrom(const std::string& path, int block);
+    void ExportFiltersTo(const std::string& path, int block);
+    // Undo and redo of the user's edits.
+    CUndoTracker& Undo() { return *m_pUndo; }
 
     // --- The link's notification sink ---
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -156,6 +163,7 @@ private:
     std::array<QWidget*, kPageCount> m_apPageWidgets{};
     std::array<CPage*, kPageCount> m_apPages{};
     CMainDlg* m_pOutput = nullptr;
+    CUndoTracker* m_pUndo = nullptr;
     int m_nCurrentPage = -1;
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;

@@ -1,0 +1,144 @@
+#include "shell/UndoTracker.h"
+
+#include "controls/Language.h"
+#include "model/Defaults.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace zolt {
+
+namespace {
+
+struct SUndoTexts {
+    const char* m_pszUndo;
+    const char* m_pszRedo;
+    const char* m_pszNothing; // the history holds no step
+    const char* m_pszFresh;   // ... because a whole image was read or imported
+};
+constexpr SUndoTexts kUndoTexts[2] = {
+    {"Undo %1", "Redo %1", "Nothing to undo", "Nothing to undo since the last read-back or import"},
+    {"撤销 %1", "重做 %1", "没有可撤销的操作", "自上次读取或导入以来没有可撤销的操作"},
+};
+
+bool IsRedo(const QKeyEvent& key) {
+    return key.matches(QKeySequence::Redo) ||
+           key.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+           key.keyCombination() ==
+               QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
+
+} // namespace
+
+CUndoTracker::CUndoTracker(QWidget* pWindow, std::function<void()> onChanged)
+    : QObject(pWindow), m_pWindow(pWindow), m_onChanged(std::move(onChanged)) {
+    qApp->installEventFilter(this);
+}
+
+CUndoTracker::~CUndoTracker() {
+    qApp->removeEventFilter(this);
+}
+
+void CUndoTracker::Reset() {
+    m_history.Reset();
+    m_bFresh = true;
+}
+
+bool CUndoTracker::InWindow(QObject* pWatched) const {
+    auto* pWidget = qobject_cast<QWidget*>(pWatched);
+    return pWidget != nullptr && pWidget->window() == m_pWindow;
+}
+
+bool CUndoTracker::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::KeyPress: {
+        if (!InWindow(pWatched)) {
+            break;
+        }
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        if (pKey->matches(QKeySequence::Undo)) {
+            Undo();
+            return true;
+        }
+        if (IsRedo(*pKey)) {
+            Redo();
+            return true;
+        }
+        if (!pKey->isAutoRepeat()) {
+            m_history.Cut();
+        }
+        break;
+    }
+    case QEvent::FocusIn:
+        // The user moving the focus (a field commits as it loses it); a control that takes
+        // the focus itself during an edit (a strip's gain field while its slider moves)
+        // stays within the gesture.
+        if (static_cast<QFocusEvent*>(pEvent)->reason() != Qt::OtherFocusReason &&
+            InWindow(pWatched)) {
+            m_history.Cut();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        if (InWindow(pWatched)) {
+            m_history.Cut();
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+bool CUndoTracker::Undo() {
+    if (!m_history.Undo()) {
+        return false;
+    }
+    Applied();
+    return true;
+}
+
+bool CUndoTracker::Redo() {
+    if (!m_history.Redo()) {
+        return false;
+    }
+    Applied();
+    return true;
+}
+
+void CUndoTracker::Applied() {
+    RebindCurves();
+    m_onChanged();
+    m_history.Absorb(); // the reload wrote nothing, but take the data as it stands now
+}
+
+void CUndoTracker::AddActions(QMenu& menu) {
+    const SUndoTexts& texts = kUndoTexts[Language()];
+    const SEditStep* pUndo = m_history.NextUndo();
+    if (m_history.UndoCount() + m_history.RedoCount() > 0) {
+        m_bFresh = false;
+    }
+    QAction* pUndoAction = nullptr;
+    if (pUndo != nullptr) {
+        pUndoAction =
+            menu.addAction(QString::fromUtf8(texts.m_pszUndo)
+                               .arg(QString::fromStdString(DescribeStep(*pUndo, Language()))),
+                           this, [this] { Undo(); });
+    } else {
+        pUndoAction =
+            menu.addAction(QString::fromUtf8(m_bFresh ? texts.m_pszFresh : texts.m_pszNothing));
+        pUndoAction->setEnabled(false);
+    }
+    pUndoAction->setShortcut(QKeySequence::Undo);
+    const SEditStep* pRedo = m_history.NextRedo();
+    const QString strRedo =
+        pRedo != nullptr ? QString::fromStdString(DescribeStep(*pRedo, Language())) : QString();
+    QAction* pRedoAction = menu.addAction(QString::fromUtf8(texts.m_pszRedo).arg(strRedo).trimmed(),
+                                          this, [this] { Redo(); });
+    pRedoAction->setEnabled(pRedo != nullptr);
+    pRedoAction->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_Y));
+}
+
+} // namespace zolt

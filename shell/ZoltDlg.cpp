@@ -281,7 +281,7 @@ void CZoltDlg::CreatePages() {
     };
     place(new CMusicDlg(m_pTabs), {0});
     place(new CDEQ_Dlg(m_pTabs), {1});
-    place(new CMic_Dlg(*this, m_pTabs), {2});
+    place(new CMic_Dlg(m_pTabs), {2});
     m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});
     place(new CSysDlg(*this, m_pTabs), {kSystemPageIndex});
     place(new CEffect_Dlg(m_pTabs), {6});

@@ -185,4 +185,10 @@ void CEqStripBank::ReloadAll() {
     }
 }
 
+void CEqStripBank::Enable(bool bEnable) {
+    for (int i = 0; i < StripCount(); ++i) {
+        Strip(i).Enable(bEnable);
+    }
+}
+
 } // namespace zolt

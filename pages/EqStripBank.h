@@ -76,6 +76,9 @@ public:
     void ResetEq();
     // Every strip re-reads its band (after the working image changed).
     void ReloadAll();
+    // Enables or disables every strip with all its inputs (the output page while the
+    // output mode is 0).
+    void Enable(bool bEnable);
 
     int Block() const { return m_nBlock; }
     int BandCount() const;

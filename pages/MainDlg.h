@@ -1,26 +1,62 @@
-// The output page: one page for the output views Out1&2 (index 3), Out3&4 (4), Center (7),
-// SUB (8) and Surround (9). Its controls are still to come; it already keeps the view the
-// main window configured.
+// The output page (template 149): one page for the five output views, Out1&2 (page index
+// 3), Out3&4 (4), Center (7), SUB (8) and Surround (9). Each output channel is one output
+// record of the live output set: its mix levels and polarities, ten EQ bands in ten fixed
+// strips over the curve display, the EQ bypass, the high-pass and low-pass crossovers, its
+// mute and its delay; a view's limiter lives in its first record. For the two-channel
+// views two buttons choose the channel and "SYNC" links the pair; unlinking copies the
+// first record over the second in all three output sets (mute and delay of the second
+// kept). While the output mode is 0 every control is disabled. Every control writes its
+// field of the working image in place; the link's synchronisation sends what changed.
+// A reload never writes. UI thread only.
 #pragma once
 
-#include "pages/EmptyPage.h"
+#include "pages/ChannelPair.h"
+#include "pages/MainData.h"
+#include "pages/PageBase.h"
 
 namespace zolt {
 
-class CMainDlg : public CEmptyPage {
+struct SOutputViewDesc;
+
+class CMainDlg : public CPageBase {
     Q_OBJECT
 public:
-    static constexpr SDialogTemplate kTemplate{149, 715, 359, {}};
+    static const SDialogTemplate kTemplate;
+    static const SPageDesc kDesc;
 
-    CMainDlg(CPageApi& api, QWidget* pParent) : CEmptyPage(kTemplate, api, pParent) {}
+    explicit CMainDlg(QWidget* pParent);
 
-    // Chooses the output view for page index 3, 4 or 7..9; the main window refreshes the
-    // page afterwards.
-    void ConfigureView(int nIndex) { m_nView = nIndex; }
-    int View() const { return m_nView; }
+    // Chooses the output view for page index 3, 4 or 7..9 (other indexes change nothing):
+    // shows or hides the second channel's controls, shows the view's channel on the display
+    // and binds the strips to it. The main window refreshes the page afterwards.
+    void ConfigureView(int nIndex);
+    int View() const;
+
+    // Re-reads every control for the view, its channel and the live output set. A link
+    // found set while the other channel is shown moves the page to the linked channel; the
+    // strips are bound again to the shown channel of the live set (so they never edit
+    // another set or channel than the fields and the display), which drops the highlight.
+    void Refresh() override;
+    void ApplyLanguage() override;
+    int ShownEqBlock() const override { return Channel(); }
+
+protected:
+    std::size_t BlockOffset(EBlock eBlock) const override;
+    CKTVEQ* CurveSet() const override;
+    void OnCurveItemDragged(int nItem) override;
 
 private:
-    int m_nView = 3;
+    bool IsPairView() const;
+    // The EQ block number the page shows now (8..15).
+    int Channel() const;
+    // Output record 0..7 of a row's block.
+    int Record(EBlock eBlock) const;
+    // Output mode nMode (the image byte): 0 disables the page.
+    void LoadEnableState(int nMode);
+    void ApplyViewCaptions();
+
+    const SOutputViewDesc* m_pView;
+    CChannelPair m_pair;
 };
 
 } // namespace zolt

@@ -108,6 +108,7 @@ public:
     // Re-reads every control from the working image. A Mic link found set while Mic 3&4 is
     // shown (from a read-back or a file) moves the page to Mic 1&2.
     void Refresh() override;
+    int ShownEqBlock() const override { return MicView().m_nPair; }
 
 protected:
     std::size_t BlockOffset(EBlock eBlock) const override;

@@ -38,6 +38,7 @@
 #include <QScrollArea>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 
 namespace zolt {
@@ -126,6 +127,20 @@ constexpr SConnectionTexts kConnectionTexts[2] = {
     {"脱机", "联机", "断开", "English"},
 };
 
+// The tab bar from left to right: Music, DEQ, Mic, Effect, Out1&2, Out3&4, Center, SUB,
+// Surround, System; entry t is the page index tab t shows.
+constexpr std::array<int, kTabCount> kTabPages{0, 1, 2, 6, 3, 4, 7, 8, 9, kSystemPageIndex};
+
+// The page index 0..9 that tab 0..9 shows, and the tab that shows page index 0..9.
+int PageOfTab(int tab) {
+    return kTabPages.at(static_cast<std::size_t>(tab));
+}
+
+int TabOfPage(int index) {
+    const auto* tab = std::find(kTabPages.begin(), kTabPages.end(), index);
+    return tab != kTabPages.end() ? static_cast<int>(tab - kTabPages.begin()) : -1;
+}
+
 const SConnectionTexts& ConnectionTexts() {
     return kConnectionTexts[Language()];
 }
@@ -198,7 +213,7 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     CreatePages();
     m_nCurrentPage = 9;
     PageSwitch(kSystemPageIndex);
-    m_pTabs->SetCurrentIndex(kSystemPageIndex);
+    m_pTabs->SetCurrentIndex(TabOfPage(kSystemPageIndex));
     ApplyLanguage();
 
     m_pProgress = new CShowDlg(this);
@@ -231,7 +246,8 @@ void CZoltDlg::CreateControls() {
     for (int i = 0; i < kTabCount; ++i) {
         m_pTabs->InsertItem(i, QString());
     }
-    connect(m_pTabs, &CBaseTabCtrl::selectionChanged, this, &CZoltDlg::PageSwitch);
+    connect(m_pTabs, &CBaseTabCtrl::selectionChanged, this,
+            [this](int tab) { PageSwitch(PageOfTab(tab)); });
 
     for (std::size_t v = 0; v < kVolumes.size(); ++v) {
         const SVolume& volume = kVolumes[v];
@@ -282,7 +298,7 @@ void CZoltDlg::CreatePages() {
     place(new CMusicDlg(m_pTabs), {0});
     place(new CDEQ_Dlg(m_pTabs), {1});
     place(new CMic_Dlg(m_pTabs), {2});
-    m_pOutput = place(new CMainDlg(*this, m_pTabs), {3, 4, 7, 8, 9});
+    m_pOutput = place(new CMainDlg(m_pTabs), {3, 4, 7, 8, 9});
     place(new CSysDlg(*this, m_pTabs), {kSystemPageIndex});
     place(new CEffect_Dlg(m_pTabs), {6});
 }
@@ -336,8 +352,8 @@ void CZoltDlg::PageSwitch(int index) {
 }
 
 void CZoltDlg::ShowPage(int index) {
-    if (index < kTabCount) {
-        m_pTabs->SetCurrentIndex(index);
+    if (index >= 0 && index < kPageCount) {
+        m_pTabs->SetCurrentIndex(TabOfPage(index));
     }
     PageSwitch(index);
 }
@@ -417,7 +433,7 @@ void CZoltDlg::SetLanguage(int language) {
 void CZoltDlg::ApplyLanguage() {
     const int language = Language();
     for (int i = 0; i < kTabCount; ++i) {
-        m_pTabs->SetItemText(i, QString::fromUtf8(kPageCaptions[language][i]));
+        m_pTabs->SetItemText(i, QString::fromUtf8(kPageCaptions[language][PageOfTab(i)]));
     }
     for (std::size_t v = 0; v < kVolumes.size(); ++v) {
         m_aVolumes[v].m_pCaption->SetText(QString::fromUtf8(kVolumes[v].m_apszCaption[language]));

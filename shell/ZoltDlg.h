@@ -34,8 +34,8 @@ class CMainDlg;
 class CShowDlg;
 class CUndoTracker;
 
-constexpr int kPageCount = 10; // page indexes 0..9; the tab bar has the first six
-constexpr int kTabCount = 6;
+constexpr int kPageCount = 10; // page indexes 0..9, each with a tab
+constexpr int kTabCount = 10;
 constexpr int kSystemPageIndex = 5;
 
 struct SZoltOptions {
@@ -94,7 +94,7 @@ public:
     // --- The window ---
     // Shows the page of index 0..9 and re-reads it; nothing when it is already current.
     void PageSwitch(int index);
-    // Selects the page's tab (indexes 0..5 have one) and switches to it.
+    // Selects the page's tab and switches to it.
     void ShowPage(int index);
     int CurrentPage() const { return m_nCurrentPage; }
     QWidget* PageWidget(int index) const;

@@ -2,6 +2,8 @@
 // showing a 20-band set with both crossovers, a highlighted band and the bypass glow:
 // one full repaint, and one drag step (the mouse moves a band, which recomputes that band,
 // then the composite is summed and the display repainted).
+#include "BenchApp.h"
+
 #include "eq/CFStatic.h"
 #include "eq/KTVEQ.h"
 #include "model/Command.h"
@@ -19,17 +21,6 @@ namespace zolt {
 namespace {
 
 constexpr int kMicBlock = 2; // Mic 1&2: 20 bands and a crossover pair
-
-QApplication& App() {
-    static int s_argc = 1;
-    static char s_name[] = "zolt-bench";
-    static char* s_argv[] = {s_name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static QApplication s_app(s_argc, s_argv);
-    return s_app;
-}
 
 // Every band active (boosts, cuts and shelves), both crossovers sloped, bypass set.
 void LoadBusyMicSet() {
@@ -52,7 +43,7 @@ void LoadBusyMicSet() {
 }
 
 std::unique_ptr<CFStatic> MakeDisplay() {
-    App();
+    bench::App();
     LoadBusyMicSet();
     auto pDisplay = std::make_unique<CFStatic>();
     pDisplay->resize(1059, 313);

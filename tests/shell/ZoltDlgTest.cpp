@@ -6,6 +6,8 @@
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
+#include "eq/CFStatic.h"
+#include "pages/EqStripBank.h"
 #include "pages/MainDlg.h"
 #include "pages/SysData.h"
 #include "shell/Show_Dlg.h"
@@ -61,7 +63,7 @@ TEST_F(ShellTest, TheLocaleChoosesTheFirstLanguage) {
 
     g_flags.m_nLanguage = 1;
     auto chinese = MakeWindow();
-    EXPECT_EQ(chinese->Tabs().ItemText(5), QString::fromUtf8("系统"));
+    EXPECT_EQ(chinese->Tabs().ItemText(9), QString::fromUtf8("系统"));
     EXPECT_EQ(Item<CBitButton>(*chinese, kLanguageButton).text(), QStringLiteral("English"));
     EXPECT_EQ(ProgramName(*chinese), QString::fromUtf8("脱机"));
     EXPECT_EQ(chinese->windowTitle(), QStringLiteral("Quillon SV-1.01"));
@@ -86,35 +88,76 @@ TEST_F(ShellTest, TheLanguageButtonSwitchesEveryCaption) {
 }
 
 TEST_F(ShellTest, TheSystemPageIsShownFirstAndEveryTabShowsItsPage) {
+    // Left to right: the page index each tab shows, its caption and, for an output view, the
+    // channel the output page then shows.
+    struct STab {
+        int m_nPage;
+        const char* m_pszCaption;
+        int m_nChannel;
+    };
+    constexpr STab kTabs[] = {
+        {0, "Music", 0},  {1, "DEQ", 0},     {2, "Mic", 0},  {6, "Effect", 0},    {3, "Out1&2", 13},
+        {4, "Out3&4", 9}, {7, "Center", 10}, {8, "SUB", 11}, {9, "Surround", 14}, {5, "System", 0},
+    };
+    Image()[OutputSetOffset(1) + 2 * output::kSize + output::kLimiter] = 20; // Center's
     auto dlg = MakeWindow();
     dlg->show();
     EXPECT_EQ(dlg->CurrentPage(), kSystemPageIndex);
-    EXPECT_EQ(dlg->Tabs().CurrentIndex(), kSystemPageIndex);
+    EXPECT_EQ(dlg->Tabs().CurrentIndex(), 9);
     EXPECT_TRUE(dlg->IsSystemPageShown());
-    EXPECT_EQ(dlg->Tabs().ItemCount(), kTabCount);
+    ASSERT_EQ(dlg->Tabs().ItemCount(), 10);
 
     auto* output = qobject_cast<CMainDlg*>(dlg->PageWidget(3));
     ASSERT_NE(output, nullptr);
-    EXPECT_EQ(dlg->PageWidget(4), output);
-    for (int tab = 0; tab < kTabCount; ++tab) {
+    for (int tab = 0; tab < 10; ++tab) {
+        const STab& expected = kTabs[tab];
+        EXPECT_EQ(dlg->Tabs().ItemText(tab), QString::fromUtf8(expected.m_pszCaption));
         QTest::mouseClick(&dlg->Tabs(), Qt::LeftButton, {}, dlg->Tabs().ItemRect(tab).center());
-        EXPECT_EQ(dlg->CurrentPage(), tab);
+        EXPECT_EQ(dlg->CurrentPage(), expected.m_nPage) << "tab " << tab;
+        QWidget* shown = dlg->PageWidget(expected.m_nPage);
         for (int other = 0; other < kPageCount; ++other) {
-            EXPECT_EQ(dlg->PageWidget(other)->isVisible(),
-                      dlg->PageWidget(other) == dlg->PageWidget(tab))
+            EXPECT_EQ(dlg->PageWidget(other)->isVisible(), dlg->PageWidget(other) == shown)
                 << "tab " << tab << ", page " << other;
         }
-        if (tab == 3 || tab == 4) {
-            EXPECT_EQ(output->View(), tab);
+        if (shown == output) {
+            EXPECT_EQ(output->View(), expected.m_nPage);
+            EXPECT_EQ(output->Strips().Block(), expected.m_nChannel) << "tab " << tab;
+            EXPECT_EQ(output->Display().Block(), expected.m_nChannel) << "tab " << tab;
+            EXPECT_EQ(DlgItem(output, outputid::kSync)->isVisibleTo(output),
+                      expected.m_nChannel != 10 && expected.m_nChannel != 11);
+        }
+        if (expected.m_nPage == 7) {
+            EXPECT_EQ(DlgItem<CEdit_Static>(output, outputid::kLimitLevelLabel)->Text(), "-2dB");
         }
     }
-    dlg->PageSwitch(8);
+    EXPECT_EQ(DlgItem<CBitButton>(output, outputid::kSecondChannel)->text(), "Surround R");
+    dlg->ShowPage(4);
+    EXPECT_EQ(dlg->Tabs().CurrentIndex(), 5);
+    EXPECT_EQ(DlgItem<CBitButton>(output, outputid::kSecondChannel)->text(), "Out 3");
     EXPECT_FALSE(dlg->IsSystemPageShown());
-    EXPECT_TRUE(output->isVisible());
-    EXPECT_EQ(output->View(), 8);
-    dlg->PageSwitch(6);
+    dlg->ShowPage(6);
+    EXPECT_EQ(dlg->Tabs().CurrentIndex(), 3);
     EXPECT_TRUE(dlg->PageWidget(6)->isVisible());
     EXPECT_FALSE(output->isVisible());
+}
+
+TEST_F(ShellTest, EveryTabCaptionFitsItsTabInBothLanguages) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    CEnTabCtrl& tabs = dlg->Tabs();
+    for (int language : {0, 1}) {
+        dlg->SetLanguage(language);
+        const QFontMetrics metrics(tabs.font());
+        for (int tab = 0; tab < tabs.ItemCount(); ++tab) {
+            const QString text = tabs.ItemText(tab);
+            const int room = tabs.ItemRect(tab).width() - 6; // the caption's inset
+            EXPECT_EQ(metrics.elidedText(text, Qt::ElideRight, room), text)
+                << "tab " << tab << " in language " << language;
+            EXPECT_LE(metrics.horizontalAdvance(text), room);
+        }
+        EXPECT_LT(tabs.ItemRect(tabs.ItemCount() - 1).right(), tabs.width())
+            << "the last tab ends inside the bar";
+    }
 }
 
 TEST_F(ShellTest, AVolumeSliderStopsAtItsLimitAndReleasesTheMute) {

@@ -1,0 +1,396 @@
+#include "pages/MainDlg.h"
+
+#include "controls/BitButton.h"
+#include "eq/CFStatic.h"
+#include "eq/KTVEQ.h"
+#include "model/Command.h"
+#include "model/DataConver.h"
+#include "model/Defaults.h"
+#include "pages/EqStripBank.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace zolt {
+
+using namespace outputid;
+
+namespace {
+
+constexpr ECtl kCaption = ECtl::TransparentStatic;
+constexpr ECtl kLabel = ECtl::EditStatic;
+constexpr ECtl kSlider = ECtl::BitmapSlider;
+constexpr ECtl kField = ECtl::NumEdit;
+constexpr ECtl kCombo = ECtl::BitComboBox;
+constexpr ECtl kButton = ECtl::BitButton;
+constexpr bool kHidden = true;
+
+// Template 149; positions and sizes in dialog units. Sliders take their channel picture's
+// size within the width given, combo boxes the closed-box height. A delay row's caption
+// ("Center Delay"), distance ("51.000m") and time ("150.0ms") need nearly the whole width of
+// the column at our pixel scale: the caption takes the room up to 650, the two values are
+// right-aligned in the rest.
+constexpr SControlTemplate kControls[] = {
+    {kTypeCaption, kCaption, 4, 17, 36, 9},
+    {kGainCaption, kCaption, 4, 31, 36, 9},
+    {kFreqCaption, kCaption, 3, 117, 36, 9},
+    {kQCaption, kCaption, 3, 130, 36, 9},
+    {kSync, kButton, 14, 158, 56, 14},
+    {kSecondChannel, kButton, 78, 158, 56, 14},
+    {kFirstChannel, kButton, 145, 158, 56, 14},
+    {kEqReset, kButton, 245, 158, 56, 14},
+    {kEqPass, kButton, 313, 158, 56, 14, false, "EQ Pass"},
+    {kModeAuto, kButton, 446, 158, 56, 14, kHidden},
+    {kModeSing, kButton, 511, 158, 56, 14, kHidden},
+    {kModeDisco, kButton, 576, 158, 56, 14, kHidden},
+    {kModeDecode, kButton, 641, 158, 56, 14, kHidden},
+    {kDisplay, ECtl::Custom, 6, 176, 706, 167},
+
+    {kMusicCaption, kCaption, 348, 6, 75, 9},
+    {kMusicLabel, kLabel, 425, 6, 30, 9},
+    {kMusicSlider, kSlider, 348, 18, 105, 10},
+    {kMusicPolarity, kButton, 456, 18, 14, 11},
+    {kMicCaption, kCaption, 347, 33, 75, 9},
+    {kMicLabel, kLabel, 424, 33, 30, 9},
+    {kMicSlider, kSlider, 347, 46, 105, 10},
+    {kMicPolarity, kButton, 456, 46, 14, 11, kHidden},
+    {kEchoACaption, kCaption, 348, 62, 75, 9, kHidden},
+    {kEchoALabel, kLabel, 425, 62, 30, 9, kHidden},
+    {kEchoASlider, kSlider, 348, 74, 105, 10, kHidden},
+    {kEchoAPolarity, kButton, 456, 74, 14, 11, kHidden},
+    {kEchoBCaption, kCaption, 348, 89, 75, 9, kHidden},
+    {kEchoBLabel, kLabel, 425, 89, 30, 9, kHidden},
+    {kEchoBSlider, kSlider, 348, 102, 105, 10, kHidden},
+    {kEchoBPolarity, kButton, 456, 102, 14, 11, kHidden},
+    {kReverbCaption, kCaption, 347, 118, 75, 9, kHidden},
+    {kReverbLabel, kLabel, 424, 118, 30, 9, kHidden},
+    {kReverbSlider, kSlider, 347, 130, 105, 10, kHidden},
+    {kReverbPolarity, kButton, 456, 130, 14, 11, kHidden},
+
+    {kSecondMute, kButton, 482, 5, 56, 14},
+    {kFirstMute, kButton, 540, 5, 56, 14},
+    {kLimitTitle, kCaption, 486, 26, 110, 9},
+    {kLimitLevelCaption, kCaption, 485, 39, 75, 9},
+    {kLimitLevelLabel, kLabel, 562, 39, 36, 9},
+    {kLimitLevelSlider, kSlider, 485, 53, 110, 10},
+    {kLimitAttackCaption, kCaption, 485, 67, 75, 9},
+    {kLimitAttackLabel, kLabel, 562, 67, 36, 9},
+    {kLimitAttackSlider, kSlider, 485, 79, 110, 10},
+    {kLimitReleaseCaption, kCaption, 485, 93, 75, 9},
+    {kLimitReleaseLabel, kLabel, 562, 93, 36, 9},
+    {kLimitReleaseSlider, kSlider, 485, 104, 110, 10},
+    {kLimitRatioCaption, kCaption, 485, 119, 75, 9},
+    {kLimitRatioLabel, kLabel, 562, 119, 36, 9},
+    {kLimitRatioSlider, kSlider, 485, 130, 110, 10},
+
+    {kSecondDelayCaption, kCaption, 603, 6, 47, 9},
+    {kSecondDistanceLabel, kLabel, 650, 6, 33, 9, false, "", kStyleRight},
+    {kSecondDelayLabel, kLabel, 683, 6, 32, 9, false, "", kStyleRight},
+    {kSecondDelaySlider, kSlider, 603, 18, 110, 10},
+    {kFirstDelayCaption, kCaption, 603, 33, 47, 9},
+    {kFirstDistanceLabel, kLabel, 650, 33, 33, 9, false, "", kStyleRight},
+    {kFirstDelayLabel, kLabel, 683, 33, 32, 9, false, "", kStyleRight},
+    {kFirstDelaySlider, kSlider, 603, 46, 110, 10},
+    {kHpfCaption, kCaption, 602, 63, 60, 9},
+    {kHpfSlope, kCombo, 602, 75, 70, 12},
+    {kHpfField, kField, 675, 75, 38, 11},
+    {kHpfSlider, kSlider, 603, 90, 110, 10},
+    {kLpfCaption, kCaption, 603, 104, 60, 9},
+    {kLpfSlope, kCombo, 603, 115, 70, 12},
+    {kLpfField, kField, 675, 115, 38, 11},
+    {kLpfSlider, kSlider, 603, 130, 110, 10},
+};
+
+constexpr SCaption kCaptions[] = {
+    {kTypeCaption, "类型", "Type"},
+    {kQCaption, "Q值", "Q"},
+    {kGainCaption, "增益(dB)", "Gain(dB)"},
+    {kFreqCaption, "频率(Hz)", "Freq(Hz)"},
+    {kSync, "同步", "SYNC"},
+    {kEqReset, "EQ重置", "EQ Reset"},
+    {kModeAuto, "自动", "Auto"},
+    {kModeSing, "唱歌", "Sing"},
+    {kModeDisco, "热舞", "Disco"},
+    {kModeDecode, "解码", "Decode"},
+    {kMusicCaption, "音乐电平", "Music Level"},
+    {kMicCaption, "话筒电平", "Mic Level"},
+    {kEchoACaption, "回声A电平", "EchoA Level"},
+    {kEchoBCaption, "回声B电平", "EchoB Level"},
+    {kReverbCaption, "混响电平", "Reverb Level"},
+    {kLimitLevelCaption, "压限启动电平", "Limit Level"},
+    {kLimitAttackCaption, "压限启动时间", "Attack Time"},
+    {kLimitReleaseCaption, "压限释放时间", "Release Time"},
+    {kLimitRatioCaption, "压缩比例", "Ratio"},
+    {kHpfCaption, "高通", "HPF"},
+    {kLpfCaption, "低通", "LPF"},
+};
+
+// The fields. The mix, the EQ bypass and the crossovers belong to the shown channel; the
+// limiter to the view's first record; each mute and delay to its own record.
+constexpr SLabelFormat kLimitLevel{kLabelInteger, 1, 22, 0, 0, "dB"}; // -22 .. 12 dB
+constexpr SLabelFormat kDelayTime{kLabelScaled, 1, 0, 0.1, 0, "ms"};  // 0.0 .. 150.0 ms
+constexpr int kLevelMax = 200;                                        // percent
+constexpr int kDelayMax = 1500;                                       // 0.1 ms
+
+constexpr std::size_t Level(std::size_t nSource) {
+    return output::kMix + 2 * nSource;
+}
+constexpr std::size_t Polarity(std::size_t nSource) {
+    return Level(nSource) + 1;
+}
+
+constexpr SFieldBinding MixLevel(int nSlider, int nLabel, std::size_t nSource) {
+    return bind::LabelledSlider(nSlider, nLabel, Level(nSource), kLevelMax, label::kPercent);
+}
+constexpr SFieldBinding MixPolarity(int nButton, std::size_t nSource) {
+    return bind::Flag(nButton, Polarity(nSource)).Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
+}
+constexpr SFieldBinding Delay(int nSlider, int nLabel, int nDistance, EBlock eRecord) {
+    return bind::LabelledWordSlider(nSlider, nLabel, output::kDelay, kDelayMax, kDelayTime)
+        .WithLabel2(nDistance, label::kDistance)
+        .In(eRecord);
+}
+
+// A limiter value, always the view's first record's.
+constexpr SFieldBinding LimiterSlider(int nSlider, int nLabel, std::size_t nField, int nMax,
+                                      SLabelFormat format) {
+    return bind::LabelledSlider(nSlider, nLabel, output::kLimiter + nField, nMax, format)
+        .In(EBlock::First);
+}
+
+constexpr SFieldBinding kFields[] = {
+    MixLevel(kMusicSlider, kMusicLabel, 0),
+    MixLevel(kMicSlider, kMicLabel, 1),
+    MixLevel(kEchoASlider, kEchoALabel, 2),
+    MixLevel(kEchoBSlider, kEchoBLabel, 3),
+    MixLevel(kReverbSlider, kReverbLabel, 4),
+    MixPolarity(kMusicPolarity, 0),
+    MixPolarity(kMicPolarity, 1),
+    MixPolarity(kEchoAPolarity, 2),
+    MixPolarity(kEchoBPolarity, 3),
+    MixPolarity(kReverbPolarity, 4),
+    bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
+    LimiterSlider(kLimitLevelSlider, kLimitLevelLabel, limiter::kLevel, 34, kLimitLevel),
+    LimiterSlider(kLimitAttackSlider, kLimitAttackLabel, limiter::kAttack, 19, label::kAttack),
+    LimiterSlider(kLimitReleaseSlider, kLimitReleaseLabel, limiter::kRelease, 7, label::kRelease),
+    LimiterSlider(kLimitRatioSlider, kLimitRatioLabel, limiter::kRatio, 40, label::kRatio),
+    Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
+    Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
+    bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
+    bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
+    bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
+    bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem, kSlopeNames),
+    bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
+    bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem, kSlopeNames),
+};
+
+// The pairs: the first channel button shows the first record's channel, the second button
+// the second record's; unlinking copies the first record over the second.
+template <int kFirstRecord> void PairLinkCopy() {
+    OutputPairLinkCopy(kFirstRecord);
+}
+
+constexpr SChannelPair kOut12Pair{
+    kSync, {kFirstChannel, kSecondChannel}, {12, 13}, image::kLinkOut12, 13, &PairLinkCopy<4>};
+constexpr SChannelPair kOut34Pair{
+    kSync, {kFirstChannel, kSecondChannel}, {8, 9}, image::kLinkOut34, 9, &PairLinkCopy<0>};
+constexpr SChannelPair kSurroundPair{
+    kSync, {kFirstChannel, kSecondChannel}, {14, 15}, image::kLinkSurround, 14, &PairLinkCopy<6>};
+
+// Captions that depend on the view; a one-channel view has no second channel's.
+constexpr SCaption kOut12Captions[] = {
+    {kSecondChannel, "输出1", "Out 1"},
+    {kFirstChannel, "输出2", "Out 2"},
+    {kSecondMute, "输出1静音", "Out1 Mute"},
+    {kFirstMute, "输出2静音", "Out2 Mute"},
+    {kLimitTitle, "输出1&&2压限", "Out1&&2 Limit"},
+    {kSecondDelayCaption, "输出1延时", "Out1 Delay"},
+    {kFirstDelayCaption, "输出2延时", "Out2 Delay"},
+};
+constexpr SCaption kOut34Captions[] = {
+    {kSecondChannel, "输出3", "Out 3"},
+    {kFirstChannel, "输出4", "Out 4"},
+    {kSecondMute, "输出3 静音", "3 Mute"},
+    {kFirstMute, "输出4 静音", "4 Mute"},
+    {kLimitTitle, "输出3&&4压限", "Out3&&4 Limit"},
+    {kSecondDelayCaption, "输出3延时", "Out3 Delay"},
+    {kFirstDelayCaption, "输出4延时", "Out4 Delay"},
+};
+constexpr SCaption kCenterCaptions[] = {
+    {kFirstMute, "静音", "Mute"},
+    {kLimitTitle, "中置压限", "Center Limit"},
+    {kFirstDelayCaption, "中置延时", "Center Delay"},
+};
+constexpr SCaption kSubCaptions[] = {
+    {kFirstMute, "静音", "Mute"},
+    {kLimitTitle, "超低压限", "SUB Limit"},
+    {kFirstDelayCaption, "超低延时", "SUB Delay"},
+};
+constexpr SCaption kSurroundCaptions[] = {
+    {kSecondChannel, "环绕右", "Surround R"},
+    {kFirstChannel, "环绕左", "Surround L"},
+    {kSecondMute, "右静音", "R Mute"},
+    {kFirstMute, "左静音", "L Mute"},
+    {kLimitTitle, "环绕输出压限", "Surround Limit"},
+    {kSecondDelayCaption, "右声道延时", "Right Delay"},
+    {kFirstDelayCaption, "左声道延时", "Left Delay"},
+};
+
+// What a two-channel view shows of its second channel; hidden on Center and SUB.
+constexpr int kSecondChannelControls[] = {
+    kSync,
+    kFirstChannel,
+    kSecondChannel,
+    kSecondMute,
+    kSecondDelayCaption,
+    kSecondDelayLabel,
+    kSecondDistanceLabel,
+    kSecondDelaySlider,
+};
+
+constexpr int kModeButtons[] = {kModeAuto, kModeSing, kModeDisco, kModeDecode};
+
+// Ten strips 46 pixels apart: the row then ends clear of the mix column (53 apart, the
+// tenth strip would run under the level sliders). No trackbar: band b is always strip b.
+constexpr SStripBankLayout kStrips{10, 46};
+
+} // namespace
+
+// One output view: its page index, its pair (null for Center and SUB) with the view
+// state that holds its shown channel, or its one channel, and its captions.
+struct SOutputViewDesc {
+    int m_nIndex;
+    const SChannelPair* m_pPair;
+    int SOutputView::*m_pChannel;
+    int m_nChannel;
+    std::span<const SCaption> m_aCaptions;
+};
+
+namespace {
+
+constexpr SOutputViewDesc kViews[] = {
+    {3, &kOut12Pair, &SOutputView::m_nOut12, 0, kOut12Captions},
+    {4, &kOut34Pair, &SOutputView::m_nOut34, 0, kOut34Captions},
+    {7, nullptr, nullptr, 10, kCenterCaptions},
+    {8, nullptr, nullptr, 11, kSubCaptions},
+    {9, &kSurroundPair, &SOutputView::m_nSurround, 0, kSurroundCaptions},
+};
+
+int OutputMode() {
+    const CImageGuard guard(ImageLock());
+    return Image()[image::kOutputMode];
+}
+
+} // namespace
+
+const SDialogTemplate CMainDlg::kTemplate{149, 715, 359, kControls};
+
+const SPageDesc CMainDlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kOutput};
+
+CMainDlg::CMainDlg(QWidget* pParent)
+    : CPageBase(kDesc, pParent), m_pView(&kViews[0]),
+      m_pair(this, kOut12Pair, &OutputView().m_nOut12, [this] { Refresh(); }) {
+    Display().ShowSet(Channel());
+    AttachStrips(std::make_unique<CEqStripBank>(this, &Display(), kStrips, Channel()));
+    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
+            [this] { Strips().ResetEq(); });
+    ApplyLanguage();
+    Refresh();
+}
+
+int CMainDlg::View() const {
+    return m_pView->m_nIndex;
+}
+
+bool CMainDlg::IsPairView() const {
+    return m_pView->m_pPair != nullptr;
+}
+
+int CMainDlg::Channel() const {
+    return IsPairView() ? OutputView().*(m_pView->m_pChannel) : m_pView->m_nChannel;
+}
+
+int CMainDlg::Record(EBlock eBlock) const {
+    if (eBlock == EBlock::Edited || !IsPairView()) {
+        return Channel() - kFirstOutputBlock;
+    }
+    const int nFirst = m_pView->m_pPair->m_anChannels[0] - kFirstOutputBlock;
+    return eBlock == EBlock::Second ? nFirst + 1 : nFirst;
+}
+
+void CMainDlg::ConfigureView(int nIndex) {
+    const auto* pView =
+        std::find_if(std::begin(kViews), std::end(kViews),
+                     [nIndex](const auto& view) { return view.m_nIndex == nIndex; });
+    if (pView == std::end(kViews)) {
+        return;
+    }
+    m_pView = pView;
+    if (IsPairView()) {
+        m_pair.SetRow(*m_pView->m_pPair, &(OutputView().*(m_pView->m_pChannel)));
+    }
+    for (int nId : kSecondChannelControls) {
+        DlgItem(this, nId)->setVisible(IsPairView());
+    }
+    Display().ShowSet(Channel());
+    Strips().SwitchBlock(Channel());
+}
+
+void CMainDlg::Refresh() {
+    if (IsPairView()) {
+        m_pair.FollowLink();
+    }
+    Strips().SwitchBlock(Channel());
+    LoadEnableState(OutputMode());
+    LoadFields();
+    Display().ShowSet(Channel());
+    ApplyViewCaptions();
+}
+
+// Everything is disabled while the output mode is 0; the channel buttons also while their
+// pair is linked, and always on Center and SUB. The hidden mode buttons show the mode.
+void CMainDlg::LoadEnableState(int nMode) {
+    const bool bEnabled = nMode != 0;
+    Strips().Enable(bEnabled);
+    Fields().EnableAll(bEnabled);
+    for (int nId : {kSync, kEqReset}) {
+        DlgItem(this, nId)->setEnabled(bEnabled);
+    }
+    if (IsPairView()) {
+        m_pair.LoadButtons();
+    }
+    if (!IsPairView() || !bEnabled) {
+        for (int nId : {kFirstChannel, kSecondChannel}) {
+            DlgItem(this, nId)->setEnabled(false);
+        }
+    }
+    for (int i = 0; i < static_cast<int>(std::size(kModeButtons)); ++i) {
+        DlgItem<CBitButton>(this, kModeButtons[i])->SetChecked(i == nMode ? 1 : 0);
+    }
+}
+
+void CMainDlg::ApplyLanguage() {
+    CPageBase::ApplyLanguage();
+    ApplyViewCaptions();
+}
+
+void CMainDlg::ApplyViewCaptions() {
+    ApplyCaptions(this, m_pView->m_aCaptions);
+}
+
+std::size_t CMainDlg::BlockOffset(EBlock eBlock) const {
+    const int nSet = LiveOutputSet(Image()[image::kOutputMode]);
+    return OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(Record(eBlock));
+}
+
+CKTVEQ* CMainDlg::CurveSet() const {
+    return CurveSetOfBlock(Channel());
+}
+
+// A dragged crossover point updates only its numeric field; its slider stays where it is
+// until the next reload.
+void CMainDlg::OnCurveItemDragged(int nItem) {
+    Fields().LoadItem(nItem, true);
+}
+
+} // namespace zolt

@@ -43,9 +43,12 @@ void CConnection::Lookup() {
     }
     m_aFailures.clear();
     ListCandidates();
-    if (!Prune(m_candidates) || !OpenNextCandidate()) {
+    if (!Prune(m_candidates)) {
         g_flags.m_bLookup = false;
-        ShowUnableToOpen();
+        ShowUnableToOpen("no serial port was found");
+    } else if (!OpenNextCandidate()) {
+        g_flags.m_bLookup = false;
+        ShowUnableToOpen(LookupCauses());
     }
 }
 
@@ -84,6 +87,7 @@ bool CConnection::OpenNextCandidate() {
         g_flags.m_bOnline = true;
         m_link.OnPortOpened();
         g_flags.m_bLookup = true;
+        Notify().RefreshProgramName(); // on line from now on, not only once read back
         Notify().ProgressLookup();
         {
             // Nothing is synchronised until the read-back has replaced both shadows.
@@ -101,13 +105,22 @@ void CConnection::OnPortFailure(bool probeInFlight) {
     if (!Online()) {
         return;
     }
-    m_port.Close();
-    if (probeInFlight && OpenNextCandidate()) {
+    m_port.Close(); // the comm thread has ended: the link's failure record is final
+    std::string cause = FailureText(m_link.Failure());
+    cause = m_strPortInUse + ": " + (cause.empty() ? "the link failed" : cause);
+    if (probeInFlight) {
+        m_aFailures.push_back({EOpenError::NotAnswered, cause});
+        if (OpenNextCandidate()) {
+            return;
+        }
+        GoOffline();
+        ShowUnableToOpen(LookupCauses());
         return;
     }
+    const std::string transfer = TransferText(m_link.Transfer());
     GoOffline();
-    ShowUnableToOpen();
-    if (!probeInFlight && Notify().IsSystemPageShown()) {
+    ShowUnableToOpen(transfer.empty() ? cause : cause + "\n" + transfer);
+    if (Notify().IsSystemPageShown()) {
         Notify().ShowCurrentPage();
     }
 }
@@ -134,8 +147,31 @@ void CConnection::GoOffline() {
     Notify().RefreshProgramName();
 }
 
-void CConnection::ShowUnableToOpen() const {
-    Notify().MessageBox(kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0], "");
+bool CConnection::ProbeAcknowledgedOnly() const {
+    return Online() && m_link.ProbeAcknowledged();
+}
+
+std::string CConnection::ProbeAcknowledgedText() const {
+    return m_strPortInUse +
+           ": the device acknowledged the probe without sending its state, so nothing was "
+           "read back";
+}
+
+// The specified text first, then what the program knows of the cause.
+void CConnection::ShowUnableToOpen(const std::string& causes) const {
+    std::string text = kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0];
+    if (!causes.empty()) {
+        text += "\n" + causes;
+    }
+    Notify().MessageBox(text, "");
+}
+
+std::string CConnection::LookupCauses() const {
+    std::string causes;
+    for (const SOpenFailure& failure : m_aFailures) {
+        causes += (causes.empty() ? "" : "\n") + failure.m_strReason;
+    }
+    return causes;
 }
 
 } // namespace zolt

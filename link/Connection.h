@@ -35,12 +35,16 @@ public:
 
     // Off line only: lists the candidates, opens the first one that opens, queues the probe
     // and starts the comm thread; the answer or the port failure arrives as a message.
-    // With no port that opens: "Unable to Open Device!".
+    // With no port that opens: "Unable to Open Device!", then one line per port saying
+    // why it did not open (or that there is no port at all).
     void Lookup();
 
     // Handler of the port-failure message. probeInFlight: the port opened but did not
-    // answer the probe, so the lookup goes on with the next candidate. Ignored off line
-    // (a failure posted before a disconnect).
+    // answer the probe, so the lookup goes on with the next candidate; when none is left,
+    // "Unable to Open Device!" with a line for every port tried. Later, the message has
+    // a line naming the frame that failed and why, and for a transfer of all modes cut
+    // short, what it had done (for a restore: which modes the processor took from the
+    // file). Ignored off line (a failure posted before a disconnect).
     void OnPortFailure(bool probeInFlight);
 
     // Handler of the probe-answered message: the lookup is over; starts the read-back.
@@ -50,11 +54,16 @@ public:
     void Disconnect();
 
     bool Online() const;
+    // On line with a device that answered the probe by a bare acknowledgement: it sent no
+    // state, so no read-back follows. ProbeAcknowledgedText says so for the user.
+    bool ProbeAcknowledgedOnly() const;
+    std::string ProbeAcknowledgedText() const;
     // The port being opened or open (empty before the first lookup).
     const std::string& PortInUse() const { return m_strPortInUse; }
     // The candidates not tried yet.
     const CPortList& Candidates() const { return m_candidates; }
-    // Why each port of the current lookup that was tried did not open, in order.
+    // Why each port of the current lookup that was tried did not open or did not answer
+    // the probe, in order.
     const std::vector<SOpenFailure>& OpenFailures() const { return m_aFailures; }
     CSerialPort& Port() { return m_port; }
 
@@ -62,7 +71,8 @@ private:
     void ListCandidates();
     bool OpenNextCandidate();
     void GoOffline();
-    void ShowUnableToOpen() const;
+    void ShowUnableToOpen(const std::string& causes) const;
+    std::string LookupCauses() const;
 
     CDeviceLink& m_link;
     CSerialPort m_port;

@@ -18,7 +18,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: zolt-sim [--link PATH] [--log FILE] [--unlock 0|1] [--load FILE.dat]\n"
     "                [--silent] [--reject-first N] [--reject-every N] [--bad-sum-every N]\n"
-    "                [--noise N] [--delay MS] [--hang-up-after N] [--drop-write N]\n"
+    "                [--noise N] [--delay MS] [--bulk-delay MS] [--overlap] [--answer-early]\n"
+    "                [--trickle MS] [--lose-answer N]... [--wrong-mode N]\n"
+    "                [--wrong-mode-times N] [--hang-up-after N] [--drop-write N]\n"
     "                [--probe-ack] [--no-pacing]\n";
 
 struct SArguments {
@@ -52,6 +54,10 @@ constexpr SCountOption kCountOptions[] = {
     {"--bad-sum-every", nullptr, &SSimFaults::m_nBadSumEvery},
     {"--noise", nullptr, &SSimFaults::m_nNoiseBytes},
     {"--delay", nullptr, &SSimFaults::m_nDelayMs},
+    {"--bulk-delay", nullptr, &SSimFaults::m_nBulkDelayMs},
+    {"--trickle", nullptr, &SSimFaults::m_nTrickleMs},
+    {"--wrong-mode", nullptr, &SSimFaults::m_nWrongMode},
+    {"--wrong-mode-times", nullptr, &SSimFaults::m_nWrongModeTimes},
     {"--hang-up-after", nullptr, &SSimFaults::m_nHangUpAfter},
     {"--drop-write", nullptr, &SSimFaults::m_nDropWrite},
 };
@@ -73,6 +79,10 @@ bool Parse(int argc, char** argv, SArguments& args) {
             args.m_faults.m_bSilent = true;
         } else if (arg == "--probe-ack") {
             args.m_faults.m_bProbeAck = true;
+        } else if (arg == "--answer-early") {
+            args.m_faults.m_bAnswerEarly = true;
+        } else if (arg == "--overlap") {
+            args.m_faults.m_bOverlap = true;
         } else if (arg == "--no-pacing") {
             args.m_options.m_dByteMicros = 0;
         } else if (i + 1 >= argc) {
@@ -83,11 +93,17 @@ bool Parse(int argc, char** argv, SArguments& args) {
             args.m_options.m_strLogPath = argv[++i];
         } else if (arg == "--load") {
             args.m_strLoad = argv[++i];
+        } else if (arg == "--lose-answer") {
+            int frame = 0;
+            if (!ParseCount(argv[++i], frame)) {
+                return false;
+            }
+            args.m_faults.m_anLoseAnswers.push_back(frame);
         } else if (!ParseCountOption(args, arg, argv[++i])) {
             return false;
         }
     }
-    return args.m_nUnlock <= 1;
+    return args.m_nUnlock <= 1 && args.m_faults.m_nWrongMode <= static_cast<int>(zolt::kModeCount);
 }
 
 // Points PATH at the pseudo-terminal, replacing an earlier link but never another file.

@@ -189,12 +189,112 @@ TEST_F(Zoltctl, RecallAndProbe) {
     EXPECT_EQ(m_out.str(), "found " + processor.Path() + " unlock=1\n");
 }
 
-TEST_F(Zoltctl, ProbeAnsweredByABareAcknowledgementFindsNoDevice) {
+TEST_F(Zoltctl, AProbeThatFindsNoProcessorSaysWhy) {
     sim::SSimFaults faults;
     faults.m_bProbeAck = true;
     Simulator(faults);
     EXPECT_EQ(Ctl({"probe"}), ctl::kExitLink);
-    EXPECT_NE(m_err.str().find("acknowledged the probe"), std::string::npos) << m_err.str();
+    EXPECT_NE(m_err.str().find("acknowledged the probe without sending its state"),
+              std::string::npos)
+        << m_err.str();
+
+    sim::SSimFaults rejecting;
+    rejecting.m_nRejectFirst = 3;
+    Simulator(rejecting);
+    EXPECT_EQ(Ctl({"probe"}), ctl::kExitLink);
+    EXPECT_EQ(m_err.str(), "zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+                               ": the processor rejected the probe (status 2)\n");
+}
+
+TEST_F(Zoltctl, LateAndEarlyAnswersAreTakenForTheirOwnFrames) {
+    sim::SSimFaults late; // answered after the probe has been written again
+    late.m_nDelayMs = 700;
+    late.m_bOverlap = true;
+    Simulator(late);
+    ASSERT_EQ(Ctl({"probe"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + m_pSim->Path() + " unlock=1\n");
+
+    sim::SSimFaults early; // answered before the frame has left the port
+    early.m_bAnswerEarly = true;
+    sim::CSimServer& processor = Simulator(early);
+    ASSERT_EQ(Ctl({"pull", (m_dir / "one").string()}), ctl::kExitDone) << m_err.str();
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 128), 22); // nothing written twice
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 130), 1);
+    const Bytes file = ReadFile(m_dir / "one.dia");
+    const sim::SSimState state = processor.State();
+    EXPECT_TRUE(std::equal(state.m_abImage.begin(), state.m_abImage.end(), file.begin() + 66));
+}
+
+TEST_F(Zoltctl, ABackupGivenAnotherModeThanAskedFailsNamingItAndWritesNoFile) {
+    sim::SSimFaults faults;
+    faults.m_nWrongMode = 3;
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"backup", (m_dir / "all.dat").string()}), ctl::kExitLink);
+    const std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: 11\nzoltctl: Mode 3 was asked for, the processor sent mode 4"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+                       ": mode 3 was asked for, the processor answered with mode 4 (3 "
+                       "transmissions)\nzoltctl: The read of all modes stopped at mode 3"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("backup failed; no file written"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+}
+
+TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][600] = static_cast<std::uint8_t>(mode * 3);
+    }
+    WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
+    sim::SSimFaults faults;
+    faults.m_nHangUpAfter = 25 + 12; // the read-back, a poll or so, then the restore
+    sim::CSimServer& processor = Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
+
+    // The processor took a run of modes from the file and kept the rest.
+    const sim::SSimState state = processor.State();
+    const sim::SSimState before = sim::MakeFactoryState();
+    std::size_t written = 0;
+    while (written < kModeCount && state.m_aModes[written + 1] == edited.m_aModes[written + 1]) {
+        ++written;
+    }
+    ASSERT_GE(written, 8u);
+    for (std::size_t mode = written + 1; mode <= kModeCount; ++mode) {
+        EXPECT_EQ(state.m_aModes[mode], before.m_aModes[mode]) << mode;
+    }
+    const std::string err = m_err.str();
+    EXPECT_EQ(
+        err.rfind("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() + ": the ", 0), 0u)
+        << err;
+    // The last mode written may have gone unacknowledged: the line hung up after it.
+    const auto says = [&err](std::size_t confirmed) {
+        const std::string next = std::to_string(confirmed + 1);
+        return err.find("zoltctl: The restore stopped at mode " + next + ": modes 1 to " +
+                        std::to_string(confirmed) + " were written from the file; mode " + next +
+                        " may have been; ") != std::string::npos;
+    };
+    EXPECT_TRUE(says(written) || says(written - 1)) << err;
+    EXPECT_NE(err.find("holds a mix of the file and its own earlier settings. Restore the file "
+                       "again to finish."),
+              std::string::npos)
+        << err;
+}
+
+TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
+    sim::SSimFaults slow;
+    slow.m_nDelayMs = 300; // within the answer window, but the read-back alone takes seconds
+    Simulator(slow);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ctl({"--deadline", "1", "backup", (m_dir / "all.dat").string()}), ctl::kExitLink);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_NE(m_err.str().find("no result within 1 s; giving up"), std::string::npos)
+        << m_err.str();
+    EXPECT_TRUE(fs::is_empty(m_dir));
+    EXPECT_EQ(Ctl({"--deadline", "0", "probe"}), ctl::kExitUsage);
 }
 
 TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {

@@ -21,6 +21,7 @@ constexpr int kExitDiffers = 1; // diff: the presets differ
 // diff: the processor could not be read; --verify: what the processor holds after the
 // transfer differs from what was sent
 constexpr int kExitCompare = 4;
+constexpr int kExitPartial = 5; // a restore stopped part way: the processor holds a mix
 
 extern const char* const kUsage;
 

@@ -604,25 +604,21 @@ void CZoltDlg::ProgressLookup() {
 }
 
 // A device that acknowledges the probe instead of answering it would hold the lookup, and
-// with it the modal lookup box, for ever: once the probe is neither queued nor in flight
-// and no answer came, the lookup is over and the window can be used (and disconnected).
+// with it the modal lookup box, for ever: once the link has taken a bare acknowledgement
+// for the probe, the lookup is over, the window can be used (and disconnected), and a box
+// says why nothing was read back.
 void CZoltDlg::WatchLookup() {
     if (!g_flags.m_bLookup) {
         m_lookupWatch.stop();
         return;
     }
-    if (!g_flags.m_bOnline) {
+    if (!m_connection.ProbeAcknowledgedOnly()) {
         return;
-    }
-    {
-        CImageGuard guard(ImageLock());
-        if (m_link.Queue().Count() != 0 || m_link.CurrentFrame().m_bProbe != 0) {
-            return;
-        }
     }
     g_flags.m_bLookup = false;
     m_lookupWatch.stop();
     ConnectionDisplay(true);
+    MessageBox(m_connection.ProbeAcknowledgedText(), "");
 }
 
 void CZoltDlg::ProgressHide() {

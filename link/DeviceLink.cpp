@@ -47,7 +47,7 @@ constexpr std::size_t kSystemFourCode = 15;
 constexpr std::size_t kSystemSixCode = 19;
 
 // The least L a reply needs to carry its data; 0 for a command with no data the program
-// uses.
+// uses (such a reply only ends the exchange).
 std::uint16_t NeededLength(std::uint8_t command) {
     for (const SReplyInfo& reply : kProcessorReplies) {
         if (reply.m_nCode == command) {
@@ -613,6 +613,12 @@ CDeviceLink::EVerdict CDeviceLink::Take() {
         Trouble(ELinkFault::Rejected, FrameParameter(m_receive));
         return EVerdict::NotAccepted;
     }
+    if (kind == EFrameKind::Reply &&
+        FrameLength(m_receive) < NeededLength(FrameCommand(m_receive))) {
+        m_receive.m_bError = 1; // a read answered without its data has not been read
+        Trouble(ELinkFault::Short, 0);
+        return EVerdict::NotAccepted;
+    }
     if (kind == EFrameKind::AckAccepted && m_current.m_bProbe != 0) {
         m_bProbeAcknowledged = true;
     }
@@ -703,14 +709,9 @@ void CDeviceLink::NoteTransfer(bool answered) {
     }
 }
 
-// Stores what a reply carries. A reply too short for its data is accepted as the answer
-// and stores nothing.
+// Stores what a reply carries; Take has made sure it is long enough for its data.
 void CDeviceLink::Dispatch() {
     const std::uint8_t command = FrameCommand(m_receive);
-    const std::uint16_t needed = NeededLength(command);
-    if (needed == 0 || FrameLength(m_receive) < needed) {
-        return;
-    }
     const std::uint8_t* frame = m_receive.m_abFrame;
     switch (command) {
     case cmd::kLevelPoll:

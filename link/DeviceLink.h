@@ -127,7 +127,8 @@ public:
     // True when a complete frame was accepted as the answer to the frame in flight (an
     // accepted acknowledgement or a reply): the reply is dispatched, the store-busy flag
     // dropped for a store-completion frame, and both records cleared. The rest of the
-    // chunk after an accepted frame is dropped.
+    // chunk after an accepted frame is dropped. A rejection, and a reply too short for the
+    // data it must carry, are not taken: the frame is written again.
     //
     // Only an answer to the frame in flight is taken: every answer carries the command
     // byte of the frame it answers, and a name or mode reply the slot asked for. A frame

@@ -107,6 +107,8 @@ std::string FailureText(const SLinkFailure& failure) {
                ")";
     case ELinkFault::BadSum:
         return "the answers to " + frame + " arrived damaged (wrong sum)";
+    case ELinkFault::Short:
+        return "the replies to " + frame + " were too short for their data";
     case ELinkFault::WrongSlot: {
         const char* what = failure.m_nCommand == cmd::kReadMode ? "mode " : "the name of slot ";
         return std::string(what) + std::to_string(failure.m_nParameter) +

@@ -14,6 +14,7 @@ enum class ELinkFault : std::uint8_t {
     Incomplete, // an answer began but did not arrive complete in time
     Rejected,   // answered with status 1..3 (the detail)
     BadSum,     // the answers arrived damaged
+    Short,      // the replies were too short for their data
     WrongSlot,  // a name or mode reply for slot (the detail) instead of the one asked for
     PortError,  // the port refused a read, a write or a wait
     HungUp,     // the line hung up: the device went away

@@ -61,12 +61,22 @@ TEST_F(AssemblerTest, RepliesWithoutAPlaceCompleteTheExchangeAndStoreNothing) {
     EXPECT_TRUE(Feed(MakeFrame(128, 22, Bytes(20, 'X'))));
     InFlight(130, 30);
     EXPECT_TRUE(Feed(MakeFrame(130, 30, Pattern(1, kImageSize))));
-    InFlight(130, 0);
-    EXPECT_TRUE(Feed(MakeFrame(130, 0, Bytes(50, 0xEE)))); // far too short for an image
     InFlight(129);
     EXPECT_TRUE(Feed(Ack(129))); // a bare 129 carries no block
     EXPECT_EQ(StoreBytes(), store);
     EXPECT_EQ(Bytes(Image(), Image() + kImageSize), image);
+    EXPECT_TRUE(m_sink.m_aPosts.empty());
+}
+
+TEST_F(AssemblerTest, AReplyTooShortForItsDataIsNotTakenAndTheFrameIsAskedAgain) {
+    const Bytes five = SlotBytes(5);
+    InFlight(130, 5);
+    EXPECT_FALSE(Feed(MakeFrame(130, 5, Bytes(50, 0xEE)))); // far too short for an image
+    EXPECT_EQ(m_link.ReceiveRecord().m_bError, 1);
+    EXPECT_EQ(SlotBytes(5), five);
+    InFlight(129);
+    EXPECT_FALSE(Feed(MakeFrame(129, 1, Bytes(10))));
+    EXPECT_EQ(System()[0], 0);
     EXPECT_TRUE(m_sink.m_aPosts.empty());
 }
 

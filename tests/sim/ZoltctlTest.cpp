@@ -251,7 +251,7 @@ TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
     }
     WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
     sim::SSimFaults faults;
-    faults.m_nHangUpAfter = 25 + 12; // the read-back, a poll or so, then the restore
+    faults.m_nHangUpAfter = 25 + 16; // the read-back, a few polls, then the restore
     sim::CSimServer& processor = Simulator(faults);
     EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
 

@@ -122,6 +122,14 @@ bool MakeLink(const std::string& link, const std::string& target) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("zolt-sim " ZOLT_VERSION);
+        return 0;
+    }
     SArguments args;
     if (!Parse(argc, argv, args)) {
         std::fputs(kUsage, stderr);

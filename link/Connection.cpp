@@ -37,19 +37,65 @@ void CConnection::OnConnectButton() {
     }
 }
 
-void CConnection::Lookup() {
+void CConnection::Lookup(bool quiet) {
     if (Online()) {
         return;
     }
     m_aFailures.clear();
+    m_bQuietLookup = quiet;
     ListCandidates();
     if (!Prune(m_candidates)) {
         g_flags.m_bLookup = false;
-        ShowUnableToOpen("no serial port was found");
+        if (!quiet) {
+            ShowUnableToOpen("no serial port was found");
+        }
     } else if (!OpenNextCandidate()) {
         g_flags.m_bLookup = false;
-        ShowUnableToOpen(LookupCauses());
+        if (!quiet) {
+            ShowUnableToOpen(LookupCauses());
+        }
     }
+}
+
+void CConnection::OnPortsAdded(const CPortList& added) {
+    CPortList ports = PortsToTry(added);
+    if (ports.empty() || (Online() && !g_flags.m_bLookup)) {
+        return;
+    }
+    if (Online()) {
+        for (SPortCandidate& port : ports) {
+            const bool known = std::any_of(m_candidates.begin(), m_candidates.end(), [&](auto& c) {
+                return c.m_strPortName == port.m_strPortName;
+            });
+            if (!known && port.m_strPortName != m_strPortInUse) {
+                m_candidates.push_back(std::move(port));
+            }
+        }
+        return;
+    }
+    m_aFailures.clear();
+    m_bQuietLookup = true;
+    m_candidates = std::move(ports);
+    if (!OpenNextCandidate()) {
+        g_flags.m_bLookup = false;
+    }
+}
+
+// With only named ports, an added port is tried under the name the user gave it.
+CPortList CConnection::PortsToTry(const CPortList& added) const {
+    if (!m_bNamedOnly) {
+        return added;
+    }
+    CPortList ports;
+    for (const SPortCandidate& port : added) {
+        for (const std::string& named : m_aNamedPorts) {
+            if (SamePort(named, port.m_strPortName)) {
+                ports.push_back(NamedCandidate(named));
+                break;
+            }
+        }
+    }
+    return ports;
 }
 
 void CConnection::ListCandidates() {
@@ -114,7 +160,9 @@ void CConnection::OnPortFailure(bool probeInFlight) {
             return;
         }
         GoOffline();
-        ShowUnableToOpen(LookupCauses());
+        if (!m_bQuietLookup) {
+            ShowUnableToOpen(LookupCauses());
+        }
         return;
     }
     const std::string transfer = TransferText(m_link.Transfer());

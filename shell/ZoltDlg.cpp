@@ -32,6 +32,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSocketNotifier>
 #include <QThread>
 
 #include <functional>
@@ -199,6 +200,12 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
 
     m_pProgress = new CShowDlg(this);
     connect(&m_lookupWatch, &QTimer::timeout, this, &CZoltDlg::WatchLookup);
+    m_pPortWatch =
+        options.m_pPortWatch ? std::move(options.m_pPortWatch) : MakeSystemPortWatch(nullptr);
+    if (m_pPortWatch->Fd() >= 0) {
+        m_pPlugged = std::make_unique<QSocketNotifier>(m_pPortWatch->Fd(), QSocketNotifier::Read);
+        connect(m_pPlugged.get(), &QSocketNotifier::activated, this, &CZoltDlg::OnPortsPlugged);
+    }
     SetNotifySink(this);
     qApp->installEventFilter(this);
     PostMessage(this, msg::kStartLookup);
@@ -619,6 +626,12 @@ void CZoltDlg::WatchLookup() {
     m_lookupWatch.stop();
     ConnectionDisplay(true);
     MessageBox(m_connection.ProbeAcknowledgedText(), "");
+}
+
+// A serial device was plugged in: off line the window probes it, and reads back the
+// processor that answers, as the connect button would; nothing is said when it does not.
+void CZoltDlg::OnPortsPlugged() {
+    m_connection.OnPortsAdded(m_pPortWatch->TakeAdded());
 }
 
 void CZoltDlg::ProgressHide() {

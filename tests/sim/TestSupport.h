@@ -10,6 +10,7 @@
 #include "sim/SimServer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -140,7 +141,12 @@ public:
         const std::uint64_t one = 1;
         (void)!write(m_nFd, &one, sizeof one);
     }
-    int Fd() const override { return m_nFd; }
+    int Fd() const override {
+        ++m_nFdAsked;
+        return m_nFd;
+    }
+    // Someone asked for Fd() at least count times (a waiting loop asks once a turn).
+    bool Watched(int count = 1) const { return m_nFdAsked >= count; }
     CPortList TakeAdded() override {
         std::uint64_t count = 0;
         (void)!read(m_nFd, &count, sizeof count);
@@ -150,6 +156,7 @@ public:
 
 private:
     int m_nFd;
+    mutable std::atomic<int> m_nFdAsked{0};
     std::mutex m_mutex;
     CPortList m_aAdded;
 };

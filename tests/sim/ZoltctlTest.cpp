@@ -22,6 +22,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zolt {
@@ -295,6 +296,55 @@ TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
         << m_err.str();
     EXPECT_TRUE(fs::is_empty(m_dir));
     EXPECT_EQ(Ctl({"--deadline", "0", "probe"}), ctl::kExitUsage);
+}
+
+// A processor plugged in while --wait waits: the lookup found nothing, the watch announces
+// new ports; only the named port's device is probed, under the name the user gave.
+TEST_F(Zoltctl, WaitProbesTheNamedPortWhenItIsPluggedIn) {
+    const fs::path adapter = m_dir / "by-id-adapter"; // as /dev/serial/by-id names one
+    sim::CSimServer other({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(other.Start(error) && processor.Start(error)) << error;
+    test::CAnnouncedPorts watch;
+    auto result = std::async(std::launch::async, [&] {
+        return ctl::Run({"--port", adapter.string(), "--wait", "20", "probe"}, m_clock, m_out,
+                        m_err, false, &watch);
+    });
+    for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(watch.Watched());
+    watch.Announce(other.Path());
+    fs::create_symlink(processor.Path(), adapter);
+    watch.Announce(processor.Path());
+    ASSERT_EQ(result.get(), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + adapter.string() + " unlock=1\n");
+    EXPECT_EQ(m_err.str(), "zoltctl: waiting up to 20 s for a processor to be plugged in\n");
+    EXPECT_TRUE(other.FrameTimes().empty());
+}
+
+TEST_F(Zoltctl, AWaitThatSeesNoProcessorEndsWithOneMessage) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    sim::CSimServer& mute = Simulator(silent); // named; probed quietly at the start
+    test::CAnnouncedPorts watch;
+    auto result = std::async(std::launch::async, [&] {
+        return ctl::Run({"--port", mute.Path(), "--wait", "2", "probe"}, m_clock, m_out, m_err,
+                        false, &watch);
+    });
+    for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    watch.Announce(mute.Path()); // plugged in again: probed again, again in silence
+    EXPECT_EQ(result.get(), ctl::kExitLink);
+    EXPECT_EQ(m_err.str(), "zoltctl: waiting up to 2 s for a processor to be plugged in\n"
+                           "zoltctl: Unable to Open Device!\n"
+                           "zoltctl: no processor answered within 2 s\n");
+    EXPECT_GE(Commands().size(), 6u); // two probes of three transmissions
+    EXPECT_EQ(Ctl({"--wait", "-1", "probe"}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"--wait", "0", "probe"}), ctl::kExitLink); // no wait: as without --wait
+    EXPECT_EQ(m_err.str().find("waiting"), std::string::npos);
 }
 
 TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {

@@ -20,11 +20,13 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <poll.h>
 
 namespace zolt::ctl {
 
 const char* const kUsage =
-    "usage: zoltctl [--port PATH]... [--deadline SECONDS] COMMAND\n"
+    "usage: zoltctl [--port PATH]... [--deadline SECONDS] [--wait SECONDS] COMMAND\n"
+    "  --wait SECONDS       wait that long for a processor to be plugged in\n"
     "  ports                list the candidate ports: path, description, usb or -\n"
     "  probe                find the processor\n"
     "  backup FILE          read all 21 modes into an all-modes file (.dat)\n"
@@ -134,14 +136,21 @@ bool IsQueuedCode(std::uint8_t code) {
            code == cmd::kFourCodeChange;
 }
 
+// How long a session waits for a processor to be plugged in, and what tells it one was.
+struct SWait {
+    std::chrono::seconds m_time{0}; // 0: no wait, the lookup alone decides
+    CPortWatch* m_pWatch = nullptr;
+};
+
 // One connection to the processor, driven the way the main window drives it, within the
-// command's deadline.
+// command's deadline (which starts after the wait).
 class CSession {
 public:
     CSession(const std::vector<std::string>& ports, CClock& clock, std::chrono::seconds deadline,
-             std::ostream& err, bool progress)
-        : m_clock(clock), m_deadline(deadline), m_tEnd(clock.Now() + deadline),
-          m_sink(err, progress), m_link(clock), m_connection(m_link, clock) {
+             std::ostream& err, bool progress, SWait wait = {})
+        : m_clock(clock), m_deadline(deadline), m_wait(wait),
+          m_tEnd(clock.Now() + wait.m_time + deadline), m_sink(err, progress), m_link(clock),
+          m_connection(m_link, clock) {
         ResetProcessData();
         SetNotifySink(&m_sink);
         m_connection.SetNamedPorts(ports, !ports.empty());
@@ -158,9 +167,7 @@ public:
     // The lookup, then (with readBack) the read-back of names, system block and image.
     // A lookup that fails has said why ("Unable to Open Device!" and a line per port).
     bool Connect(bool readBack) {
-        m_connection.Lookup();
-        const bool found =
-            WaitUntil([this] { return m_bProbeAnswered || m_connection.ProbeAcknowledgedOnly(); });
+        const bool found = m_wait.m_pWatch != nullptr ? WaitForProcessor() : Lookup(false);
         if (found && !m_bProbeAnswered) {
             m_sink.Say(m_connection.ProbeAcknowledgedText());
             return false;
@@ -217,6 +224,43 @@ public:
     }
 
 private:
+    // True when a port answered the probe (or only acknowledged it).
+    bool Lookup(bool quiet) {
+        m_bFailed = false;
+        m_connection.Lookup(quiet);
+        return Answered();
+    }
+    bool Answered() {
+        return WaitUntil(
+            [this] { return m_bProbeAnswered || m_connection.ProbeAcknowledgedOnly(); });
+    }
+
+    // A quiet lookup, then the ports plugged in are probed as they appear, until one
+    // answers or the wait is over.
+    bool WaitForProcessor() {
+        const Milliseconds tGiveUp = m_clock.Now() + m_wait.m_time;
+        if (Lookup(true)) {
+            return true;
+        }
+        m_sink.Say("waiting up to " + std::to_string(m_wait.m_time.count()) +
+                   " s for a processor to be plugged in");
+        for (Milliseconds left = tGiveUp - m_clock.Now(); left > 0ms;
+             left = tGiveUp - m_clock.Now()) {
+            pollfd plugged{m_wait.m_pWatch->Fd(), POLLIN, 0};
+            if (poll(&plugged, 1, static_cast<int>(std::min<Milliseconds>(left, 200ms).count())) >
+                0) {
+                m_bFailed = false;
+                m_connection.OnPortsAdded(m_wait.m_pWatch->TakeAdded());
+                if (Answered()) {
+                    return true;
+                }
+            }
+        }
+        m_connection.ShowUnableToOpen("no processor answered within " +
+                                      std::to_string(m_wait.m_time.count()) + " s");
+        return false;
+    }
+
     // The deadline has passed: says so, and what a transfer of all modes had done.
     void GiveUp() {
         m_sink.Say("no result within " + std::to_string(m_deadline.count()) +
@@ -259,6 +303,7 @@ private:
 
     CClock& m_clock;
     std::chrono::seconds m_deadline;
+    SWait m_wait;
     Milliseconds m_tEnd;
     CCtlSink m_sink;
     CDeviceLink m_link;
@@ -281,6 +326,7 @@ struct SCommandLine {
     std::vector<std::string> m_aPorts;
     unsigned m_nFlags = 0;
     int m_nDeadline = 0;               // seconds; 0: the command's own
+    int m_nWait = 0;                   // seconds to wait for a processor to be plugged in
     std::vector<std::string> m_aWords; // the command and its arguments
 
     bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
@@ -312,6 +358,10 @@ bool ParseLine(const std::vector<std::string>& args, SCommandLine& line) {
             line.m_aPorts.push_back(args[++i]);
         } else if (args[i] == "--deadline" && i + 1 < args.size()) {
             if (!ParseNumber(args[++i], 1, 86400, line.m_nDeadline)) {
+                return false;
+            }
+        } else if (args[i] == "--wait" && i + 1 < args.size()) {
+            if (!ParseNumber(args[++i], 0, 86400, line.m_nWait)) {
                 return false;
             }
         } else if (args[i].rfind("--", 0) == 0) {
@@ -354,6 +404,7 @@ struct SContext {
     std::ostream& m_err;
     bool m_bProgress;
     std::chrono::seconds m_deadline{0}; // for the whole command
+    SWait m_wait{};                     // for the processor to appear
 };
 
 int Ports(SContext& c) {
@@ -374,7 +425,7 @@ int Ports(SContext& c) {
 }
 
 int Probe(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(false)) {
         return kExitLink;
     }
@@ -511,7 +562,7 @@ int Backup(SContext& c) {
         return BackupAll(c);
     }
     const std::string& file = c.m_line.m_aWords[1];
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -527,7 +578,7 @@ int Restore(SContext& c) {
     if (!CheckInput(file, kAllModesFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -541,7 +592,7 @@ int Restore(SContext& c) {
 }
 
 int Pull(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -553,7 +604,7 @@ int Push(SContext& c) {
     if (!CheckInput(file, kOneModeFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -572,7 +623,7 @@ int Recall(SContext& c) {
         c.m_err << "zoltctl: recall: the mode is a number from 1 to 21\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -591,7 +642,7 @@ int Store(SContext& c) {
         c.m_err << "zoltctl: store: a mode name has at most 20 characters\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -628,7 +679,7 @@ int Dump(SContext& c) {
 
 // The processor's presets in the format of a one-mode or an all-modes file.
 bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
         session.Sink().Say("diff: the processor could not be read");
         return false;
@@ -687,11 +738,23 @@ constexpr SCommand kCommands[] = {
 } // namespace
 
 int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
-        bool progress) {
+        bool progress, CPortWatch* watch) {
     SContext context{{}, clock, out, err, progress};
     if (!ParseLine(args, context.m_line)) {
         err << kUsage;
         return kExitUsage;
+    }
+    std::unique_ptr<CPortWatch> systemWatch;
+    if (context.m_line.m_nWait > 0) {
+        if (watch == nullptr) {
+            std::string error;
+            systemWatch = MakeSystemPortWatch(&error);
+            if (!error.empty()) {
+                err << "zoltctl: " << error << '\n';
+            }
+            watch = systemWatch.get();
+        }
+        context.m_wait = {std::chrono::seconds(context.m_line.m_nWait), watch};
     }
     if (context.m_line.m_aWords[0] == "eq") {
         return RunEq(context.m_line.m_aWords, out, err);

@@ -6,6 +6,7 @@
 #include "sim/SimServer.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <csignal>
@@ -364,6 +365,41 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
     EXPECT_EQ(Ctl({"dump", (m_dir / "short.dia").string()}), ctl::kExitFile);
 }
 
+// The line as the programs before it took it: options before, between or after the words,
+// values after a space or an equals sign; every option a command does not take refused.
+TEST_F(Zoltctl, OptionsAnywhereOnTheLineHelpAndVersion) {
+    // Not the fixture's simulator, so Ctl() adds no --port: the lines name it themselves.
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(processor.Start(error)) << error;
+    const std::string port = processor.Path();
+    EXPECT_EQ(Ctl({"probe", "--port", port}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(Ctl({"--port=" + port, "--deadline=30", "probe"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + port + " unlock=1\n");
+    const std::string file = (m_dir / "modes.dat").string();
+    WriteFile(m_dir / "modes.dat", sim::AllModesFile(sim::MakeFactoryState()));
+    EXPECT_EQ(Ctl({"dump", file, "--json"}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str().front(), '{');
+    EXPECT_EQ(Ctl({"--json", "dump", file}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str().front(), '{');
+    EXPECT_EQ(Ctl({"--json", "probe", "--port", port}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"--deadline", "soon", "probe"}), ctl::kExitUsage);
+    EXPECT_NE(m_err.str().find("--deadline"), std::string::npos) << m_err.str();
+    EXPECT_EQ(Ctl({"--port"}), ctl::kExitUsage);
+
+    EXPECT_EQ(Ctl({"--help"}), ctl::kExitDone);
+    for (const char* text :
+         {"Usage: zoltctl", "--port", "--deadline", "--wait", "--json", "--verify",
+          "backup --all DIR", "diff [--raw] [--json] A B", "eq import", "exit codes:"}) {
+        EXPECT_NE(m_out.str().find(text), std::string::npos) << text;
+    }
+    EXPECT_EQ(Ctl({"probe", "-h"}), ctl::kExitDone); // help wins, nothing is probed
+    EXPECT_EQ(Ctl({"--version"}), ctl::kExitDone);
+    EXPECT_TRUE(std::regex_match(m_out.str(), std::regex("zoltctl [0-9]+\\.[0-9]+\n")))
+        << m_out.str();
+    EXPECT_TRUE(m_err.str().empty());
+}
+
 TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
     sim::SSimState state = sim::MakeFactoryState();
     state.m_abSystem[9] = 0x5A; // pitch 5 (-2), sensitivity 10 (no such entry)
@@ -393,8 +429,9 @@ TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
     EXPECT_NE(json.find("\"Music Left EQ band 1 gain\": {\"value\": 6.0, \"unit\": \"dB\", "
                         "\"raw\": \"96\"}"),
               std::string::npos);
-    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
-    EXPECT_EQ(std::count(json.begin(), json.end(), '['), std::count(json.begin(), json.end(), ']'));
+    const nlohmann::json document = nlohmann::json::parse(json); // throws when it is no JSON
+    EXPECT_EQ(document["kind"], "one mode");
+    EXPECT_EQ(document["modes"].size(), 1u);
 }
 
 // True when text is valid UTF-8 and holds no control character but the line ends.
@@ -685,6 +722,19 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     close(fds[0]);
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    for (const std::string program : {"zoltctl", "zolt-sim"}) {
+        EXPECT_NE(RunProgram(bin + "/" + program + " --help", status).find("Usage: " + program),
+                  std::string::npos);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_TRUE(std::regex_match(RunProgram(bin + "/" + program + " --version", status),
+                                     std::regex(program + " [0-9]+\\.[0-9]+\n")));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    RunProgram(bin + "/zolt-sim --unlock 2 2>&1", status);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(RunProgram(bin + "/zolt-sim --delay soon 2>&1", status).find("--delay"),
+              std::string::npos);
     EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 

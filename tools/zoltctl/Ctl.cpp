@@ -10,6 +10,8 @@
 #include "link/PresetFiles.h"
 #include "model/Command.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -24,9 +26,13 @@
 
 namespace zolt::ctl {
 
-const char* const kUsage =
-    "usage: zoltctl [--port PATH]... [--deadline SECONDS] [--wait SECONDS] COMMAND\n"
-    "  --wait SECONDS       wait that long for a processor to be plugged in\n"
+namespace {
+
+constexpr const char* kUsageLine =
+    "usage: zoltctl [--port PATH]... [--deadline SECONDS] [--wait SECONDS] COMMAND\n";
+// The commands, after the usage line (a command not understood) or the options (--help).
+constexpr const char* kCommandHelp =
+    "commands:\n"
     "  ports                list the candidate ports: path, description, usb or -\n"
     "  probe                find the processor\n"
     "  backup FILE          read all 21 modes into an all-modes file (.dat)\n"
@@ -48,8 +54,6 @@ const char* const kUsage =
     "exit codes: 0 done, 1 no device, the link failed or the deadline passed, 2 usage,\n"
     "            3 file error, 4 diff could not read the processor, or --verify found\n"
     "            differences, 5 a restore stopped part way (the processor holds a mix)\n";
-
-namespace {
 
 using namespace std::chrono_literals;
 
@@ -318,9 +322,14 @@ enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8 };
 struct SFlagName {
     const char* m_pszName;
     EFlag m_eFlag;
+    const char* m_pszHelp;
 };
 constexpr SFlagName kFlagNames[] = {
-    {"--json", kJson}, {"--raw", kRaw}, {"--verify", kVerify}, {"--all", kAll}};
+    {"--json", kJson, "dump, diff, restore/push --verify: write JSON"},
+    {"--raw", kRaw, "diff, --verify: the differing bytes in hex"},
+    {"--verify", kVerify, "restore, push: read back and compare"},
+    {"--all", kAll, "backup: every processor on every port"},
+};
 
 struct SCommandLine {
     std::vector<std::string> m_aPorts;
@@ -332,16 +341,6 @@ struct SCommandLine {
     bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
 };
 
-bool ParseFlag(const std::string& arg, SCommandLine& line) {
-    for (const SFlagName& flag : kFlagNames) {
-        if (arg == flag.m_pszName) {
-            line.m_nFlags |= flag.m_eFlag;
-            return true;
-        }
-    }
-    return false;
-}
-
 bool ParseNumber(const std::string& text, int first, int last, int& number) {
     char* end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
@@ -352,27 +351,54 @@ bool ParseNumber(const std::string& text, int first, int last, int& number) {
     return true;
 }
 
-bool ParseLine(const std::vector<std::string>& args, SCommandLine& line) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port" && i + 1 < args.size()) {
-            line.m_aPorts.push_back(args[++i]);
-        } else if (args[i] == "--deadline" && i + 1 < args.size()) {
-            if (!ParseNumber(args[++i], 1, 86400, line.m_nDeadline)) {
-                return false;
-            }
-        } else if (args[i] == "--wait" && i + 1 < args.size()) {
-            if (!ParseNumber(args[++i], 0, 86400, line.m_nWait)) {
-                return false;
-            }
-        } else if (args[i].rfind("--", 0) == 0) {
-            if (!ParseFlag(args[i], line)) {
-                return false;
-            }
-        } else {
-            line.m_aWords.push_back(args[i]);
-        }
+void DefineOptions(CLI::App& app, SCommandLine& line) {
+    app.footer(kCommandHelp);
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", "zoltctl " ZOLT_VERSION, "print the version and exit");
+    app.add_option("--port", line.m_aPorts, "use this port, not the system's (repeatable)")
+        ->type_name("PATH")
+        ->allow_extra_args(false);
+    app.add_option("--deadline", line.m_nDeadline, "give up after this long (lookup included)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 86400).description(""));
+    app.add_option("--wait", line.m_nWait, "wait this long for a processor to be plugged in")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0, 86400).description(""));
+    for (const SFlagName& flag : kFlagNames) {
+        app.add_flag_callback(
+            flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
     }
-    return !line.m_aWords.empty();
+    app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")
+        ->type_name("");
+}
+
+// Reads the line with CLI11: the options anywhere on it, the command and its arguments as
+// the words left. False with the exit code when the run ends here: help or version printed
+// (0), or a line not understood (usage, with the reason).
+bool ParseLine(const std::vector<std::string>& args, SCommandLine& line, std::ostream& out,
+               std::ostream& err, int& exitCode) {
+    CLI::App app("The processor and its preset files from the command line.", "zoltctl");
+    DefineOptions(app, line);
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& e) {
+        exitCode = app.exit(e, out, err);
+        return false;
+    } catch (const CLI::CallForVersion& e) {
+        exitCode = app.exit(e, out, err);
+        return false;
+    } catch (const CLI::ParseError& e) {
+        err << "zoltctl: " << e.what() << '\n' << kUsageLine;
+        exitCode = kExitUsage;
+        return false;
+    }
+    if (line.m_aWords.empty()) {
+        err << kUsageLine << kCommandHelp;
+        exitCode = kExitUsage;
+        return false;
+    }
+    return true;
 }
 
 bool ParseMode(const std::string& text, int last, int& mode) {
@@ -740,9 +766,9 @@ constexpr SCommand kCommands[] = {
 int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
         bool progress, CPortWatch* watch) {
     SContext context{{}, clock, out, err, progress};
-    if (!ParseLine(args, context.m_line)) {
-        err << kUsage;
-        return kExitUsage;
+    int exitCode = kExitUsage;
+    if (!ParseLine(args, context.m_line, out, err, exitCode)) {
+        return exitCode;
     }
     std::unique_ptr<CPortWatch> systemWatch;
     if (context.m_line.m_nWait > 0) {
@@ -768,7 +794,7 @@ int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, 
             return command.m_pRun(context);
         }
     }
-    err << kUsage;
+    err << kUsageLine << kCommandHelp;
     return kExitUsage;
 }
 

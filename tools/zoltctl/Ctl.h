@@ -24,8 +24,6 @@ constexpr int kExitDiffers = 1; // diff: the presets differ
 constexpr int kExitCompare = 4;
 constexpr int kExitPartial = 5; // a restore stopped part way: the processor holds a mix
 
-extern const char* const kUsage;
-
 // Runs one command line (without the program name). Results go to out, messages to err;
 // progress draws a bar on err during long transfers. clock serves the link's pauses;
 // watch tells --wait of ports plugged in (null: the system's). Call from one thread, once

@@ -134,9 +134,9 @@ TEST(SerialPort, PortNumberAndConfigurationErrorText) {
               "Input/output error\nPort: 12\n");
 }
 
-// The window's part of a lookup: handles port failures until the probe was answered.
-bool RunLookup(CConnection& connection, CRecordingSink& sink) {
-    connection.Lookup();
+// The window's part of a lookup under way: handles port failures until the probe was
+// answered.
+bool AwaitProbe(CConnection& connection, CRecordingSink& sink) {
     while (connection.Online()) {
         SPosted posted{};
         if (!sink.Take({msg::kPortFailure, msg::kProbeAnswered}, posted)) {
@@ -149,6 +149,11 @@ bool RunLookup(CConnection& connection, CRecordingSink& sink) {
         connection.OnPortFailure(posted.m_nLParam != 0);
     }
     return false;
+}
+
+bool RunLookup(CConnection& connection, CRecordingSink& sink) {
+    connection.Lookup();
+    return AwaitProbe(connection, sink);
 }
 
 class LinkOverPty : public ::testing::Test {
@@ -197,6 +202,41 @@ TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
     connection.Disconnect();
     EXPECT_FALSE(connection.Online());
     EXPECT_TRUE(m_sink.Boxes().empty()); // a disconnect says nothing
+}
+
+TEST_F(LinkOverPty, APortPluggedInDuringALookupJoinsItsCandidates) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    sim::CSimServer quiet(silent, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer stranger({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(quiet.Start(error) && processor.Start(error) && stranger.Start(error)) << error;
+    const std::string adapter = std::string(ZOLT_TEST_OUTPUT_DIR) + "/joining-adapter";
+    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
+    std::filesystem::remove(adapter);
+
+    CConnection connection(m_link, m_clock);
+    connection.SetNamedPorts({adapter, quiet.Path()}, true);
+    connection.Lookup(); // the adapter is not there yet; the silent port is being probed
+    ASSERT_TRUE(connection.Online());
+    ASSERT_EQ(connection.PortInUse(), quiet.Path());
+    std::filesystem::create_symlink(processor.Path(), adapter);
+    connection.OnPortsAdded({{processor.Path(), processor.Path(), "plugged in", true},
+                             {stranger.Path(), stranger.Path(), "plugged in", true}});
+    ASSERT_TRUE(AwaitProbe(connection, m_sink));
+    EXPECT_EQ(connection.PortInUse(), adapter); // under the name the user gave
+    EXPECT_TRUE(m_sink.Boxes().empty());
+
+    // On line with a processor, a device plugged in is left alone.
+    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    connection.SetNamedPorts({}, false);
+    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    EXPECT_EQ(connection.PortInUse(), adapter);
+    EXPECT_TRUE(connection.Candidates().empty());
+    EXPECT_EQ(stranger.FramesReceived(), 0);
+    connection.Disconnect();
+    std::filesystem::remove(adapter);
 }
 
 TEST_F(LinkOverPty, ConnectButtonDisconnectsAndThenLooksUpAfresh) {

@@ -1,8 +1,8 @@
-# Zolt: make run | make test | make build | make bootstrap
+# Zolt: make run | make test | make build | make bootstrap | make package
 JOBS ?= 2
 FUZZ_SECONDS ?= 30
 
-.PHONY: bootstrap build test run bench asan tsan fuzz
+.PHONY: bootstrap build test run bench asan tsan fuzz package
 
 bootstrap:
 	@tools/bootstrap.sh
@@ -27,6 +27,10 @@ tsan:
 
 fuzz:
 	@tools/run-fuzzers.sh $(FUZZ_SECONDS)
+
+# The Debian package build/zolt_<version>_<arch>.deb.
+package: build
+	cd build && cpack
 
 run: build
 	@tools/run-zolt.sh

@@ -37,16 +37,65 @@ void CConnection::OnConnectButton() {
     }
 }
 
-void CConnection::Lookup() {
+void CConnection::Lookup(bool quiet) {
     if (Online()) {
         return;
     }
     m_aFailures.clear();
+    m_bQuietLookup = quiet;
     ListCandidates();
-    if (!Prune(m_candidates) || !OpenNextCandidate()) {
+    if (!Prune(m_candidates)) {
         g_flags.m_bLookup = false;
-        ShowUnableToOpen();
+        if (!quiet) {
+            ShowUnableToOpen("no serial port was found");
+        }
+    } else if (!OpenNextCandidate()) {
+        g_flags.m_bLookup = false;
+        if (!quiet) {
+            ShowUnableToOpen(LookupCauses());
+        }
     }
+}
+
+void CConnection::OnPortsAdded(const CPortList& added) {
+    CPortList ports = PortsToTry(added);
+    if (ports.empty() || (Online() && !g_flags.m_bLookup)) {
+        return;
+    }
+    if (Online()) {
+        for (SPortCandidate& port : ports) {
+            const bool known = std::any_of(m_candidates.begin(), m_candidates.end(), [&](auto& c) {
+                return c.m_strPortName == port.m_strPortName;
+            });
+            if (!known && port.m_strPortName != m_strPortInUse) {
+                m_candidates.push_back(std::move(port));
+            }
+        }
+        return;
+    }
+    m_aFailures.clear();
+    m_bQuietLookup = true;
+    m_candidates = std::move(ports);
+    if (!OpenNextCandidate()) {
+        g_flags.m_bLookup = false;
+    }
+}
+
+// With only named ports, an added port is tried under the name the user gave it.
+CPortList CConnection::PortsToTry(const CPortList& added) const {
+    if (!m_bNamedOnly) {
+        return added;
+    }
+    CPortList ports;
+    for (const SPortCandidate& port : added) {
+        for (const std::string& named : m_aNamedPorts) {
+            if (SamePort(named, port.m_strPortName)) {
+                ports.push_back(NamedCandidate(named));
+                break;
+            }
+        }
+    }
+    return ports;
 }
 
 void CConnection::ListCandidates() {
@@ -84,6 +133,7 @@ bool CConnection::OpenNextCandidate() {
         g_flags.m_bOnline = true;
         m_link.OnPortOpened();
         g_flags.m_bLookup = true;
+        Notify().RefreshProgramName(); // on line from now on, not only once read back
         Notify().ProgressLookup();
         {
             // Nothing is synchronised until the read-back has replaced both shadows.
@@ -101,13 +151,24 @@ void CConnection::OnPortFailure(bool probeInFlight) {
     if (!Online()) {
         return;
     }
-    m_port.Close();
-    if (probeInFlight && OpenNextCandidate()) {
+    m_port.Close(); // the comm thread has ended: the link's failure record is final
+    std::string cause = FailureText(m_link.Failure());
+    cause = m_strPortInUse + ": " + (cause.empty() ? "the link failed" : cause);
+    if (probeInFlight) {
+        m_aFailures.push_back({EOpenError::NotAnswered, cause});
+        if (OpenNextCandidate()) {
+            return;
+        }
+        GoOffline();
+        if (!m_bQuietLookup) {
+            ShowUnableToOpen(LookupCauses());
+        }
         return;
     }
+    const std::string transfer = TransferText(m_link.Transfer());
     GoOffline();
-    ShowUnableToOpen();
-    if (!probeInFlight && Notify().IsSystemPageShown()) {
+    ShowUnableToOpen(transfer.empty() ? cause : cause + "\n" + transfer);
+    if (Notify().IsSystemPageShown()) {
         Notify().ShowCurrentPage();
     }
 }
@@ -134,8 +195,31 @@ void CConnection::GoOffline() {
     Notify().RefreshProgramName();
 }
 
-void CConnection::ShowUnableToOpen() const {
-    Notify().MessageBox(kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0], "");
+bool CConnection::ProbeAcknowledgedOnly() const {
+    return Online() && m_link.ProbeAcknowledged();
+}
+
+std::string CConnection::ProbeAcknowledgedText() const {
+    return m_strPortInUse +
+           ": the device acknowledged the probe without sending its state, so nothing was "
+           "read back";
+}
+
+// The specified text first, then what the program knows of the cause.
+void CConnection::ShowUnableToOpen(const std::string& causes) const {
+    std::string text = kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0];
+    if (!causes.empty()) {
+        text += "\n" + causes;
+    }
+    Notify().MessageBox(text, "");
+}
+
+std::string CConnection::LookupCauses() const {
+    std::string causes;
+    for (const SOpenFailure& failure : m_aFailures) {
+        causes += (causes.empty() ? "" : "\n") + failure.m_strReason;
+    }
+    return causes;
 }
 
 } // namespace zolt

@@ -35,12 +35,23 @@ public:
 
     // Off line only: lists the candidates, opens the first one that opens, queues the probe
     // and starts the comm thread; the answer or the port failure arrives as a message.
-    // With no port that opens: "Unable to Open Device!".
-    void Lookup();
+    // With no port that opens: "Unable to Open Device!", then one line per port saying
+    // why it did not open (or that there is no port at all). A quiet lookup, which nobody
+    // asked for (a wait for a processor to be plugged in), ends without the message.
+    void Lookup(bool quiet = false);
+
+    // Ports that appeared while the program runs (the port watch). Off line: a quiet lookup
+    // over them. During a lookup they join the candidates not tried yet; on line with a
+    // processor they are left alone. With only named ports, an added port counts only as
+    // the named port it is the same device as.
+    void OnPortsAdded(const CPortList& added);
 
     // Handler of the port-failure message. probeInFlight: the port opened but did not
-    // answer the probe, so the lookup goes on with the next candidate. Ignored off line
-    // (a failure posted before a disconnect).
+    // answer the probe, so the lookup goes on with the next candidate; when none is left,
+    // "Unable to Open Device!" with a line for every port tried. Later, the message has
+    // a line naming the frame that failed and why, and for a transfer of all modes cut
+    // short, what it had done (for a restore: which modes the processor took from the
+    // file). Ignored off line (a failure posted before a disconnect).
     void OnPortFailure(bool probeInFlight);
 
     // Handler of the probe-answered message: the lookup is over; starts the read-back.
@@ -49,20 +60,29 @@ public:
     // Closes the port and goes off line without a message.
     void Disconnect();
 
+    // "Unable to Open Device!" in the captions' language, then the causes on their own lines.
+    void ShowUnableToOpen(const std::string& causes) const;
+
     bool Online() const;
+    // On line with a device that answered the probe by a bare acknowledgement: it sent no
+    // state, so no read-back follows. ProbeAcknowledgedText says so for the user.
+    bool ProbeAcknowledgedOnly() const;
+    std::string ProbeAcknowledgedText() const;
     // The port being opened or open (empty before the first lookup).
     const std::string& PortInUse() const { return m_strPortInUse; }
     // The candidates not tried yet.
     const CPortList& Candidates() const { return m_candidates; }
-    // Why each port of the current lookup that was tried did not open, in order.
+    // Why each port of the current lookup that was tried did not open or did not answer
+    // the probe, in order.
     const std::vector<SOpenFailure>& OpenFailures() const { return m_aFailures; }
     CSerialPort& Port() { return m_port; }
 
 private:
     void ListCandidates();
+    CPortList PortsToTry(const CPortList& added) const;
     bool OpenNextCandidate();
     void GoOffline();
-    void ShowUnableToOpen() const;
+    std::string LookupCauses() const;
 
     CDeviceLink& m_link;
     CSerialPort m_port;
@@ -71,6 +91,7 @@ private:
     bool m_bNamedOnly = false;
     std::string m_strPortInUse;
     std::vector<SOpenFailure> m_aFailures;
+    bool m_bQuietLookup = false; // the lookup under way ends without a message
 };
 
 } // namespace zolt

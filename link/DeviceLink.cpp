@@ -31,6 +31,9 @@ constexpr std::uint8_t kMaxResends = 2;    // an overdue or rejected frame is re
 constexpr std::uint8_t kMaxReadErrors = 1; // a failing read allows one resend
 constexpr std::size_t kReadBufferSize = 115200;
 constexpr std::size_t kMaxBytesPerAnswer = 2 * kFrameArea; // room for a late answer and noise
+// While an answer keeps coming in, or late answers to earlier frames wake the wait, the
+// wait is drawn out, but never beyond this long after the write and its pauses.
+constexpr Milliseconds kAnswerLimit{10000};
 
 // Reply data positions.
 constexpr std::size_t kReplyData = 5;   // first data byte of replies 12, 24, 129
@@ -44,7 +47,7 @@ constexpr std::size_t kSystemFourCode = 15;
 constexpr std::size_t kSystemSixCode = 19;
 
 // The least L a reply needs to carry its data; 0 for a command with no data the program
-// uses.
+// uses (such a reply only ends the exchange).
 std::uint16_t NeededLength(std::uint8_t command) {
     for (const SReplyInfo& reply : kProcessorReplies) {
         if (reply.m_nCode == command) {
@@ -119,6 +122,7 @@ int CDeviceLink::Build(std::uint8_t code, std::uint8_t parameter) {
         if (parameter == 0) {
             Append(code, 0, nullptr, 0, 0);
         } else {
+            m_transfer = {cmd::kReadMode};
             for (std::size_t n = 1; n <= kModeCount; ++n) {
                 Append(code, static_cast<std::uint8_t>(n), nullptr, 0, kFlagBulk);
             }
@@ -132,6 +136,7 @@ int CDeviceLink::Build(std::uint8_t code, std::uint8_t parameter) {
             Append(code, 0, Image(), kImageSize, kFlagSettle | kFlagStoreCompletion);
             g_flags.m_bStoreBusy = true;
         } else {
+            m_transfer = {cmd::kWriteMode};
             for (std::size_t n = 1; n <= kModeCount; ++n) {
                 Append(code, static_cast<std::uint8_t>(n), Slot(n), kImageSize, kFlagBulk);
             }
@@ -245,7 +250,26 @@ void CDeviceLink::OnPortOpened() {
     CImageGuard guard(ImageLock());
     m_queue.Clear();
     Clear(true);
-    ForgetLateAnswers();
+    m_flight = {};
+    m_late.Clear();
+    m_failure = {};
+    m_transfer = {};
+    m_bProbeAcknowledged = false;
+}
+
+SLinkFailure CDeviceLink::Failure() const {
+    CImageGuard guard(ImageLock());
+    return m_failure;
+}
+
+SBulkTransfer CDeviceLink::Transfer() const {
+    CImageGuard guard(ImageLock());
+    return m_transfer;
+}
+
+bool CDeviceLink::ProbeAcknowledged() const {
+    CImageGuard guard(ImageLock());
+    return m_bProbeAcknowledged;
 }
 
 // --- Link cycle ---
@@ -255,28 +279,44 @@ ELinkEvent CDeviceLink::NextFrameStep() {
     if (!m_queue.TakeFirstInto(m_current)) {
         SyncPass(m_current, m_meters.m_bAlternation);
     }
+    m_flight = {};
     return ELinkEvent::Write;
 }
 
-void CDeviceLink::WriteStep(CTransport& port) {
+// Stale input is cleared before the frame is written, never after: a processor may answer
+// before the write call has returned. Before a resend, what has arrived meanwhile is
+// looked at first: it may be the answer to an earlier transmission of the frame.
+ELinkEvent CDeviceLink::WriteStep(CTransport& port) {
     std::unique_lock lock(ImageLock());
     const std::uint16_t length = FrameLength(m_current);
     if (length < 3 || length > kMaxFrameLength) {
-        return; // no frame in the record
+        return ELinkEvent::None; // no frame in the record
+    }
+    if (m_current.m_bAwaiting != 0) { // a resend
+        const ELinkEvent looked = LookBeforeResend(port);
+        if (looked != ELinkEvent::Write) {
+            return looked;
+        }
+        Resend(); // anything else it found goes with the stale input
     }
     port.Purge();
     const SPortResult written = port.Write(m_current.m_abFrame, FrameWireSize(m_current));
     if (written.m_eStatus != EPortStatus::Ok) {
-        ReportPortFailure(port);
+        ReportPortFailure(port, written.m_eStatus == EPortStatus::InvalidHandle
+                                    ? ELinkFault::HungUp
+                                    : ELinkFault::PortError);
         if (written.m_eStatus == EPortStatus::Failed) {
-            return;
+            return ELinkEvent::None;
         }
     }
-    port.Purge();
+    ++m_flight.m_nSends;
+    NoteTransfer(false);
     const int step = m_current.m_nProgressStep;
     const bool bulk = m_current.m_bBulk != 0;
     const bool settle = m_current.m_bSettle != 0;
     m_current.m_bAwaiting = 1;
+    m_flight.m_nAnswerFrom = m_clock.Now() + (bulk ? kBulkPause : Milliseconds{0}) +
+                             (settle ? kSettlePause : Milliseconds{0});
     lock.unlock();
     if (step != 0) {
         Notify().ProgressStep(step);
@@ -287,6 +327,43 @@ void CDeviceLink::WriteStep(CTransport& port) {
     if (settle) {
         m_clock.Sleep(kSettlePause);
     }
+    return ELinkEvent::None;
+}
+
+// What arrived since the frame was found overdue may be the answer to an earlier
+// transmission. NextFrame: it was and has been taken; None: the port failed; Write: the
+// frame is to be written again.
+ELinkEvent CDeviceLink::LookBeforeResend(CTransport& port) {
+    const SPortResult got = ReadWaiting(port);
+    if (got.m_eStatus == EPortStatus::InvalidHandle) {
+        return ReadFailed(port) ? ELinkEvent::None : ELinkEvent::Write;
+    }
+    if (got.m_eStatus == EPortStatus::Ok && got.m_nCount > 0 &&
+        Assemble(g_flags.m_bConnected, m_pReadBuffer.get(), got.m_nCount)) {
+        port.Purge();
+        return ELinkEvent::NextFrame;
+    }
+    return ELinkEvent::Write;
+}
+
+// Reads what is waiting; InvalidHandle when the query or the read finds the device gone.
+SPortResult CDeviceLink::ReadWaiting(CTransport& port) {
+    const SPortResult waiting = port.BytesWaiting();
+    if (waiting.m_eStatus != EPortStatus::Ok || waiting.m_nCount == 0) {
+        return {waiting.m_eStatus, 0};
+    }
+    return port.Read(m_pReadBuffer.get(), std::min(waiting.m_nCount, kReadBufferSize));
+}
+
+// A read found the device gone: the frame may be written once more, the second time the
+// link ends. True when it has ended.
+bool CDeviceLink::ReadFailed(CTransport& port) {
+    Trouble(ELinkFault::PortError, 0);
+    if (++m_receive.m_nRetry > kMaxReadErrors) {
+        AbandonFrame(port);
+        return true;
+    }
+    return false;
 }
 
 Milliseconds CDeviceLink::WaitTimeout() const {
@@ -308,41 +385,45 @@ ELinkEvent CDeviceLink::ReceiveStep(CTransport& port) {
 }
 
 // One look at the port. again asks for another look: at once after bytes that did not
-// complete a frame, after an idle pause when the port was empty.
+// complete an answer, after an idle pause when the port was empty.
 ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
     std::unique_lock lock(ImageLock());
     if (m_current.m_bAwaiting == 0) {
         port.Purge(); // nothing in flight: nothing can answer it
         return ELinkEvent::None;
     }
-    SPortResult waiting = port.BytesWaiting();
-    SPortResult got;
-    if (waiting.m_eStatus == EPortStatus::Ok && waiting.m_nCount > 0) {
-        got = port.Read(m_pReadBuffer.get(), std::min(waiting.m_nCount, kReadBufferSize));
+    const SPortResult got = ReadWaiting(port);
+    if (got.m_eStatus == EPortStatus::InvalidHandle) {
+        return ReadFailed(port) ? ELinkEvent::None : Resend();
     }
-    if (waiting.m_eStatus == EPortStatus::InvalidHandle ||
-        got.m_eStatus == EPortStatus::InvalidHandle) {
-        if (++m_receive.m_nRetry > kMaxReadErrors) {
-            AbandonFrame(port);
-            return ELinkEvent::None;
-        }
-        return Resend();
-    }
+    const bool timeUp = m_clock.Now() - m_flight.m_nAnswerFrom > kAnswerLimit;
     if (got.m_eStatus == EPortStatus::Ok && got.m_nCount > 0) {
+        const std::size_t framesBefore = m_nFramesHeard;
+        const std::uint16_t indexBefore = m_receive.m_nWriteIndex;
         if (Assemble(g_flags.m_bConnected, m_pReadBuffer.get(), got.m_nCount)) {
             port.Purge(); // only one answer is expected; anything after it is stale
             return ELinkEvent::NextFrame;
         }
         // A port that never stops sending without completing an answer (not the
         // processor) is overdue as well, so the step always ends.
-        m_nBytesHeard += got.m_nCount;
-        if (m_nBytesHeard <= kMaxBytesPerAnswer) {
-            again = true;
-            return ELinkEvent::None;
+        m_flight.m_nBytesHeard += got.m_nCount;
+        if (m_flight.m_nBytesHeard > kMaxBytesPerAnswer) {
+            return Overdue(port);
         }
-        return Overdue(port);
+        if (AnswerComing(framesBefore, indexBefore) && !timeUp) {
+            m_receive.m_nIdle = 0; // an answer is coming in: the polls start again
+            m_flight.m_bWaitAgain = m_nFramesHeard != framesBefore;
+        }
+        again = true;
+        return ELinkEvent::None;
     }
-    if (++m_receive.m_nIdle <= kMaxIdlePolls) {
+    if (m_flight.m_bWaitAgain && m_receive.m_bInFrame == 0 && !timeUp) {
+        // A late answer (or one held) woke the thread: the frame's own answer gets the
+        // whole wait again, not only the polls that follow.
+        m_flight.m_bWaitAgain = false;
+        return ELinkEvent::None;
+    }
+    if (++m_receive.m_nIdle <= kMaxIdlePolls && !timeUp) {
         lock.unlock();
         m_clock.Sleep(kIdlePoll);
         again = true;
@@ -351,11 +432,34 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
     return Overdue(port);
 }
 
-// No acceptable answer in time: the frame is written again, or after its third
-// transmission the link ends.
+// The bytes just read completed a frame, or carried one further.
+bool CDeviceLink::AnswerComing(std::size_t framesBefore, std::uint16_t indexBefore) const {
+    return m_nFramesHeard != framesBefore ||
+           (m_receive.m_bInFrame != 0 && m_receive.m_bError == 0 &&
+            m_receive.m_nWriteIndex != indexBefore);
+}
+
+// No acceptable answer in time. An answer held because it could not be told from a late
+// one is the frame's own after all; otherwise the frame is written again, or after its
+// third transmission the link ends.
 ELinkEvent CDeviceLink::Overdue(CTransport& port) {
-    if (m_receive.m_bError == 0 && !m_bHeardStale && m_nBytesHeard == 0) {
-        ++m_nSilentSends; // its answer may still come after the next transmission's
+    if (m_flight.m_bHolding && m_receive.m_bError == 0) {
+        m_late.Arrived(FrameCommand(m_current), m_flight.m_nCandidates);
+        const std::uint8_t retry = m_receive.m_nRetry;
+        m_receive = m_held;
+        m_receive.m_nRetry = retry;
+        m_flight.m_bHolding = false;
+        if (Take() == EVerdict::Accepted) {
+            port.Purge();
+            return ELinkEvent::NextFrame;
+        }
+    }
+    if (!m_flight.m_bHeard) {
+        if (m_receive.m_bInFrame != 0) {
+            Trouble(ELinkFault::Incomplete, 0); // an answer was cut off by the wait's end
+        } else {
+            ++m_flight.m_nSilent; // its answer may still come after the next transmission's
+        }
     }
     if (++m_receive.m_nRetry > kMaxResends) {
         AbandonFrame(port);
@@ -370,30 +474,35 @@ ELinkEvent CDeviceLink::Resend() {
     const std::uint8_t retry = m_receive.m_nRetry;
     ClearRecord(m_receive);
     m_receive.m_nRetry = retry;
-    m_bHeardStale = false;
-    m_nBytesHeard = 0;
+    m_flight.m_bHeard = false;
+    m_flight.m_bHolding = false;
+    m_flight.m_bWaitAgain = false;
+    m_flight.m_nBytesHeard = 0;
     return ELinkEvent::Write;
 }
 
-// The frame in flight is given up: the port failure is reported and both records emptied.
+// The frame in flight is given up: the port failure is reported with what went wrong,
+// and both records emptied.
 void CDeviceLink::AbandonFrame(CTransport& port) {
-    ReportPortFailure(port);
+    const ELinkFault fault = m_flight.m_trouble.m_eFault != ELinkFault::None
+                                 ? m_flight.m_trouble.m_eFault
+                                 : ELinkFault::NoAnswer;
+    ReportPortFailure(port, fault);
     Clear(true);
-    ForgetLateAnswers();
+    m_flight = {};
 }
 
-void CDeviceLink::ForgetLateAnswers() {
-    m_nStaleAnswers = 0;
-    m_nSilentSends = 0;
-    m_bHeardStale = false;
-    m_nBytesHeard = 0;
-}
-
-void CDeviceLink::ReportPortFailure(CTransport& port) {
+void CDeviceLink::ReportPortFailure(CTransport& port, ELinkFault fault) {
     std::intptr_t probe = 0;
     {
         CImageGuard guard(ImageLock());
         probe = m_current.m_bProbe;
+        if (m_failure.m_eFault == ELinkFault::None) {
+            m_failure = {fault, FrameCommand(m_current), FrameParameter(m_current),
+                         m_flight.m_trouble.m_eFault == fault ? m_flight.m_trouble.m_nDetail
+                                                              : std::uint8_t{0},
+                         m_flight.m_nSends};
+        }
     }
     port.RequestStop();
     Notify().Post(msg::kPortFailure, 1, probe);
@@ -421,7 +530,7 @@ bool CDeviceLink::Assemble(bool connection, const std::uint8_t* bytes, std::size
             continue;
         }
         const EVerdict verdict = Validate();
-        if (verdict != EVerdict::Stale) {
+        if (verdict != EVerdict::Passed) {
             return verdict == EVerdict::Accepted; // the rest of the chunk is dropped
         }
     }
@@ -461,25 +570,57 @@ void CDeviceLink::AssembleByte(std::uint8_t b, bool& complete) {
     }
 }
 
+// Decides whether a complete frame answers the frame in flight (see Assemble).
 CDeviceLink::EVerdict CDeviceLink::Validate() {
+    ++m_nFramesHeard;
     if (!VerifyFrame(m_receive)) {
         m_receive.m_bError = 1;
+        Trouble(ELinkFault::BadSum, 0);
         return EVerdict::NotAccepted;
     }
-    if (m_nStaleAnswers > 0 && FrameCommand(m_receive) == m_nStaleCommand) {
-        --m_nStaleAnswers;
-        m_bHeardStale = true;
-        const std::uint8_t retry = m_receive.m_nRetry;
-        const std::uint8_t idle = m_receive.m_nIdle;
-        ClearRecord(m_receive); // the current frame waits on for its own answer
-        m_receive.m_nRetry = retry;
-        m_receive.m_nIdle = idle;
-        return EVerdict::Stale;
+    const std::uint8_t command = FrameCommand(m_receive);
+    if (command != FrameCommand(m_current)) {
+        m_late.Arrived(command, 1);
+        return PassOver();
     }
+    const bool slotReply =
+        (command == cmd::kReadName || command == cmd::kReadMode) && FrameLength(m_receive) > 3;
+    if (slotReply) {
+        const std::uint8_t slot = m_receive.m_abFrame[kReplySlot];
+        if (slot == FrameParameter(m_current)) {
+            return Take();
+        }
+        if (m_late.Answered(command, slot)) {
+            m_late.ArrivedFor(command, slot);
+            return PassOver();
+        }
+        return WrongSlot(slot);
+    }
+    const int expected = m_late.Expected(command);
+    if (++m_flight.m_nCandidates <= expected) {
+        return Hold();
+    }
+    m_late.Arrived(command, expected);
+    return Take();
+}
+
+// The answer to the frame in flight: an accepted acknowledgement or a reply ends the
+// exchange, a rejection has the frame written again.
+CDeviceLink::EVerdict CDeviceLink::Take() {
     const EFrameKind kind = ClassifyFrame(m_receive, FrameCommand(m_current));
     if (kind == EFrameKind::AckRejected) {
         m_receive.m_bError = 1;
+        Trouble(ELinkFault::Rejected, FrameParameter(m_receive));
         return EVerdict::NotAccepted;
+    }
+    if (kind == EFrameKind::Reply &&
+        FrameLength(m_receive) < NeededLength(FrameCommand(m_receive))) {
+        m_receive.m_bError = 1; // a read answered without its data has not been read
+        Trouble(ELinkFault::Short, 0);
+        return EVerdict::NotAccepted;
+    }
+    if (kind == EFrameKind::AckAccepted && m_current.m_bProbe != 0) {
+        m_bProbeAcknowledged = true;
     }
     if (kind == EFrameKind::Reply) {
         Dispatch();
@@ -488,28 +629,89 @@ CDeviceLink::EVerdict CDeviceLink::Validate() {
     return EVerdict::Accepted;
 }
 
+// A late answer to an earlier frame: dropped, and the frame in flight waits on.
+CDeviceLink::EVerdict CDeviceLink::PassOver() {
+    const std::uint8_t retry = m_receive.m_nRetry;
+    const std::uint8_t idle = m_receive.m_nIdle;
+    ClearRecord(m_receive);
+    m_receive.m_nRetry = retry;
+    m_receive.m_nIdle = idle;
+    return EVerdict::Passed;
+}
+
+// An answer that may be a late one of an earlier frame: kept until a later one shows it
+// was, or until the wait ends without one.
+CDeviceLink::EVerdict CDeviceLink::Hold() {
+    m_held = m_receive;
+    m_flight.m_bHolding = true;
+    m_flight.m_bHeard = true;
+    return PassOver();
+}
+
+// A name or mode reply for a slot that was not asked for: nothing is stored and the
+// frame is written again. For a mode the box "11" says what happened, once per frame.
+CDeviceLink::EVerdict CDeviceLink::WrongSlot(std::uint8_t slot) {
+    m_receive.m_bError = 1;
+    Trouble(ELinkFault::WrongSlot, slot);
+    const std::uint8_t asked = FrameParameter(m_current);
+    if (FrameCommand(m_current) == cmd::kReadMode && !m_flight.m_bSlotReported) {
+        m_flight.m_bSlotReported = true;
+        Notify().MessageBox("11\nMode " + std::to_string(asked) +
+                                " was asked for, the processor sent mode " + std::to_string(slot) +
+                                ": it is not stored, and mode " + std::to_string(asked) +
+                                " is asked for again.",
+                            "");
+    }
+    return EVerdict::NotAccepted;
+}
+
+// The frame in flight heard from the processor, but not an answer the link can take.
+void CDeviceLink::Trouble(ELinkFault fault, std::uint8_t detail) {
+    m_flight.m_bHeard = true;
+    m_flight.m_trouble = {fault, FrameCommand(m_current), FrameParameter(m_current), detail,
+                          m_flight.m_nSends};
+}
+
 // The answer to the current frame has been accepted: every transmission that heard
 // nothing may still be answered late.
 void CDeviceLink::Accept() {
     if (m_current.m_bStoreCompletion != 0) {
         g_flags.m_bStoreBusy = false;
     }
-    m_nStaleCommand = FrameCommand(m_current);
-    m_nStaleAnswers = m_nSilentSends;
-    m_nSilentSends = 0;
-    m_bHeardStale = false;
-    m_nBytesHeard = 0;
+    m_late.Remember(FrameCommand(m_current), FrameParameter(m_current), m_flight.m_nSilent);
+    NoteTransfer(true);
+    m_flight = {};
     Clear(true);
 }
 
-// Stores what a reply carries. A reply too short for its data is accepted as the answer
-// and stores nothing.
-void CDeviceLink::Dispatch() {
-    const std::uint8_t command = FrameCommand(m_receive);
-    const std::uint16_t needed = NeededLength(command);
-    if (needed == 0 || FrameLength(m_receive) < needed) {
+// Follows a transfer of all modes: the builder starts it, each mode frame written or
+// answered is noted, and the last answer ends it.
+void CDeviceLink::NoteTransfer(bool answered) {
+    const std::uint8_t command = FrameCommand(m_current);
+    const std::size_t mode = FrameParameter(m_current);
+    if (m_transfer.m_nCommand == 0) {
         return;
     }
+    if (command == m_transfer.m_nCommand && IsStoredMode(mode)) {
+        if (!answered) {
+            m_transfer.m_nSent = std::max(m_transfer.m_nSent, static_cast<std::uint8_t>(mode));
+        } else {
+            m_transfer.m_nAnswered |= 1u << mode;
+            if (command == cmd::kReadMode && mode == kModeCount) {
+                m_transfer = {};
+            }
+        }
+    } else if (command == cmd::kWriteSystem && m_transfer.m_nCommand == cmd::kWriteMode) {
+        m_transfer.m_bSystemSent = true;
+        if (answered) {
+            m_transfer = {};
+        }
+    }
+}
+
+// Stores what a reply carries; Take has made sure it is long enough for its data.
+void CDeviceLink::Dispatch() {
+    const std::uint8_t command = FrameCommand(m_receive);
     const std::uint8_t* frame = m_receive.m_abFrame;
     switch (command) {
     case cmd::kLevelPoll:
@@ -553,9 +755,8 @@ void CDeviceLink::DispatchMeters(std::uint8_t command) {
     }
 }
 
-// Reply 130: mode 0 is the working image, modes 1..21 go into their slots. A mode other
-// than the one asked for is reported with the message "11" and still stored where it
-// belongs, never in the slot of another mode; a mode above 21 has no slot.
+// Reply 130 for the mode asked for: mode 0 is the working image, modes 1..21 go into
+// their slots; a mode above 21 has no slot.
 void CDeviceLink::DispatchMode() {
     const std::size_t n = m_receive.m_abFrame[kReplySlot];
     const std::uint8_t* data = m_receive.m_abFrame + kReplyImage;
@@ -565,9 +766,6 @@ void CDeviceLink::DispatchMode() {
     }
     if (!IsStoredMode(n)) {
         return;
-    }
-    if (n != FrameParameter(m_current)) {
-        Notify().MessageBox("11", "");
     }
     std::memcpy(Slot(n), data, kImageSize);
     if (n == kModeCount) {

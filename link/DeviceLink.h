@@ -15,6 +15,8 @@
 #include "link/Clock.h"
 #include "link/Command.h"
 #include "link/Frame.h"
+#include "link/LateAnswers.h"
+#include "link/LinkFault.h"
 #include "link/SendDataQueue.h"
 #include "link/Transport.h"
 
@@ -89,34 +91,53 @@ public:
     // synchronisation pass (a changed parameter, else a poll). Always returns Write.
     ELinkEvent NextFrameStep();
 
-    // Write event: writes the current frame (port purged before and after), then advances
-    // the progress box, marks the frame awaited and takes the bulk (1000 ms) and settle
-    // (3000 ms) pauses. A failed write is a port failure.
-    void WriteStep(CTransport& port);
+    // Write event: writes the current frame (stale input purged before it, never after: an
+    // answer may arrive before the write returns), then advances the progress box, marks
+    // the frame awaited and takes the bulk (1000 ms) and settle (3000 ms) pauses. A failed
+    // write is a port failure. Before a resend the bytes that arrived meanwhile are
+    // assembled first: when they hold the frame's answer, it is taken, nothing is written
+    // and NextFrame is returned; otherwise None (also when that read fails for the second
+    // time: a port failure).
+    ELinkEvent WriteStep(CTransport& port);
 
     // The timeout for the comm thread's next wait: 500 ms while an answer is awaited,
     // 2000 ms for a bulk frame, 1000 ms otherwise.
     Milliseconds WaitTimeout() const;
 
     // Comm event or wait timeout: reads what arrives and assembles it, polling an empty
-    // port every 100 ms up to five times; a port that sends more than twice a frame
-    // record's worth without completing an answer is overdue too, so the step always
-    // ends. Returns NextFrame when the answer was accepted, Write when the frame must be
-    // resent (overdue, rejected, bad sum, or a first read error), None otherwise
-    // (including a port failure, which also asks the port to stop).
+    // port every 100 ms up to five times in a row; while an answer is still coming in,
+    // the polls start again, for at most 10 s after the write and its pauses. A port that
+    // sends more than twice a frame record's worth without completing an answer is
+    // overdue too, so the step always ends. Returns NextFrame when the answer was
+    // accepted, Write when the frame must be resent (overdue, rejected, bad sum, a reply
+    // for another slot, or a first read error), None otherwise: after a port failure
+    // (which also asks the port to stop), or when a late answer to an earlier frame (or
+    // one held) woke the thread and the frame waits afresh for its own.
     ELinkEvent ReceiveStep(CTransport& port);
 
-    // Port failure: asks the port to stop and posts the port-failure message with the
+    // Port failure: records the cause (fault, with the frame in flight) unless one is
+    // recorded already, asks the port to stop and posts the port-failure message with the
     // probe flag of the current frame. Also called by the comm thread for its own port
     // errors.
-    void ReportPortFailure(CTransport& port);
+    void ReportPortFailure(CTransport& port, ELinkFault fault);
 
     // --- Receive side (comm thread, image lock held or taken) ---
 
     // Feeds count received bytes to the assembler; ignored unless connection is true.
-    // True when a complete frame was accepted (an accepted acknowledgement or a reply):
-    // the reply is dispatched, the store-busy flag dropped for a store-completion frame,
-    // and both records cleared. The rest of the chunk after a complete frame is dropped.
+    // True when a complete frame was accepted as the answer to the frame in flight (an
+    // accepted acknowledgement or a reply): the reply is dispatched, the store-busy flag
+    // dropped for a store-completion frame, and both records cleared. The rest of the
+    // chunk after an accepted frame is dropped. A rejection, and a reply too short for the
+    // data it must carry, are not taken: the frame is written again.
+    //
+    // Only an answer to the frame in flight is taken: every answer carries the command
+    // byte of the frame it answers, and a name or mode reply the slot asked for. A frame
+    // with another command byte, or a reply for a slot asked for lately, is a late answer
+    // to an earlier frame and is dropped. A reply for a slot never asked for is not taken
+    // (the frame is asked for again); for a mode the box "11" says so. An answer that
+    // cannot be told from a late one (an acknowledgement, a reply without a slot number,
+    // while an earlier frame with the same command byte still has answers to come) is
+    // held: a second one is the frame's own, and when none follows, the one held is.
     bool Assemble(bool connection, const std::uint8_t* bytes, std::size_t count);
 
     // Zeroes the receive record; with alsoCurrent also the current frame from its command
@@ -129,6 +150,13 @@ public:
     SFrameRecord& CurrentFrame() { return m_current; }
     const SFrameRecord& ReceiveRecord() const { return m_receive; }
     const SMeterRecord& Meters() const { return m_meters; }
+    // Why the link last failed (ELinkFault::None until it does; reset when a port opens).
+    SLinkFailure Failure() const;
+    // The transfer of all modes under way or cut short (reset when a port opens).
+    SBulkTransfer Transfer() const;
+    // The probe was answered by a bare acknowledgement: the processor sent no state, so
+    // no read-back starts (reset when a port opens).
+    bool ProbeAcknowledged() const;
 
 private:
     void Append(std::uint8_t code, std::uint8_t parameter, const std::uint8_t* payload,
@@ -136,10 +164,18 @@ private:
     void BuildCodeChange(std::uint8_t code, std::size_t currentCode, std::size_t newCode,
                          std::size_t codeSize);
     void SendOffline(std::uint8_t code, std::uint8_t parameter);
-    enum class EVerdict { NotAccepted, Accepted, Stale };
+    // What Validate makes of a complete frame: the answer taken, not taken (the frame is
+    // resent after the idle wait), or passed over while the frame waits on.
+    enum class EVerdict { NotAccepted, Accepted, Passed };
     void AssembleByte(std::uint8_t b, bool& complete);
     EVerdict Validate();
+    EVerdict Take();
+    EVerdict PassOver();
+    EVerdict Hold();
+    EVerdict WrongSlot(std::uint8_t slot);
+    void Trouble(ELinkFault fault, std::uint8_t detail);
     void Accept();
+    void NoteTransfer(bool answered);
     void Dispatch();
     void DispatchMeters(std::uint8_t command);
     void DispatchMode();
@@ -147,8 +183,11 @@ private:
     ELinkEvent Resend();
     ELinkEvent Overdue(CTransport& port);
     void AbandonFrame(CTransport& port);
-    void ForgetLateAnswers();
+    ELinkEvent LookBeforeResend(CTransport& port);
+    SPortResult ReadWaiting(CTransport& port);
+    bool ReadFailed(CTransport& port);
     ELinkEvent ReceiveOnce(CTransport& port, bool& again);
+    bool AnswerComing(std::size_t framesBefore, std::uint16_t indexBefore) const;
 
     CClock& m_clock;
     CSendDataQueue m_queue;
@@ -157,15 +196,26 @@ private:
     SMeterRecord m_meters;
     std::unique_ptr<std::uint8_t[]> m_pReadBuffer;
 
-    // Late answers. A frame written again because its answer was overdue may still get
-    // that answer after the one that was accepted. Up to m_nStaleAnswers frames with
-    // m_nStaleCommand (the frame accepted last) are dropped while the next frame is in
-    // flight, so a late answer is never taken for the next frame's.
-    std::uint8_t m_nStaleCommand = 0;
-    std::uint8_t m_nStaleAnswers = 0;
-    std::uint8_t m_nSilentSends = 0; // transmissions of the current frame that heard nothing
-    bool m_bHeardStale = false;      // a late answer was dropped since the last transmission
-    std::size_t m_nBytesHeard = 0;   // bytes read since the last transmission, none accepted
+    // How the transmissions of the frame in flight went; emptied for each new frame.
+    struct SInFlight {
+        int m_nSends = 0;              // transmissions so far
+        int m_nSilent = 0;             // transmissions that heard nothing from the frame
+        bool m_bHeard = false;         // this transmission heard from it (even a bad answer)
+        int m_nCandidates = 0;         // answers that could not be told from late ones
+        bool m_bHolding = false;       // m_held holds the latest of them
+        bool m_bSlotReported = false;  // the box "11" has been shown for it
+        bool m_bWaitAgain = false;     // frames passed over or held: wait afresh
+        std::size_t m_nBytesHeard = 0; // bytes read since the last transmission
+        Milliseconds m_nAnswerFrom{0}; // when the last transmission's pauses ended
+        SLinkFailure m_trouble;        // what went wrong last
+    };
+    SInFlight m_flight;
+    SFrameRecord m_held{};
+    CLateAnswers m_late;
+    std::size_t m_nFramesHeard = 0; // complete frames assembled, for telling progress
+    SLinkFailure m_failure;
+    SBulkTransfer m_transfer;
+    bool m_bProbeAcknowledged = false;
 };
 
 } // namespace zolt

@@ -19,6 +19,7 @@ struct SUdevFree {
     void operator()(udev* p) const { udev_unref(p); }
     void operator()(udev_enumerate* p) const { udev_enumerate_unref(p); }
     void operator()(udev_device* p) const { udev_device_unref(p); }
+    void operator()(udev_monitor* p) const { udev_monitor_unref(p); }
 };
 template <class T> using CUdevPtr = std::unique_ptr<T, SUdevFree>;
 
@@ -109,6 +110,49 @@ bool OpensExclusively(const std::string& node) {
     return port.Open(node);
 }
 
+// udev's monitor socket: it reports a device once udev has set it up (node, permissions,
+// the /dev/serial links), and never blocks a read.
+class CUdevPortWatch final : public CPortWatch {
+public:
+    bool Start(std::string* error) {
+        m_context.reset(udev_new());
+        if (m_context != nullptr) {
+            m_monitor.reset(udev_monitor_new_from_netlink(m_context.get(), "udev"));
+        }
+        if (m_monitor == nullptr ||
+            udev_monitor_filter_add_match_subsystem_devtype(m_monitor.get(), "tty", nullptr) < 0 ||
+            udev_monitor_enable_receiving(m_monitor.get()) < 0) {
+            if (error != nullptr) {
+                *error = std::string("Could not watch for new serial ports (") +
+                         std::strerror(errno) + ")";
+            }
+            m_monitor.reset();
+            return false;
+        }
+        return true;
+    }
+
+    int Fd() const override { return m_monitor ? udev_monitor_get_fd(m_monitor.get()) : -1; }
+
+    CPortList TakeAdded() override {
+        std::vector<STtyDevice> added;
+        while (m_monitor != nullptr) {
+            CUdevPtr<udev_device> device(udev_monitor_receive_device(m_monitor.get()));
+            if (device == nullptr) {
+                break;
+            }
+            if (Text(udev_device_get_action(device.get())) == "add") {
+                added.push_back(DescribeDevice(device.get()));
+            }
+        }
+        return CandidatesOf(added);
+    }
+
+private:
+    CUdevPtr<udev> m_context;
+    CUdevPtr<udev_monitor> m_monitor;
+};
+
 } // namespace
 
 CPortList CandidatesOf(const std::vector<STtyDevice>& devices) {
@@ -167,6 +211,22 @@ bool Enumerate(CPortList& list, bool skipBusy, std::string* error) {
         std::erase_if(list, [](const auto& c) { return !OpensExclusively(c.m_strPortName); });
     }
     return true;
+}
+
+bool SamePort(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    struct stat infoA {};
+    struct stat infoB {};
+    return stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0 && S_ISCHR(infoA.st_mode) &&
+           S_ISCHR(infoB.st_mode) && infoA.st_rdev == infoB.st_rdev;
+}
+
+std::unique_ptr<CPortWatch> MakeSystemPortWatch(std::string* error) {
+    auto watch = std::make_unique<CUdevPortWatch>();
+    watch->Start(error);
+    return watch;
 }
 
 bool Prune(CPortList& list) {

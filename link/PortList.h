@@ -3,6 +3,7 @@
 // ordered by device node; the port name is the device node path.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,24 @@ bool Enumerate(CPortList& list, bool skipBusy, std::string* error = nullptr);
 // Drops candidates without a port name; when any is left, sets the lookup flag and
 // returns true.
 bool Prune(CPortList& list);
+
+// True when both paths reach the same character device (a symbolic link such as
+// /dev/serial/by-id/... and the node it points to), or are the same text.
+bool SamePort(const std::string& a, const std::string& b);
+
+// Serial devices that appear while the program runs (an adapter plugged in). The owner
+// waits until Fd() is readable, then takes the new ports; one thread at a time.
+class CPortWatch {
+public:
+    virtual ~CPortWatch() = default;
+    // Turns readable when new ports may be waiting; -1 when the watch does not work.
+    virtual int Fd() const = 0;
+    // The ports that appeared since the last call, as candidates; never blocks.
+    virtual CPortList TakeAdded() = 0;
+};
+
+// The system's watch: udev's reports of tty devices added, each filtered as the listing
+// filters them. When udev cannot be reached, error says why and the watch's Fd() is -1.
+std::unique_ptr<CPortWatch> MakeSystemPortWatch(std::string* error = nullptr);
 
 } // namespace zolt

@@ -301,16 +301,17 @@ void CSerialPort::Run(CDeviceLink& link) {
                          {m_nFd, POLLIN, 0}};
         if (poll(fds, 4, timeout) < 0 && errno != EINTR) {
             ShowConfigError("WaitCommEvent()", errno);
-            link.ReportPortFailure(*this);
+            link.ReportPortFailure(*this, ELinkFault::PortError);
         } else if (fds[0].revents != 0) {
             break;
         } else if (fds[1].revents != 0) {
             ResetEvent(m_hWrite);
-            link.WriteStep(*this);
+            follow(link.WriteStep(*this));
         } else if (fds[2].revents != 0) {
             follow(link.NextFrameStep());
         } else if ((fds[3].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            link.ReportPortFailure(*this); // the device went away: the stop request is set
+            link.ReportPortFailure(
+                *this, ELinkFault::HungUp); // the device went away: the stop request is set
         } else {
             follow(link.ReceiveStep(*this)); // bytes arrived, or the wait timed out
         }
@@ -349,6 +350,7 @@ SPortResult CSerialPort::Write(const std::uint8_t* bytes, std::size_t count) {
         }
     }
     if (sent < count || !WaitDrained(deadline)) {
+        tcflush(m_nFd, TCOFLUSH); // what has not left by now is dropped, as a purge would
         ShowConfigError("GetOverlappedResults() in WriteFile()", ETIMEDOUT);
     }
     return {EPortStatus::Ok, count};

@@ -33,7 +33,7 @@ struct SPortSettings {
     int m_nStopBits = 0;  // 1: one and a half (two on this platform), 2: two, else one
 };
 
-// Why a port could not be opened.
+// Why a port could not be opened, or (NotAnswered) opened but found no processor.
 enum class EOpenError {
     None,
     Missing,    // no such device node
@@ -41,6 +41,7 @@ enum class EOpenError {
     Busy,       // another program holds it
     NotSerial,  // the path is not a terminal device
     Other,
+    NotAnswered, // the probe went unanswered, was rejected or its answers were damaged
 };
 
 struct SOpenFailure {

@@ -31,7 +31,8 @@ public:
 
     // Writes count bytes (a whole frame, at most 4206) and returns when they are written
     // or the write has failed. A write that started but whose completion could not be
-    // confirmed counts as written (Ok); the port reports that itself.
+    // confirmed counts as written (Ok); the port reports that itself and drops what it
+    // still holds. Received bytes stay: an answer may arrive before the call returns.
     virtual SPortResult Write(const std::uint8_t* bytes, std::size_t count) = 0;
 
     // Number of received bytes waiting in the port's input queue, without reading them.

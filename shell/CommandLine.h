@@ -16,16 +16,24 @@ struct SCommandLine {
     std::string m_strCaptureDir;          // --capture DIR; empty for a normal run
 };
 
+// What the command line asks for: the window, or only the help or version text.
+enum class ERunAction { Window, Help, Version };
+
 struct SCommandLineResult {
     SCommandLine m_options;
+    ERunAction m_eAction = ERunAction::Window;
     std::string m_strError; // empty when the arguments were understood
 };
 
-// Parses the arguments after the program name (Qt's own options already removed;
-// --help is answered before the application starts).
+// Parses the arguments after the program name. --help and --version win over anything
+// else on the line, so they answer even beside options only Qt knows.
 SCommandLineResult ParseCommandLine(const std::vector<std::string>& args);
 
-// The usage text printed for --help and after an error.
-const char* UsageText();
+// The usage text printed for --help and after an error. Needs the application object
+// (the usage line names the program as it was started).
+std::string UsageText();
+
+// "zolt <version>", printed for --version.
+std::string VersionText();
 
 } // namespace zolt

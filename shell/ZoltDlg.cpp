@@ -36,6 +36,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSocketNotifier>
 #include <QThread>
 
 #include <algorithm>
@@ -219,6 +220,12 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     m_pProgress = new CShowDlg(this);
     m_pUndo = new CUndoTracker(this, [this] { ShowCurrentPage(); });
     connect(&m_lookupWatch, &QTimer::timeout, this, &CZoltDlg::WatchLookup);
+    m_pPortWatch =
+        options.m_pPortWatch ? std::move(options.m_pPortWatch) : MakeSystemPortWatch(nullptr);
+    if (m_pPortWatch->Fd() >= 0) {
+        m_pPlugged = std::make_unique<QSocketNotifier>(m_pPortWatch->Fd(), QSocketNotifier::Read);
+        connect(m_pPlugged.get(), &QSocketNotifier::activated, this, &CZoltDlg::OnPortsPlugged);
+    }
     SetNotifySink(this);
     qApp->installEventFilter(this);
     PostMessage(this, msg::kStartLookup);
@@ -710,25 +717,27 @@ void CZoltDlg::ProgressLookup() {
 }
 
 // A device that acknowledges the probe instead of answering it would hold the lookup, and
-// with it the modal lookup box, for ever: once the probe is neither queued nor in flight
-// and no answer came, the lookup is over and the window can be used (and disconnected).
+// with it the modal lookup box, for ever: once the link has taken a bare acknowledgement
+// for the probe, the lookup is over, the window can be used (and disconnected), and a box
+// says why nothing was read back.
 void CZoltDlg::WatchLookup() {
     if (!g_flags.m_bLookup) {
         m_lookupWatch.stop();
         return;
     }
-    if (!g_flags.m_bOnline) {
+    if (!m_connection.ProbeAcknowledgedOnly()) {
         return;
-    }
-    {
-        CImageGuard guard(ImageLock());
-        if (m_link.Queue().Count() != 0 || m_link.CurrentFrame().m_bProbe != 0) {
-            return;
-        }
     }
     g_flags.m_bLookup = false;
     m_lookupWatch.stop();
     ConnectionDisplay(true);
+    MessageBox(m_connection.ProbeAcknowledgedText(), "");
+}
+
+// A serial device was plugged in: off line the window probes it, and reads back the
+// processor that answers, as the connect button would; nothing is said when it does not.
+void CZoltDlg::OnPortsPlugged() {
+    m_connection.OnPortsAdded(m_pPortWatch->TakeAdded());
 }
 
 void CZoltDlg::ProgressHide() {

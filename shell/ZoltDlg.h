@@ -17,11 +17,13 @@
 
 #include <array>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 class QScrollArea;
+class QSocketNotifier;
 
 namespace zolt {
 
@@ -48,6 +50,8 @@ struct SZoltOptions {
     bool m_bNamedPortsOnly = false;
     // The clock of the link's pauses; null: the real one (tests pass a faster one).
     CClock* m_pClock = nullptr;
+    // Tells of serial devices plugged in; null: the system's (udev). Tests announce ports.
+    std::unique_ptr<CPortWatch> m_pPortWatch;
 };
 
 // The window width and height for a screen narrower than 1366 or lower than 768 pixels:
@@ -146,6 +150,7 @@ private:
     void NoteStartupProgress(unsigned message);
     void DarkenMetersOffline();
     void WatchLookup();
+    void OnPortsPlugged();
     void OfferImportCheck();
     void ShowImportCheck();
 
@@ -169,6 +174,8 @@ private:
     bool m_bStartupSettled = false;
     bool m_bScrollable = false;
     QTimer m_lookupWatch;
+    std::unique_ptr<CPortWatch> m_pPortWatch;
+    std::unique_ptr<QSocketNotifier> m_pPlugged; // goes before the watch closes its descriptor
 
     // The check after an on-line "Import all": offered when its transfer is done, then the
     // read-back; m_sent is what the import sent.

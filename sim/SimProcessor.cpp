@@ -360,6 +360,11 @@ bool LoadAllModesFile(const std::string& path, SSimState& state, std::string& er
 CSimProcessor::CSimProcessor(SSimFaults faults, SSimState state)
     : m_faults(faults), m_state(std::move(state)) {}
 
+bool IsBulkFrame(const SWireFrame& frame) {
+    return (frame.Command() == cmd::kReadMode || frame.Command() == cmd::kWriteMode) &&
+           frame.Parameter() != 0;
+}
+
 std::vector<std::uint8_t> CSimProcessor::Handle(const SWireFrame& frame) {
     ++m_nFrames;
     if (!frame.m_bSumOk || m_faults.m_bSilent) {
@@ -368,7 +373,12 @@ std::vector<std::uint8_t> CSimProcessor::Handle(const SWireFrame& frame) {
     if (Rejects()) {
         return WithFaults(Ack(frame.Command(), kStatusRejected));
     }
-    return WithFaults(Answer(frame));
+    std::vector<std::uint8_t> answer = WithFaults(Answer(frame));
+    const auto& lost = m_faults.m_anLoseAnswers;
+    if (std::find(lost.begin(), lost.end(), m_nFrames) != lost.end()) {
+        return {}; // applied, but the answer never arrives
+    }
+    return answer;
 }
 
 bool CSimProcessor::Rejects() const {
@@ -435,6 +445,11 @@ std::vector<std::uint8_t> CSimProcessor::Answer(const SWireFrame& frame) {
     case cmd::kReadMode:
         if (n > kModeCount) {
             return Ack(command, kStatusBadFrame);
+        }
+        if (n != 0 && n == m_faults.m_nWrongMode &&
+            (m_faults.m_nWrongModeTimes == 0 || m_nWrongModes < m_faults.m_nWrongModeTimes)) {
+            ++m_nWrongModes;
+            return MakeFrame(command, static_cast<std::uint8_t>(n % kModeCount + 1), modes[n]);
         }
         return MakeFrame(command, n, n == 0 ? image : modes[n]);
     case cmd::kWriteSystem:

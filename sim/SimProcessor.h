@@ -16,16 +16,27 @@ namespace zolt::sim {
 // Faults to inject; each is off at its default. Counts are 1-based over the frames taken
 // off the line (every frame, resends included) or over the answers sent.
 struct SSimFaults {
-    bool m_bSilent = false;   // never answer anything
-    int m_nRejectFirst = 0;   // answer the first N frames with status 2, not applying them
-    int m_nRejectEvery = 0;   // answer every Nth frame with status 2, not applying it
-    int m_nBadSumEvery = 0;   // every Nth answer goes out with a wrong sum
-    int m_nNoiseBytes = 0;    // bytes that are no frame, sent before every answer
-    int m_nDelayMs = 0;       // pause before each answer
-    int m_nHangUpAfter = 0;   // close the line after answering N frames
-    bool m_bProbeAck = false; // answer the probe with a bare acknowledgement
-    int m_nDropWrite = 0;     // acknowledge the Nth whole-mode or system-block write unstored
+    bool m_bSilent = false;           // never answer anything
+    int m_nRejectFirst = 0;           // answer the first N frames with status 2, not applying them
+    int m_nRejectEvery = 0;           // answer every Nth frame with status 2, not applying it
+    int m_nBadSumEvery = 0;           // every Nth answer goes out with a wrong sum
+    int m_nNoiseBytes = 0;            // bytes that are no frame, sent before every answer
+    int m_nDelayMs = 0;               // pause before each answer
+    bool m_bOverlap = false;          // go on taking frames during the pauses (a delay on the way)
+    int m_nBulkDelayMs = 0;           // further pause before each answer to a bulk frame
+    bool m_bAnswerEarly = false;      // answer before the frame's last byte has crossed the line
+    int m_nTrickleMs = 0;             // send answers one byte at a time, this far apart
+    std::vector<int> m_anLoseAnswers; // frames N applied whose answers are lost on the way
+    int m_nWrongMode = 0;             // label the reply to a read of this mode (1..21) as the next
+    int m_nWrongModeTimes = 0;        // only the first N such reads (0: every one)
+    int m_nHangUpAfter = 0;           // close the line after answering N frames
+    bool m_bProbeAck = false;         // answer the probe with a bare acknowledgement
+    int m_nDropWrite = 0; // acknowledge the Nth whole-mode or system-block write unstored
 };
+
+// A bulk frame: a read or write of a stored mode 1..21, which the host follows with a
+// pause and a longer wait.
+bool IsBulkFrame(const SWireFrame& frame);
 
 struct SSimState {
     std::array<std::uint8_t, kImageSize> m_abImage{};
@@ -75,6 +86,7 @@ private:
     int m_nFrames = 0;
     int m_nAnswers = 0;
     int m_nWrites = 0;
+    int m_nWrongModes = 0; // mode replies mislabelled so far
     unsigned m_nMeterTick = 0;
 };
 

@@ -19,8 +19,8 @@ using Clock = std::chrono::steady_clock;
 
 // Bytes sent per paced write: about one millisecond of line time.
 constexpr std::size_t kPaceChunk = 12;
-// The least time an unpaced simulator takes to answer.
-constexpr auto kUnpacedTurnaround = std::chrono::milliseconds(1);
+// The least time an unpaced simulator takes to answer, as a processor does.
+constexpr Micros kUnpacedTurnaround{1000};
 // An answer the program does not take within this time is dropped.
 constexpr int kWriteStallMs = 1000;
 
@@ -28,15 +28,65 @@ std::string Reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
-Clock::duration ByteTime(double micros, std::size_t count) {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double, std::micro>(micros * static_cast<double>(count)));
+Micros ByteTime(double micros, std::size_t count) {
+    return Micros(static_cast<long long>(micros * static_cast<double>(count)));
 }
 
 } // namespace
 
+void CAnswerSchedule::Add(const SWireFrame& frame, const std::vector<std::uint8_t>& answer,
+                          const SSimFaults& faults, Micros arrived, bool hangUp) {
+    using std::chrono::milliseconds;
+    Micros start = faults.m_bOverlap ? arrived : std::max(arrived, m_nBusyUntil);
+    if (!faults.m_bAnswerEarly) {
+        start += m_dByteMicros > 0 ? ByteTime(m_dByteMicros, frame.m_abBytes.size())
+                                   : kUnpacedTurnaround;
+    }
+    start += milliseconds(faults.m_nDelayMs);
+    if (IsBulkFrame(frame)) {
+        start += milliseconds(faults.m_nBulkDelayMs);
+    }
+    if (!m_aChunks.empty()) {
+        start = std::max(start, m_aChunks.back().m_nAt); // one answer after another
+    }
+    const Micros trickle = milliseconds(faults.m_nTrickleMs);
+    const std::size_t size = trickle.count() > 0 ? 1
+                             : m_dByteMicros > 0 ? kPaceChunk
+                                                 : answer.size();
+    Micros at = start;
+    for (std::size_t first = 0; first < answer.size(); first += size) {
+        const std::size_t end = std::min(answer.size(), first + size);
+        at = trickle.count() > 0 ? start + trickle * static_cast<Micros::rep>(first)
+                                 : start + ByteTime(std::max(m_dByteMicros, 0.0), end);
+        m_aChunks.push_back({at,
+                             {answer.begin() + static_cast<std::ptrdiff_t>(first),
+                              answer.begin() + static_cast<std::ptrdiff_t>(end)}});
+    }
+    if (hangUp) {
+        m_aChunks.push_back({at, {}, true});
+    }
+    m_nBusyUntil = at;
+}
+
+std::optional<Micros> CAnswerSchedule::Next() const {
+    if (m_aChunks.empty()) {
+        return std::nullopt;
+    }
+    return m_aChunks.front().m_nAt;
+}
+
+std::optional<SAnswerChunk> CAnswerSchedule::TakeDue(Micros now) {
+    if (m_aChunks.empty() || m_aChunks.front().m_nAt > now) {
+        return std::nullopt;
+    }
+    SAnswerChunk chunk = std::move(m_aChunks.front());
+    m_aChunks.pop_front();
+    return chunk;
+}
+
 CSimServer::CSimServer(SSimFaults faults, SSimState state, SSimOptions options)
-    : m_processor(faults, std::move(state)), m_options(std::move(options)) {}
+    : m_processor(faults, std::move(state)), m_options(std::move(options)),
+      m_schedule(m_options.m_dByteMicros) {}
 
 CSimServer::~CSimServer() {
     Stop();
@@ -124,30 +174,18 @@ std::vector<SFrameTime> CSimServer::FrameTimes() const {
     return m_aTimes;
 }
 
+// Takes frames as they come and sends the answers as they fall due.
 void CSimServer::Serve() {
     CFrameReader reader;
     Clock::time_point frameStart = Clock::now();
     std::uint8_t buffer[4096];
-    while (!m_bHungUp) {
-        pollfd fds[2] = {{m_nStop, POLLIN, 0}, {m_nMaster, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[0].revents != 0) {
-            return;
-        }
+    while (!m_bHungUp && Wait()) {
         const ssize_t got = read(m_nMaster, buffer, sizeof buffer);
-        if (got <= 0) {
-            if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
-                continue;
-            }
+        if (got < 0 && errno != EAGAIN && errno != EINTR) {
             return; // the line is gone
         }
         const Clock::time_point now = Clock::now();
-        for (ssize_t i = 0; i < got && !m_bHungUp; ++i) {
+        for (ssize_t i = 0; i < got; ++i) {
             if (!reader.InFrame()) {
                 frameStart = now;
             }
@@ -155,63 +193,71 @@ void CSimServer::Serve() {
                 Take(*frame, frameStart);
             }
         }
+        SendDue();
     }
 }
 
+// Waits for bytes from the program or the next answer due, sending what falls due;
+// false once the server is stopped or the line has hung up.
+bool CSimServer::Wait() {
+    for (;;) {
+        SendDue();
+        if (m_bHungUp) {
+            return false;
+        }
+        pollfd fds[2] = {{m_nStop, POLLIN, 0}, {m_nMaster, POLLIN, 0}};
+        timespec timeout{};
+        const std::optional<Micros> next = m_schedule.Next();
+        if (next) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::max(Micros{0}, *next - SinceStart(Clock::now())));
+            timeout = {static_cast<time_t>(ns.count() / 1000000000),
+                       static_cast<long>(ns.count() % 1000000000)};
+        }
+        const int ready = ppoll(fds, 2, next ? &timeout : nullptr, nullptr);
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+        if (fds[0].revents != 0) {
+            return false;
+        }
+        if (fds[1].revents != 0) {
+            return true;
+        }
+    }
+}
+
+// Handles a frame and plans its answer. Once a hang-up is planned the processor takes no
+// more frames.
 void CSimServer::Take(const SWireFrame& frame, Clock::time_point start) {
+    if (m_bHangUpPlanned) {
+        return;
+    }
     Log(frame);
-    std::vector<std::uint8_t> answer;
-    bool hangUp = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_options.m_bRecordTimes) {
-            m_aTimes.push_back({start, frame.Command()});
+    std::lock_guard lock(m_mutex);
+    if (m_options.m_bRecordTimes) {
+        m_aTimes.push_back({start, frame.Command()});
+    }
+    const std::vector<std::uint8_t> answer = m_processor.Handle(frame);
+    m_bHangUpPlanned = m_processor.HangUpDue();
+    m_schedule.Add(frame, answer, m_processor.Faults(), SinceStart(start), m_bHangUpPlanned);
+}
+
+// Writes every part of an answer that is due; a hang-up part closes the line. A part
+// nobody takes is dropped.
+void CSimServer::SendDue() {
+    while (std::optional<SAnswerChunk> chunk = m_schedule.TakeDue(SinceStart(Clock::now()))) {
+        if (chunk->m_bHangUp) {
+            m_bHungUp = true;
+            CloseLine();
+            return;
         }
-        answer = m_processor.Handle(frame);
-        hangUp = m_processor.HangUpDue();
-    }
-    // The frame has arrived once its last byte has crossed the line. Unpaced, the answer
-    // still waits a moment, as a processor does: the host purges its input after a write.
-    const Clock::time_point arrived =
-        m_options.m_dByteMicros > 0
-            ? start + ByteTime(m_options.m_dByteMicros, frame.m_abBytes.size())
-            : start + kUnpacedTurnaround;
-    if (!SleepUntil(arrived)) {
-        return;
-    }
-    const int delay = m_processor.Faults().m_nDelayMs;
-    if (delay > 0 && !SleepUntil(Clock::now() + std::chrono::milliseconds(delay))) {
-        return;
-    }
-    if (!answer.empty() && !SendPaced(answer)) {
-        return;
-    }
-    if (hangUp) {
-        m_bHungUp = true;
-        CloseLine();
+        WriteAll(chunk->m_abBytes.data(), chunk->m_abBytes.size());
     }
 }
 
-bool CSimServer::SendPaced(const std::vector<std::uint8_t>& bytes) {
-    if (m_options.m_dByteMicros <= 0) {
-        return WriteAll(bytes.data(), bytes.size());
-    }
-    const Clock::time_point start = Clock::now();
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const std::size_t next = std::min(bytes.size(), sent + kPaceChunk);
-        if (!SleepUntil(start + ByteTime(m_options.m_dByteMicros, next))) {
-            return false;
-        }
-        const auto elapsed = std::chrono::duration<double, std::micro>(Clock::now() - start);
-        const auto due = std::min(
-            bytes.size(), static_cast<std::size_t>(elapsed.count() / m_options.m_dByteMicros));
-        if (!WriteAll(bytes.data() + sent, std::max(due, next) - sent)) {
-            return false;
-        }
-        sent = std::max(due, next);
-    }
-    return true;
+Micros CSimServer::SinceStart(Clock::time_point when) const {
+    return std::chrono::duration_cast<Micros>(when - m_tStart);
 }
 
 bool CSimServer::WriteAll(const std::uint8_t* bytes, std::size_t count) {
@@ -231,23 +277,6 @@ bool CSimServer::WriteAll(const std::uint8_t* bytes, std::size_t count) {
         }
     }
     return true;
-}
-
-bool CSimServer::SleepUntil(Clock::time_point when) {
-    for (;;) {
-        const auto left = when - Clock::now();
-        if (left <= Clock::duration::zero()) {
-            return true;
-        }
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(ns / 1000000000),
-                               static_cast<long>(ns % 1000000000)};
-        pollfd stop{m_nStop, POLLIN, 0};
-        const int ready = ppoll(&stop, 1, &timeout, nullptr);
-        if (ready > 0) {
-            return false;
-        }
-    }
 }
 
 void CSimServer::Log(const SWireFrame& frame) {

@@ -10,8 +10,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +26,43 @@ struct SSimOptions {
     std::string m_strLogPath;               // append one line per received frame; empty: no log
     double m_dByteMicros = kLineByteMicros; // 0: no pacing
     bool m_bRecordTimes = true;             // keep FrameTimes (a long-running server need not)
+};
+
+using Micros = std::chrono::microseconds;
+
+// One part of an answer and when it goes on the line. A hang-up part carries no bytes: the
+// line closes once the parts before it have gone.
+struct SAnswerChunk {
+    Micros m_nAt;
+    std::vector<std::uint8_t> m_abBytes;
+    bool m_bHangUp = false;
+};
+
+// The answers on their way out, in the order they leave; times count from any fixed start.
+// A busy processor (the default) starts on a frame only once it has sent the answer
+// before; with overlapping delays it takes every frame as it comes (a delay on the way,
+// not a slow processor), and the answers follow one another on the line.
+class CAnswerSchedule {
+public:
+    // byteMicros: the line time of a byte; 0 for no pacing.
+    explicit CAnswerSchedule(double byteMicros) : m_dByteMicros(byteMicros) {}
+
+    // Plans the answer to frame, whose first byte arrived at arrived. It starts once the
+    // frame has crossed the line (at once with the early-answer fault; a moment later
+    // unpaced), after the faults' delays, and goes out at the line rate in parts of about
+    // a millisecond (one byte at a time with the trickle fault). With hangUp the line
+    // closes after it.
+    void Add(const SWireFrame& frame, const std::vector<std::uint8_t>& answer,
+             const SSimFaults& faults, Micros arrived, bool hangUp);
+    // When the next part is due; nothing planned: none.
+    std::optional<Micros> Next() const;
+    // The next part once it is due at now.
+    std::optional<SAnswerChunk> TakeDue(Micros now);
+
+private:
+    double m_dByteMicros;
+    std::deque<SAnswerChunk> m_aChunks;
+    Micros m_nBusyUntil{0}; // the processor has done with the frames before
 };
 
 // When a frame was taken off the line (its first byte), and its command byte.
@@ -59,16 +98,19 @@ public:
 
 private:
     void Serve();
+    bool Wait();
     void Take(const SWireFrame& frame, std::chrono::steady_clock::time_point start);
-    bool SendPaced(const std::vector<std::uint8_t>& bytes);
+    void SendDue();
     bool WriteAll(const std::uint8_t* bytes, std::size_t count);
-    bool SleepUntil(std::chrono::steady_clock::time_point when);
+    Micros SinceStart(std::chrono::steady_clock::time_point when) const;
     void Log(const SWireFrame& frame);
     void CloseLine();
 
     CSimProcessor m_processor;
     SSimOptions m_options;
-    mutable std::mutex m_mutex; // guards m_processor and m_aTimes
+    CAnswerSchedule m_schedule;    // serving thread only
+    bool m_bHangUpPlanned = false; // serving thread only
+    mutable std::mutex m_mutex;    // guards m_processor and m_aTimes
     std::vector<SFrameTime> m_aTimes;
     std::string m_strPath;
     int m_nMaster = -1;

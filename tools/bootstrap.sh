@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev qt6-base-dev
           libgl-dev libudev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
-          fonts-wqy-microhei xvfb xdotool)
+          fonts-wqy-microhei xvfb xdotool
+          libcli11-dev nlohmann-json3-dev dpkg-dev file librsvg2-bin desktop-file-utils appstream lintian)
 
 missing=()
 for pkg in "${packages[@]}"; do

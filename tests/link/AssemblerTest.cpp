@@ -49,6 +49,7 @@ TEST_F(AssemblerTest, TheNameOfSlotZeroIsTheWorkingImagesName) {
     EXPECT_TRUE(Feed(MakeFrame(128, 0, Bytes(20, 'A'))));
     EXPECT_EQ(Image()[19], 'A');
     EXPECT_EQ(Slot(0)[0], 0);
+    InFlight(128, 5);
     EXPECT_TRUE(Feed(MakeFrame(128, 5, Bytes(20, 'B'))));
     EXPECT_EQ(Slot(5)[19], 'B');
 }
@@ -58,22 +59,67 @@ TEST_F(AssemblerTest, RepliesWithoutAPlaceCompleteTheExchangeAndStoreNothing) {
     const Bytes image(Image(), Image() + kImageSize);
     InFlight(128, 22);
     EXPECT_TRUE(Feed(MakeFrame(128, 22, Bytes(20, 'X'))));
-    InFlight(130, 21);
+    InFlight(130, 30);
     EXPECT_TRUE(Feed(MakeFrame(130, 30, Pattern(1, kImageSize))));
-    EXPECT_TRUE(Feed(MakeFrame(130, 0, Bytes(50, 0xEE)))); // far too short for an image
-    EXPECT_TRUE(Feed(Ack(129)));                           // a bare 129 carries no block
+    InFlight(129);
+    EXPECT_TRUE(Feed(Ack(129))); // a bare 129 carries no block
     EXPECT_EQ(StoreBytes(), store);
     EXPECT_EQ(Bytes(Image(), Image() + kImageSize), image);
     EXPECT_TRUE(m_sink.m_aPosts.empty());
 }
 
-TEST_F(AssemblerTest, AModeOtherThanTheOneAskedForIsReportedAndStoredInItsOwnSlot) {
+TEST_F(AssemblerTest, AReplyTooShortForItsDataIsNotTakenAndTheFrameIsAskedAgain) {
+    const Bytes five = SlotBytes(5);
+    InFlight(130, 5);
+    EXPECT_FALSE(Feed(MakeFrame(130, 5, Bytes(50, 0xEE)))); // far too short for an image
+    EXPECT_EQ(m_link.ReceiveRecord().m_bError, 1);
+    EXPECT_EQ(SlotBytes(5), five);
+    InFlight(129);
+    EXPECT_FALSE(Feed(MakeFrame(129, 1, Bytes(10))));
+    EXPECT_EQ(System()[0], 0);
+    EXPECT_TRUE(m_sink.m_aPosts.empty());
+}
+
+TEST_F(AssemblerTest, AModeReplyForAModeNeverAskedForIsReportedStoredNowhereAndAskedAgain) {
+    const Bytes five = SlotBytes(5);
     const Bytes six = SlotBytes(6);
     InFlight(130, 6);
-    EXPECT_TRUE(Feed(MakeFrame(130, 5, Pattern(5, kImageSize))));
-    EXPECT_EQ(m_sink.m_aBoxes, std::vector<std::string>{"11"});
-    EXPECT_EQ(SlotBytes(5), Pattern(5, kImageSize));
+    EXPECT_FALSE(Feed(MakeFrame(130, 5, Pattern(5, kImageSize))));
+    ASSERT_EQ(m_sink.m_aBoxes.size(), 1u);
+    EXPECT_EQ(m_sink.m_aBoxes[0].rfind("11\nMode 6 was asked for, the processor sent mode 5", 0),
+              0u)
+        << m_sink.m_aBoxes[0];
+    EXPECT_EQ(m_link.ReceiveRecord().m_bError, 1); // the frame is written again
+    EXPECT_EQ(SlotBytes(5), five);
     EXPECT_EQ(SlotBytes(6), six);
+
+    m_link.Clear(false); // as the resend does: the second wrong reply shows no second box
+    EXPECT_FALSE(Feed(MakeFrame(130, 5, Pattern(5, kImageSize))));
+    EXPECT_EQ(m_sink.m_aBoxes.size(), 1u);
+    m_link.Clear(false);
+    EXPECT_TRUE(Feed(MakeFrame(130, 6, Pattern(6, kImageSize))));
+    EXPECT_EQ(SlotBytes(6), Pattern(6, kImageSize));
+    EXPECT_EQ(SlotBytes(5), five);
+}
+
+TEST_F(AssemblerTest, OnlyAnAnswerToTheFrameInFlightIsTaken) {
+    // Another command byte: a late answer to an earlier frame, passed over; the frame's own
+    // answer behind it in the same chunk is taken.
+    InFlight(129);
+    EXPECT_TRUE(Feed(Concat({MakeFrame(128, 3, Bytes(20, 'N')), Ack(3),
+                             MakeFrame(129, 7, Pattern(9, kSystemSize - 1))})));
+    EXPECT_EQ(Slot(3)[0], 0);
+    EXPECT_EQ(System()[0], 7);
+
+    // A mode reply for a mode answered a moment ago is a late one: no box, no resend.
+    InFlight(130, 2);
+    EXPECT_TRUE(Feed(MakeFrame(130, 2, Pattern(2, kImageSize))));
+    InFlight(130, 3);
+    EXPECT_FALSE(Feed(MakeFrame(130, 2, Pattern(7, kImageSize))));
+    EXPECT_EQ(m_link.ReceiveRecord().m_bError, 0);
+    EXPECT_EQ(SlotBytes(2), Pattern(2, kImageSize));
+    EXPECT_TRUE(Feed(MakeFrame(130, 3, Pattern(3, kImageSize))));
+    EXPECT_TRUE(m_sink.m_aBoxes.empty());
 }
 
 TEST_F(AssemblerTest, ALengthBeyondTheRecordIsABadFrameAndNothingIsWrittenPastIt) {
@@ -128,10 +174,13 @@ TEST_F(AssemblerTest, MeterRepliesPostOnlyWhileTheSystemPageIsShownAndTheUiKeeps
     EXPECT_EQ(m_link.Meters().m_abLevels[11], 3);
     EXPECT_TRUE(m_sink.m_aPosts.empty());
     m_sink.m_bSystemPage = true;
+    InFlight(24);
     EXPECT_TRUE(Feed(MakeFrame(24, 3, Bytes(11))));
+    InFlight(12);
     EXPECT_TRUE(Feed(MakeFrame(12, 5, Bytes(11))));
     EXPECT_EQ(m_sink.m_aPosts, (std::vector<SPost>{{msg::kMeters, 24, 0}}));
     m_link.MetersShown();
+    InFlight(12);
     EXPECT_TRUE(Feed(MakeFrame(12, 6, Bytes(11))));
     EXPECT_EQ(m_sink.m_aPosts.back(), (SPost{msg::kMeters, 12, 0}));
 }

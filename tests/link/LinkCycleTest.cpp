@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -39,6 +40,27 @@ protected:
     }
     void Silence() {
         m_port.m_responder = [](const Bytes&) { return Chunks{}; };
+    }
+    // The answers to the transmissions numbered in lost (0 = the first write) never come.
+    void LoseAnswers(std::vector<int> lost) {
+        m_port.m_responder = [this, lost, sent = 0](const Bytes& f) mutable {
+            const bool lose = std::find(lost.begin(), lost.end(), sent++) != lost.end();
+            return lose ? Chunks{} : m_port.Answer(f);
+        };
+    }
+    std::vector<std::uint8_t> WrittenParameters() const {
+        std::vector<std::uint8_t> parameters;
+        for (const Bytes& frame : m_port.m_aWrites) {
+            parameters.push_back(frame[kParameterOffset]);
+        }
+        return parameters;
+    }
+    static std::vector<std::uint8_t> Names(std::initializer_list<std::uint8_t> repeated) {
+        std::vector<std::uint8_t> names;
+        for (std::uint8_t n = 0; n < kSlotCount; ++n) {
+            names.insert(names.end(), 1 + std::count(repeated.begin(), repeated.end(), n), n);
+        }
+        return names;
     }
 };
 
@@ -129,11 +151,15 @@ TEST_F(LinkCycleTest, BulkAndSettlePausesAndTheWaitForTheAnswer) {
 
 TEST_F(LinkCycleTest, AFailingReadAllowsOneResendOtherReadFailuresCountAsSilence) {
     ChangeBand(5);
-    m_port.m_aReadFaults = {EPortStatus::Failed, EPortStatus::InvalidHandle,
+    // Failed counts as nothing read; the first read that finds the device gone has the
+    // frame written again (the look before the resend reads nothing: Ok), the second one
+    // ends the link.
+    m_port.m_aReadFaults = {EPortStatus::Failed, EPortStatus::InvalidHandle, EPortStatus::Ok,
                             EPortStatus::InvalidHandle};
     RunCycle(m_link, m_port, 10);
     EXPECT_EQ(m_port.WrittenCommands(), (std::vector<std::uint8_t>{3, 3}));
     EXPECT_EQ(m_sink.Count(msg::kPortFailure), 1u);
+    EXPECT_EQ(FailureText(m_link.Failure()), "the port stopped working during EQ band 5");
 }
 
 TEST_F(LinkCycleTest, AFailedWriteEndsTheLinkWithoutWaiting) {
@@ -168,6 +194,50 @@ TEST_F(LinkCycleTest, ALateAcknowledgementIsNotTakenForTheNextFrames) {
     EXPECT_EQ(m_port.m_aWrites[1], m_port.m_aWrites[0]);
     EXPECT_EQ(m_port.m_aWrites[2][kParameterOffset], 6);
     EXPECT_EQ(m_port.m_aWrites[3], m_port.m_aWrites[2]); // A's second answer was not B's
+}
+
+TEST_F(LinkCycleTest, OneLostAnswerCostsExactlyOneResendOfThatFrame) {
+    LoseAnswers({0}); // the first "read name 0"
+    m_link.Build(128, 0);
+    RunCycle(m_link, m_port, 24);
+    std::vector<std::uint8_t> parameters = WrittenParameters();
+    parameters.pop_back();
+    EXPECT_EQ(parameters, Names({0}));              // 22 names, name 0 twice
+    EXPECT_EQ(m_port.WrittenCommands().back(), 12); // then the polls
+    EXPECT_EQ(Bytes(Slot(1), Slot(1) + kNameSize), Pattern(1, kNameSize));
+
+    // Name 0 unanswered twice and name 1 once: every transmission that counted was answered.
+    m_link.OnPortOpened();
+    m_port.m_aWrites.clear();
+    LoseAnswers({0, 1, 3});
+    m_link.Build(128, 0);
+    RunCycle(m_link, m_port, 25);
+    EXPECT_EQ(WrittenParameters(), Names({0, 0, 1}));
+    EXPECT_TRUE(m_sink.m_aPosts.empty()); // no port failure
+    EXPECT_EQ(Bytes(Slot(21), Slot(21) + kNameSize), Pattern(21, kNameSize));
+}
+
+TEST_F(LinkCycleTest, ALostAcknowledgementDoesNotCostTheNextFrameItsAnswer) {
+    ChangeBand(5);
+    ChangeBand(6);
+    LoseAnswers({0});
+    RunCycle(m_link, m_port, 4);
+    EXPECT_EQ(m_port.WrittenCommands(), (std::vector<std::uint8_t>{3, 3, 3, 12}));
+    EXPECT_EQ(m_port.m_aWrites[1], m_port.m_aWrites[0]);
+    EXPECT_EQ(m_port.m_aWrites[2][kParameterOffset], 6);
+    EXPECT_TRUE(m_sink.m_aPosts.empty());
+}
+
+TEST_F(LinkCycleTest, AnAnswerArrivingJustBeforeAResendIsTakenInsteadOfWritingAgain) {
+    ChangeBand(5);
+    m_port.m_responder = [](const Bytes&) { return Chunks{{Ack(3), 510ms}}; };
+    m_link.NextFrameStep();
+    m_link.WriteStep(m_port);
+    EXPECT_EQ(m_link.ReceiveStep(m_port), ELinkEvent::Write); // overdue after 500 ms of polls
+    m_clock.Advance(20ms); // the turn's pause: meanwhile the answer arrives
+    EXPECT_EQ(m_link.WriteStep(m_port), ELinkEvent::NextFrame);
+    EXPECT_EQ(m_port.m_aWrites.size(), 1u);
+    EXPECT_EQ(m_link.CurrentFrame().m_bAwaiting, 0);
 }
 
 TEST_F(LinkCycleTest, ADuplicateAnswerBeforeTheNextWriteIsDropped) {

@@ -76,8 +76,8 @@ SPortResult CScriptedProcessor::Write(const std::uint8_t* bytes, std::size_t cou
     return {status, count};
 }
 
-// Drops the bytes that arrived before now. An answer due at the very moment of a write
-// arrives just after it, so the purge that follows the write does not drop it.
+// Drops the bytes that arrived before now; an answer due at the very moment of the purge
+// before a write arrives just after it.
 void CScriptedProcessor::Purge() {
     while (!m_aInput.empty() && m_aInput.front().m_nAt < m_clock.Now()) {
         m_aInput.pop_front();
@@ -126,8 +126,11 @@ void RunCycle(CDeviceLink& link, CScriptedProcessor& port, std::size_t maxWrites
         if (event == ELinkEvent::NextFrame) {
             link.NextFrameStep();
         }
-        link.WriteStep(port);
-        event = link.ReceiveStep(port);
+        event = link.WriteStep(port); // NextFrame: answered before the resend
+        while (event == ELinkEvent::None && link.CurrentFrame().m_bAwaiting != 0 &&
+               port.m_nStopRequests == stops) {
+            event = link.ReceiveStep(port); // None: the frame waits afresh
+        }
     }
 }
 

@@ -105,7 +105,8 @@ private:
 };
 
 // Runs next frame / write / receive until maxWrites frames are written, a step signals
-// nothing, or the port was asked to stop.
+// nothing, or the port was asked to stop. A receive step that signals nothing while the
+// frame is still awaited (it waits afresh) is run again at once.
 void RunCycle(CDeviceLink& link, CScriptedProcessor& port, std::size_t maxWrites);
 
 // Fresh process data (all zero, shadows equal), online and connected, a recording sink.

@@ -6,6 +6,7 @@
 #include "controls/EnglishEdit.h"
 #include "controls/FontStatic.h"
 #include "controls/SLamp.h"
+#include "link/SerialPort.h"
 #include "pages/SysDlg.h"
 #include "shell/Show_Dlg.h"
 #include "sim/SimServer.h"
@@ -115,7 +116,10 @@ TEST_F(SimulatorTest, ASilentPortEndsTheLookupWithOneMessage) {
     auto dlg = Connect(silent);
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     QTest::qWait(200);
-    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
+    EXPECT_EQ(m_boxes,
+              QStringList{QString::fromStdString("Unable to Open Device!\n" + m_sim->Path() +
+                                                 ": no answer to the probe (3 "
+                                                 "transmissions)")});
     EXPECT_FALSE(g_flags.m_bOnline);
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
     EXPECT_TRUE(WindowTakesInput());
@@ -128,7 +132,10 @@ TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bOnline; }, kTimeoutMs));
     QTest::qWait(500);
-    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("Unable to Open Device!")});
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].startsWith(
+        QString::fromStdString("Unable to Open Device!\n" + m_sim->Path() + ": the line hung up")))
+        << m_boxes[0].toStdString();
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
     EXPECT_TRUE(WindowTakesInput());
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
@@ -145,10 +152,39 @@ TEST_F(SimulatorTest, AProbeThatIsOnlyAcknowledgedDoesNotHoldTheWindow) {
                           kTimeoutMs));
     EXPECT_TRUE(WindowTakesInput());
     EXPECT_FALSE(g_flags.m_bLookup);
+    EXPECT_EQ(m_boxes, QStringList{QString::fromStdString(
+                           m_sim->Path() + ": the device acknowledged the probe without sending "
+                                           "its state, so nothing was read back")});
+    EXPECT_NE(ProgramName(*dlg), QStringLiteral("Off Line"));
     CBitButton* button = DlgItem<CBitButton>(&dlg->Content(), kConnectButton);
     EXPECT_EQ(button->text(), QStringLiteral("Disconnect"));
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(g_flags.m_bOnline);
+}
+
+TEST_F(SimulatorTest, TheConnectionDisplaySaysOnLineWhileTheReadBackRuns) {
+    sim::SSimFaults slow;
+    slow.m_nDelayMs = 200; // the read-back takes seconds
+    auto dlg = Connect(slow);
+    ASSERT_TRUE(WaitUntil([] { return g_flags.m_bOnline.load(); }, kTimeoutMs));
+    EXPECT_NE(ProgramName(*dlg), QStringLiteral("Off Line"));
+    EXPECT_EQ(DlgItem<CBitButton>(&dlg->Content(), kConnectButton)->text(),
+              QStringLiteral("Disconnect"));
+    EXPECT_FALSE(dlg->StartupSettled());
+}
+
+TEST_F(SimulatorTest, APortInUseByAnotherProgramIsNamedInTheMessage) {
+    m_sim = std::make_unique<sim::CSimServer>();
+    std::string error;
+    ASSERT_TRUE(m_sim->Start(error)) << error;
+    CSerialPort otherProgram;
+    ASSERT_TRUE(otherProgram.Open(m_sim->Path()));
+    auto dlg = MakeWindow({m_sim->Path()});
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].startsWith(QString::fromStdString(
+        "Unable to Open Device!\n" + m_sim->Path() + ": in use by another program")))
+        << m_boxes[0].toStdString();
 }
 
 TEST_F(SimulatorTest, StoreRecallAndPasswordChangeReachTheProcessor) {

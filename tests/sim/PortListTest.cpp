@@ -1,10 +1,12 @@
 #include "link/PortList.h"
 
+#include "TestSupport.h"
 #include "model/Command.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace zolt {
 namespace {
@@ -65,6 +67,26 @@ TEST(PortList, APortNamedByTheUserIsACandidateAsGiven) {
     EXPECT_EQ(named.m_strPortName, "/dev/ttyNoSuchPort7");
     EXPECT_EQ(named.m_strDevicePath, "/dev/ttyNoSuchPort7");
     EXPECT_FALSE(named.m_bUsb);
+}
+
+TEST(PortList, APortIsTheSameThroughALinkButNotAnotherTerminal) {
+    test::SPtyPair pty;
+    test::SPtyPair other;
+    ASSERT_FALSE(pty.m_strSlave.empty());
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("zolt-same-port-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string link = (dir / "by-id").string();
+    std::filesystem::create_symlink(pty.m_strSlave, link);
+    EXPECT_TRUE(SamePort(link, pty.m_strSlave));
+    EXPECT_TRUE(SamePort(pty.m_strSlave, link));
+    EXPECT_FALSE(SamePort(link, other.m_strSlave));
+    // A path that does not exist (yet) is only the same as itself.
+    EXPECT_TRUE(SamePort("/dev/ttyNoSuchPort7", "/dev/ttyNoSuchPort7"));
+    EXPECT_FALSE(SamePort("/dev/ttyNoSuchPort7", pty.m_strSlave));
+    // Two regular files are no port, whatever their device numbers.
+    EXPECT_FALSE(SamePort((dir / ".").string(), dir.string()));
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -134,9 +134,9 @@ TEST(SerialPort, PortNumberAndConfigurationErrorText) {
               "Input/output error\nPort: 12\n");
 }
 
-// The window's part of a lookup: handles port failures until the probe was answered.
-bool RunLookup(CConnection& connection, CRecordingSink& sink) {
-    connection.Lookup();
+// The window's part of a lookup under way: handles port failures until the probe was
+// answered.
+bool AwaitProbe(CConnection& connection, CRecordingSink& sink) {
     while (connection.Online()) {
         SPosted posted{};
         if (!sink.Take({msg::kPortFailure, msg::kProbeAnswered}, posted)) {
@@ -149,6 +149,11 @@ bool RunLookup(CConnection& connection, CRecordingSink& sink) {
         connection.OnPortFailure(posted.m_nLParam != 0);
     }
     return false;
+}
+
+bool RunLookup(CConnection& connection, CRecordingSink& sink) {
+    connection.Lookup();
+    return AwaitProbe(connection, sink);
 }
 
 class LinkOverPty : public ::testing::Test {
@@ -178,8 +183,11 @@ TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
     EXPECT_EQ(connection.PortInUse(), processor.Path());
     EXPECT_EQ(quiet.FramesReceived(), 3); // the probe and its two resends
     EXPECT_FALSE(g_flags.m_bUnlock);
-    ASSERT_EQ(connection.OpenFailures().size(), 1u);
+    ASSERT_EQ(connection.OpenFailures().size(), 2u);
     EXPECT_EQ(connection.OpenFailures()[0].m_eError, EOpenError::Missing);
+    EXPECT_EQ(connection.OpenFailures()[1].m_eError, EOpenError::NotAnswered);
+    EXPECT_EQ(connection.OpenFailures()[1].m_strReason,
+              quiet.Path() + ": no answer to the probe (3 transmissions)");
 
     SPosted posted{};
     ASSERT_TRUE(m_sink.Take({msg::kImageReplaced}, posted)); // the read-back's last reply
@@ -194,6 +202,41 @@ TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
     connection.Disconnect();
     EXPECT_FALSE(connection.Online());
     EXPECT_TRUE(m_sink.Boxes().empty()); // a disconnect says nothing
+}
+
+TEST_F(LinkOverPty, APortPluggedInDuringALookupJoinsItsCandidates) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    sim::CSimServer quiet(silent, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer stranger({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(quiet.Start(error) && processor.Start(error) && stranger.Start(error)) << error;
+    const std::string adapter = std::string(ZOLT_TEST_OUTPUT_DIR) + "/joining-adapter";
+    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
+    std::filesystem::remove(adapter);
+
+    CConnection connection(m_link, m_clock);
+    connection.SetNamedPorts({adapter, quiet.Path()}, true);
+    connection.Lookup(); // the adapter is not there yet; the silent port is being probed
+    ASSERT_TRUE(connection.Online());
+    ASSERT_EQ(connection.PortInUse(), quiet.Path());
+    std::filesystem::create_symlink(processor.Path(), adapter);
+    connection.OnPortsAdded({{processor.Path(), processor.Path(), "plugged in", true},
+                             {stranger.Path(), stranger.Path(), "plugged in", true}});
+    ASSERT_TRUE(AwaitProbe(connection, m_sink));
+    EXPECT_EQ(connection.PortInUse(), adapter); // under the name the user gave
+    EXPECT_TRUE(m_sink.Boxes().empty());
+
+    // On line with a processor, a device plugged in is left alone.
+    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    connection.SetNamedPorts({}, false);
+    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    EXPECT_EQ(connection.PortInUse(), adapter);
+    EXPECT_TRUE(connection.Candidates().empty());
+    EXPECT_EQ(stranger.FramesReceived(), 0);
+    connection.Disconnect();
+    std::filesystem::remove(adapter);
 }
 
 TEST_F(LinkOverPty, ConnectButtonDisconnectsAndThenLooksUpAfresh) {
@@ -221,10 +264,40 @@ TEST_F(LinkOverPty, NoPortThatOpensGivesTheMessageOnce) {
     connection.Lookup();
     EXPECT_FALSE(connection.Online());
     EXPECT_FALSE(g_flags.m_bLookup);
-    EXPECT_EQ(m_sink.Boxes(), std::vector<std::string>{"Unable to Open Device!"});
+    const std::string cause = "\n/dev/ttyNoSuchPort7: no such device";
+    ASSERT_EQ(m_sink.Boxes().size(), 1u);
+    EXPECT_EQ(m_sink.Boxes()[0].rfind("Unable to Open Device!" + cause, 0), 0u);
     g_flags.m_nLanguage = 1;
     connection.Lookup();
-    EXPECT_EQ(m_sink.Boxes().back(), "不能打开设备!");
+    EXPECT_EQ(m_sink.Boxes().back().rfind("不能打开设备!" + cause, 0), 0u);
+
+    connection.SetNamedPorts({}, true);
+    connection.Lookup();
+    EXPECT_EQ(m_sink.Boxes().back(), "不能打开设备!\nno serial port was found");
+}
+
+TEST_F(LinkOverPty, ABusyPortAndARejectedProbeSayWhyOnTheSecondLine) {
+    sim::SSimFaults rejecting;
+    rejecting.m_nRejectFirst = 3;
+    sim::CSimServer refuser(rejecting, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer held({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(refuser.Start(error) && held.Start(error)) << error;
+    CSerialPort otherProgram;
+    ASSERT_TRUE(otherProgram.Open(held.Path()));
+
+    CConnection connection(m_link, m_clock);
+    connection.SetNamedPorts({held.Path(), refuser.Path()}, true);
+    EXPECT_FALSE(RunLookup(connection, m_sink));
+    ASSERT_EQ(m_sink.Boxes().size(), 1u);
+    const std::string box = m_sink.Boxes()[0];
+    EXPECT_EQ(
+        box.rfind("Unable to Open Device!\n" + held.Path() + ": in use by another program", 0), 0u)
+        << box;
+    EXPECT_NE(box.find("\n" + refuser.Path() + ": the processor rejected the probe (status 2)"),
+              std::string::npos)
+        << box;
+    EXPECT_EQ(box.find("no answer"), std::string::npos) << box;
 }
 
 TEST_F(LinkOverPty, SilentPortAloneEndsTheLookupWithTheMessage) {
@@ -238,7 +311,9 @@ TEST_F(LinkOverPty, SilentPortAloneEndsTheLookupWithTheMessage) {
     EXPECT_FALSE(RunLookup(connection, m_sink));
     EXPECT_FALSE(connection.Online());
     EXPECT_FALSE(connection.Port().IsOpen());
-    EXPECT_EQ(m_sink.Boxes(), std::vector<std::string>{"Unable to Open Device!"});
+    EXPECT_EQ(m_sink.Boxes(),
+              std::vector<std::string>{"Unable to Open Device!\n" + quiet.Path() +
+                                       ": no answer to the probe (3 transmissions)"});
 }
 
 TEST_F(LinkOverPty, HangUpWhileLinkedIsOnePortFailureAndTheThreadEnds) {
@@ -263,7 +338,11 @@ TEST_F(LinkOverPty, HangUpWhileLinkedIsOnePortFailureAndTheThreadEnds) {
 
     connection.OnPortFailure(false);
     EXPECT_FALSE(connection.Online());
-    EXPECT_EQ(m_sink.Boxes(), std::vector<std::string>{"Unable to Open Device!"});
+    ASSERT_EQ(m_sink.Boxes().size(), 1u);
+    EXPECT_EQ(m_sink.Boxes()[0].rfind(
+                  "Unable to Open Device!\n" + processor.Path() + ": the line hung up during ", 0),
+              0u)
+        << m_sink.Boxes()[0];
     connection.OnPortFailure(false); // a second, stale notice changes nothing
     EXPECT_EQ(m_sink.Boxes().size(), 1u);
 }

@@ -1,4 +1,5 @@
 #include "sim/SimProcessor.h"
+#include "sim/SimServer.h"
 
 #include "link/Frame.h"
 
@@ -193,6 +194,87 @@ TEST(SimProcessor, Faults) {
     EXPECT_FALSE(acker.HangUpDue());
     acker.Handle(Frame(12, 1));
     EXPECT_TRUE(acker.HangUpDue());
+}
+
+TEST(SimProcessor, LostAnswersAndMislabelledModeReplies) {
+    SSimFaults faults;
+    faults.m_anLoseAnswers = {2};
+    faults.m_nWrongMode = 21;
+    faults.m_nWrongModeTimes = 1;
+    CSimProcessor sim(faults);
+    EXPECT_EQ(sim.Handle(Frame(1, 0, {9})), AckOf(1, 0));
+    EXPECT_TRUE(sim.Handle(Frame(1, 0, {11})).empty()); // applied, the answer lost
+    EXPECT_EQ(sim.State().m_abSystem[3], 11);
+
+    const Bytes wrong = sim.Handle(Frame(130, 21));
+    ASSERT_EQ(wrong.size(), 2719u);
+    EXPECT_EQ(wrong[5], 1); // mode 21's image labelled as mode 1
+    EXPECT_TRUE(std::equal(wrong.begin() + 6, wrong.end() - 1, sim.State().m_aModes[21].begin()));
+    EXPECT_EQ(sim.Handle(Frame(130, 21))[5], 21); // only the first time
+    EXPECT_EQ(sim.Handle(Frame(130, 3))[5], 3);
+}
+
+using std::chrono_literals::operator""ms;
+using std::chrono_literals::operator""us;
+
+// When each byte of the answers planned so far leaves, one entry per byte.
+std::vector<Micros> ByteTimes(CAnswerSchedule& schedule) {
+    std::vector<Micros> times;
+    while (const std::optional<Micros> next = schedule.Next()) {
+        const std::optional<SAnswerChunk> chunk = schedule.TakeDue(*next);
+        times.insert(times.end(), chunk->m_abBytes.size(), chunk->m_nAt);
+    }
+    return times;
+}
+
+TEST(AnswerSchedule, AnswersFollowTheFrameAtTheLineRateAfterTheirDelays) {
+    const Bytes ack = AckOf(3, 0);
+    const SWireFrame band = Frame(3, 1, Bytes(5)); // 12 bytes: 1041 us on the line
+    const SWireFrame bulk = Frame(130, 2);         // a bulk frame: 7 bytes, 607 us
+    CAnswerSchedule paced(kLineByteMicros);
+    paced.Add(band, ack, {}, 1000us, false);
+    EXPECT_EQ(ByteTimes(paced), std::vector<Micros>(7, 1000us + 1041us + 607us));
+
+    SSimFaults faults;
+    faults.m_nDelayMs = 5;
+    faults.m_nBulkDelayMs = 20;
+    CAnswerSchedule delayed(kLineByteMicros);
+    delayed.Add(band, ack, faults, 0us, false);
+    delayed.Add(bulk, ack, faults, 0us, false); // the processor was busy: after the first
+    const std::vector<Micros> times = ByteTimes(delayed);
+    ASSERT_EQ(times.size(), 14u);
+    EXPECT_EQ(times[0], 1041us + 5ms + 607us);
+    EXPECT_EQ(times[7], times[6] + 607us + 25ms + 607us);
+
+    faults.m_bOverlap = true; // the delays overlap: the second answer follows the first
+    CAnswerSchedule overlapping(kLineByteMicros);
+    overlapping.Add(band, ack, faults, 0us, false);
+    overlapping.Add(bulk, ack, faults, 0us, false);
+    EXPECT_EQ(ByteTimes(overlapping)[7], 607us + 25ms + 607us);
+}
+
+TEST(AnswerSchedule, EarlyTrickledAndHangUpAnswers) {
+    const Bytes ack = AckOf(3, 0);
+    const SWireFrame band = Frame(3, 1, Bytes(5));
+    SSimFaults early;
+    early.m_bAnswerEarly = true;
+    CAnswerSchedule atOnce(kLineByteMicros);
+    atOnce.Add(band, ack, early, 0us, false);
+    EXPECT_EQ(ByteTimes(atOnce).back(), 607us); // before the frame itself has crossed
+
+    SSimFaults trickle;
+    trickle.m_nTrickleMs = 2;
+    CAnswerSchedule bytewise(0);
+    bytewise.Add(band, ack, trickle, 0us, false);
+    EXPECT_EQ(ByteTimes(bytewise), (std::vector<Micros>{1ms, 3ms, 5ms, 7ms, 9ms, 11ms, 13ms}));
+
+    CAnswerSchedule closing(0);
+    closing.Add(band, ack, {}, 0us, true);
+    ASSERT_EQ(closing.TakeDue(1ms)->m_abBytes, ack);
+    const std::optional<SAnswerChunk> hangUp = closing.TakeDue(1ms);
+    ASSERT_TRUE(hangUp.has_value());
+    EXPECT_TRUE(hangUp->m_bHangUp);
+    EXPECT_FALSE(closing.Next().has_value());
 }
 
 TEST(SimProcessor, LoadsAnAllModesFileAndRefusesAShortOne) {

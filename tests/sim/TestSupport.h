@@ -1,13 +1,16 @@
 // Helpers shared by the link tests over pseudo-terminals: a clock and a line that run ten
 // times faster than the real ones (so the link's timing relations hold), a notification
-// sink that records what the link posts, and a bare pseudo-terminal pair.
+// sink that records what the link posts, a bare pseudo-terminal pair, and a port watch
+// the test announces ports through.
 #pragma once
 
 #include "link/Clock.h"
 #include "link/Notify.h"
+#include "link/PortList.h"
 #include "sim/SimServer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -15,7 +18,11 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace zolt::test {
 
@@ -115,6 +122,43 @@ struct SPtyPair {
     // Reads from the master until count bytes have come or timeout passed.
     std::vector<std::uint8_t>
     ReadMaster(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(2));
+};
+
+// A port watch the test drives: Announce() makes a port appear as udev reports an adapter
+// plugged in, waking whoever waits on Fd(). Announce may be called from any thread.
+class CAnnouncedPorts final : public CPortWatch {
+public:
+    CAnnouncedPorts() : m_nFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~CAnnouncedPorts() override { close(m_nFd); }
+    CAnnouncedPorts(const CAnnouncedPorts&) = delete;
+    CAnnouncedPorts& operator=(const CAnnouncedPorts&) = delete;
+
+    void Announce(const std::string& node) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_aAdded.push_back({node, node, "announced", true});
+        }
+        const std::uint64_t one = 1;
+        (void)!write(m_nFd, &one, sizeof one);
+    }
+    int Fd() const override {
+        ++m_nFdAsked;
+        return m_nFd;
+    }
+    // Someone asked for Fd() at least count times (a waiting loop asks once a turn).
+    bool Watched(int count = 1) const { return m_nFdAsked >= count; }
+    CPortList TakeAdded() override {
+        std::uint64_t count = 0;
+        (void)!read(m_nFd, &count, sizeof count);
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_aAdded, {});
+    }
+
+private:
+    int m_nFd;
+    mutable std::atomic<int> m_nFdAsked{0};
+    std::mutex m_mutex;
+    CPortList m_aAdded;
 };
 
 } // namespace zolt::test

@@ -6,6 +6,7 @@
 #include "sim/SimServer.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <csignal>
@@ -22,6 +23,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zolt {
@@ -189,12 +191,161 @@ TEST_F(Zoltctl, RecallAndProbe) {
     EXPECT_EQ(m_out.str(), "found " + processor.Path() + " unlock=1\n");
 }
 
-TEST_F(Zoltctl, ProbeAnsweredByABareAcknowledgementFindsNoDevice) {
+TEST_F(Zoltctl, AProbeThatFindsNoProcessorSaysWhy) {
     sim::SSimFaults faults;
     faults.m_bProbeAck = true;
     Simulator(faults);
     EXPECT_EQ(Ctl({"probe"}), ctl::kExitLink);
-    EXPECT_NE(m_err.str().find("acknowledged the probe"), std::string::npos) << m_err.str();
+    EXPECT_NE(m_err.str().find("acknowledged the probe without sending its state"),
+              std::string::npos)
+        << m_err.str();
+
+    sim::SSimFaults rejecting;
+    rejecting.m_nRejectFirst = 3;
+    Simulator(rejecting);
+    EXPECT_EQ(Ctl({"probe"}), ctl::kExitLink);
+    EXPECT_EQ(m_err.str(), "zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+                               ": the processor rejected the probe (status 2)\n");
+}
+
+TEST_F(Zoltctl, LateAndEarlyAnswersAreTakenForTheirOwnFrames) {
+    sim::SSimFaults late; // answered after the probe has been written again
+    late.m_nDelayMs = 700;
+    late.m_bOverlap = true;
+    Simulator(late);
+    ASSERT_EQ(Ctl({"probe"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + m_pSim->Path() + " unlock=1\n");
+
+    sim::SSimFaults early; // answered before the frame has left the port
+    early.m_bAnswerEarly = true;
+    sim::CSimServer& processor = Simulator(early);
+    ASSERT_EQ(Ctl({"pull", (m_dir / "one").string()}), ctl::kExitDone) << m_err.str();
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 128), 22); // nothing written twice
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 130), 1);
+    const Bytes file = ReadFile(m_dir / "one.dia");
+    const sim::SSimState state = processor.State();
+    EXPECT_TRUE(std::equal(state.m_abImage.begin(), state.m_abImage.end(), file.begin() + 66));
+}
+
+TEST_F(Zoltctl, ABackupGivenAnotherModeThanAskedFailsNamingItAndWritesNoFile) {
+    sim::SSimFaults faults;
+    faults.m_nWrongMode = 3;
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"backup", (m_dir / "all.dat").string()}), ctl::kExitLink);
+    const std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: 11\nzoltctl: Mode 3 was asked for, the processor sent mode 4"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+                       ": mode 3 was asked for, the processor answered with mode 4 (3 "
+                       "transmissions)\nzoltctl: The read of all modes stopped at mode 3"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("backup failed; no file written"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+}
+
+TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][600] = static_cast<std::uint8_t>(mode * 3);
+    }
+    WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
+    sim::SSimFaults faults;
+    faults.m_nHangUpAfter = 25 + 16; // the read-back, a few polls, then the restore
+    sim::CSimServer& processor = Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
+
+    // The processor took a run of modes from the file and kept the rest.
+    const sim::SSimState state = processor.State();
+    const sim::SSimState before = sim::MakeFactoryState();
+    std::size_t written = 0;
+    while (written < kModeCount && state.m_aModes[written + 1] == edited.m_aModes[written + 1]) {
+        ++written;
+    }
+    ASSERT_GE(written, 8u);
+    for (std::size_t mode = written + 1; mode <= kModeCount; ++mode) {
+        EXPECT_EQ(state.m_aModes[mode], before.m_aModes[mode]) << mode;
+    }
+    const std::string err = m_err.str();
+    EXPECT_EQ(
+        err.rfind("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() + ": the ", 0), 0u)
+        << err;
+    // The last mode written may have gone unacknowledged: the line hung up after it.
+    const auto says = [&err](std::size_t confirmed) {
+        const std::string next = std::to_string(confirmed + 1);
+        return err.find("zoltctl: The restore stopped at mode " + next + ": modes 1 to " +
+                        std::to_string(confirmed) + " were written from the file; mode " + next +
+                        " may have been; ") != std::string::npos;
+    };
+    EXPECT_TRUE(says(written) || says(written - 1)) << err;
+    EXPECT_NE(err.find("holds a mix of the file and its own earlier settings. Restore the file "
+                       "again to finish."),
+              std::string::npos)
+        << err;
+}
+
+TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
+    sim::SSimFaults slow;
+    slow.m_nDelayMs = 300; // within the answer window, but the read-back alone takes seconds
+    Simulator(slow);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ctl({"--deadline", "1", "backup", (m_dir / "all.dat").string()}), ctl::kExitLink);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_NE(m_err.str().find("no result within 1 s; giving up"), std::string::npos)
+        << m_err.str();
+    EXPECT_TRUE(fs::is_empty(m_dir));
+    EXPECT_EQ(Ctl({"--deadline", "0", "probe"}), ctl::kExitUsage);
+}
+
+// A processor plugged in while --wait waits: the lookup found nothing, the watch announces
+// new ports; only the named port's device is probed, under the name the user gave.
+TEST_F(Zoltctl, WaitProbesTheNamedPortWhenItIsPluggedIn) {
+    const fs::path adapter = m_dir / "by-id-adapter"; // as /dev/serial/by-id names one
+    sim::CSimServer other({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(other.Start(error) && processor.Start(error)) << error;
+    test::CAnnouncedPorts watch;
+    auto result = std::async(std::launch::async, [&] {
+        return ctl::Run({"--port", adapter.string(), "--wait", "20", "probe"}, m_clock, m_out,
+                        m_err, false, &watch);
+    });
+    for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(watch.Watched());
+    watch.Announce(other.Path());
+    fs::create_symlink(processor.Path(), adapter);
+    watch.Announce(processor.Path());
+    ASSERT_EQ(result.get(), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + adapter.string() + " unlock=1\n");
+    EXPECT_EQ(m_err.str(), "zoltctl: waiting up to 20 s for a processor to be plugged in\n");
+    EXPECT_TRUE(other.FrameTimes().empty());
+}
+
+TEST_F(Zoltctl, AWaitThatSeesNoProcessorEndsWithOneMessage) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    sim::CSimServer& mute = Simulator(silent); // named; probed quietly at the start
+    test::CAnnouncedPorts watch;
+    auto result = std::async(std::launch::async, [&] {
+        return ctl::Run({"--port", mute.Path(), "--wait", "2", "probe"}, m_clock, m_out, m_err,
+                        false, &watch);
+    });
+    for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    watch.Announce(mute.Path()); // plugged in again: probed again, again in silence
+    EXPECT_EQ(result.get(), ctl::kExitLink);
+    EXPECT_EQ(m_err.str(), "zoltctl: waiting up to 2 s for a processor to be plugged in\n"
+                           "zoltctl: Unable to Open Device!\n"
+                           "zoltctl: no processor answered within 2 s\n");
+    EXPECT_GE(Commands().size(), 6u); // two probes of three transmissions
+    EXPECT_EQ(Ctl({"--wait", "-1", "probe"}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"--wait", "0", "probe"}), ctl::kExitLink); // no wait: as without --wait
+    EXPECT_EQ(m_err.str().find("waiting"), std::string::npos);
 }
 
 TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
@@ -212,6 +363,41 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
     WriteFile(m_dir / "short.dia", Bytes(100));
     EXPECT_EQ(Ctl({"push", (m_dir / "short.dia").string()}), ctl::kExitFile);
     EXPECT_EQ(Ctl({"dump", (m_dir / "short.dia").string()}), ctl::kExitFile);
+}
+
+// The line as the programs before it took it: options before, between or after the words,
+// values after a space or an equals sign; every option a command does not take refused.
+TEST_F(Zoltctl, OptionsAnywhereOnTheLineHelpAndVersion) {
+    // Not the fixture's simulator, so Ctl() adds no --port: the lines name it themselves.
+    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    std::string error;
+    ASSERT_TRUE(processor.Start(error)) << error;
+    const std::string port = processor.Path();
+    EXPECT_EQ(Ctl({"probe", "--port", port}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(Ctl({"--port=" + port, "--deadline=30", "probe"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + port + " unlock=1\n");
+    const std::string file = (m_dir / "modes.dat").string();
+    WriteFile(m_dir / "modes.dat", sim::AllModesFile(sim::MakeFactoryState()));
+    EXPECT_EQ(Ctl({"dump", file, "--json"}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str().front(), '{');
+    EXPECT_EQ(Ctl({"--json", "dump", file}), ctl::kExitDone);
+    EXPECT_EQ(m_out.str().front(), '{');
+    EXPECT_EQ(Ctl({"--json", "probe", "--port", port}), ctl::kExitUsage);
+    EXPECT_EQ(Ctl({"--deadline", "soon", "probe"}), ctl::kExitUsage);
+    EXPECT_NE(m_err.str().find("--deadline"), std::string::npos) << m_err.str();
+    EXPECT_EQ(Ctl({"--port"}), ctl::kExitUsage);
+
+    EXPECT_EQ(Ctl({"--help"}), ctl::kExitDone);
+    for (const char* text :
+         {"Usage: zoltctl", "--port", "--deadline", "--wait", "--json", "--verify",
+          "backup --all DIR", "diff [--raw] [--json] A B", "eq import", "exit codes:"}) {
+        EXPECT_NE(m_out.str().find(text), std::string::npos) << text;
+    }
+    EXPECT_EQ(Ctl({"probe", "-h"}), ctl::kExitDone); // help wins, nothing is probed
+    EXPECT_EQ(Ctl({"--version"}), ctl::kExitDone);
+    EXPECT_TRUE(std::regex_match(m_out.str(), std::regex("zoltctl [0-9]+\\.[0-9]+\n")))
+        << m_out.str();
+    EXPECT_TRUE(m_err.str().empty());
 }
 
 TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
@@ -243,8 +429,9 @@ TEST_F(Zoltctl, DumpNamesEveryFieldInItsUnits) {
     EXPECT_NE(json.find("\"Music Left EQ band 1 gain\": {\"value\": 6.0, \"unit\": \"dB\", "
                         "\"raw\": \"96\"}"),
               std::string::npos);
-    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
-    EXPECT_EQ(std::count(json.begin(), json.end(), '['), std::count(json.begin(), json.end(), ']'));
+    const nlohmann::json document = nlohmann::json::parse(json); // throws when it is no JSON
+    EXPECT_EQ(document["kind"], "one mode");
+    EXPECT_EQ(document["modes"].size(), 1u);
 }
 
 // True when text is valid UTF-8 and holds no control character but the line ends.
@@ -535,6 +722,19 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     close(fds[0]);
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    for (const std::string program : {"zoltctl", "zolt-sim"}) {
+        EXPECT_NE(RunProgram(bin + "/" + program + " --help", status).find("Usage: " + program),
+                  std::string::npos);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_TRUE(std::regex_match(RunProgram(bin + "/" + program + " --version", status),
+                                     std::regex(program + " [0-9]+\\.[0-9]+\n")));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    RunProgram(bin + "/zolt-sim --unlock 2 2>&1", status);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(RunProgram(bin + "/zolt-sim --delay soon 2>&1", status).find("--delay"),
+              std::string::npos);
     EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 

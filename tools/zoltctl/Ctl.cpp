@@ -10,6 +10,8 @@
 #include "link/PresetFiles.h"
 #include "model/Command.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -20,11 +22,17 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <poll.h>
 
 namespace zolt::ctl {
 
-const char* const kUsage =
-    "usage: zoltctl [--port PATH]... COMMAND\n"
+namespace {
+
+constexpr const char* kUsageLine =
+    "usage: zoltctl [--port PATH]... [--deadline SECONDS] [--wait SECONDS] COMMAND\n";
+// The commands, after the usage line (a command not understood) or the options (--help).
+constexpr const char* kCommandHelp =
+    "commands:\n"
     "  ports                list the candidate ports: path, description, usb or -\n"
     "  probe                find the processor\n"
     "  backup FILE          read all 21 modes into an all-modes file (.dat)\n"
@@ -43,10 +51,9 @@ const char* const kUsage =
     "  eq export FILE[:MODE] BLOCK        print an equaliser of the file as a filter list\n"
     "      BLOCK: music-left, music-right, mic-1-2, mic-3-4, echo-a, echo-b, reverb,\n"
     "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n"
-    "exit codes: 0 done, 1 no device or the link failed, 2 usage, 3 file error,\n"
-    "            4 diff could not read the processor, or --verify found differences\n";
-
-namespace {
+    "exit codes: 0 done, 1 no device, the link failed or the deadline passed, 2 usage,\n"
+    "            3 file error, 4 diff could not read the processor, or --verify found\n"
+    "            differences, 5 a restore stopped part way (the processor holds a mix)\n";
 
 using namespace std::chrono_literals;
 
@@ -84,20 +91,7 @@ public:
     void ProgressBusy() override {}
     void ProgressLookup() override {}
     void ProgressHide() override {}
-    void MessageBox(std::string_view text, std::string_view) override {
-        std::lock_guard lock(m_mutex);
-        while (!text.empty() && text.back() == '\n') {
-            text.remove_suffix(1);
-        }
-        for (std::size_t end = 0; end != std::string_view::npos; text.remove_prefix(end + 1)) {
-            end = text.find('\n');
-            m_err << "zoltctl: " << text.substr(0, end) << '\n';
-            if (end == std::string_view::npos) {
-                break;
-            }
-        }
-        m_err << std::flush;
-    }
+    void MessageBox(std::string_view text, std::string_view) override { Say(text); }
     void RefreshProgramName() override {}
     void ShowCurrentPage() override {}
     void RunAllModesExport() override { ++m_nExportsRequested; }
@@ -113,9 +107,21 @@ public:
         m_aPosted.pop_front();
         return true;
     }
-    void Say(const std::string& line) {
+    // Every line of text on its own line of standard error.
+    void Say(std::string_view text) {
         std::lock_guard lock(m_mutex);
-        m_err << "zoltctl: " << line << '\n' << std::flush;
+        while (!text.empty() && text.back() == '\n') {
+            text.remove_suffix(1);
+        }
+        for (;;) {
+            const std::size_t end = text.find('\n');
+            m_err << "zoltctl: " << text.substr(0, end) << '\n';
+            if (end == std::string_view::npos) {
+                break;
+            }
+            text.remove_prefix(end + 1);
+        }
+        m_err << std::flush;
     }
     int ExportsRequested() const { return m_nExportsRequested; }
 
@@ -134,11 +140,21 @@ bool IsQueuedCode(std::uint8_t code) {
            code == cmd::kFourCodeChange;
 }
 
-// One connection to the processor, driven the way the main window drives it.
+// How long a session waits for a processor to be plugged in, and what tells it one was.
+struct SWait {
+    std::chrono::seconds m_time{0}; // 0: no wait, the lookup alone decides
+    CPortWatch* m_pWatch = nullptr;
+};
+
+// One connection to the processor, driven the way the main window drives it, within the
+// command's deadline (which starts after the wait).
 class CSession {
 public:
-    CSession(const std::vector<std::string>& ports, CClock& clock, std::ostream& err, bool progress)
-        : m_sink(err, progress), m_link(clock), m_connection(m_link, clock) {
+    CSession(const std::vector<std::string>& ports, CClock& clock, std::chrono::seconds deadline,
+             std::ostream& err, bool progress, SWait wait = {})
+        : m_clock(clock), m_deadline(deadline), m_wait(wait),
+          m_tEnd(clock.Now() + wait.m_time + deadline), m_sink(err, progress), m_link(clock),
+          m_connection(m_link, clock) {
         ResetProcessData();
         SetNotifySink(&m_sink);
         m_connection.SetNamedPorts(ports, !ports.empty());
@@ -153,25 +169,25 @@ public:
     const std::string& Port() const { return m_connection.PortInUse(); }
 
     // The lookup, then (with readBack) the read-back of names, system block and image.
+    // A lookup that fails has said why ("Unable to Open Device!" and a line per port).
     bool Connect(bool readBack) {
-        m_connection.Lookup();
-        const bool found = WaitUntil([this] { return m_bProbeAnswered || ProbeOnlyAcked(); });
-        if (!found || !m_bProbeAnswered) {
-            if (g_flags.m_bOnline) {
-                m_sink.Say(Port() + ": the device acknowledged the probe without its state");
-            }
-            for (const SOpenFailure& failure : m_connection.OpenFailures()) {
-                m_sink.Say(failure.m_strReason);
-            }
+        const bool found = m_wait.m_pWatch != nullptr ? WaitForProcessor() : Lookup(false);
+        if (found && !m_bProbeAnswered) {
+            m_sink.Say(m_connection.ProbeAcknowledgedText());
             return false;
         }
-        return !readBack || WaitUntil([this] { return m_nImagesReplaced > 0; });
+        return found && (!readBack || WaitUntil([this] { return m_nImagesReplaced > 0; }));
     }
 
-    // Handles the link's messages until done() holds (true) or the link fails (false).
+    // Handles the link's messages until done() holds (true), or the link fails or the
+    // deadline passes (false).
     bool WaitUntil(const std::function<bool()>& done) {
         for (;;) {
             if (m_bFailed || !g_flags.m_bOnline) {
+                return false;
+            }
+            if (m_clock.Now() >= m_tEnd) {
+                GiveUp();
                 return false;
             }
             if (done()) {
@@ -212,11 +228,52 @@ public:
     }
 
 private:
-    // The probe went out and was accepted as a bare acknowledgement.
-    bool ProbeOnlyAcked() {
-        CImageGuard guard(ImageLock());
-        return g_flags.m_bOnline && m_link.Queue().Count() == 0 &&
-               FrameCommand(m_link.CurrentFrame()) != cmd::kProbe;
+    // True when a port answered the probe (or only acknowledged it).
+    bool Lookup(bool quiet) {
+        m_bFailed = false;
+        m_connection.Lookup(quiet);
+        return Answered();
+    }
+    bool Answered() {
+        return WaitUntil(
+            [this] { return m_bProbeAnswered || m_connection.ProbeAcknowledgedOnly(); });
+    }
+
+    // A quiet lookup, then the ports plugged in are probed as they appear, until one
+    // answers or the wait is over.
+    bool WaitForProcessor() {
+        const Milliseconds tGiveUp = m_clock.Now() + m_wait.m_time;
+        if (Lookup(true)) {
+            return true;
+        }
+        m_sink.Say("waiting up to " + std::to_string(m_wait.m_time.count()) +
+                   " s for a processor to be plugged in");
+        for (Milliseconds left = tGiveUp - m_clock.Now(); left > 0ms;
+             left = tGiveUp - m_clock.Now()) {
+            pollfd plugged{m_wait.m_pWatch->Fd(), POLLIN, 0};
+            if (poll(&plugged, 1, static_cast<int>(std::min<Milliseconds>(left, 200ms).count())) >
+                0) {
+                m_bFailed = false;
+                m_connection.OnPortsAdded(m_wait.m_pWatch->TakeAdded());
+                if (Answered()) {
+                    return true;
+                }
+            }
+        }
+        m_connection.ShowUnableToOpen("no processor answered within " +
+                                      std::to_string(m_wait.m_time.count()) + " s");
+        return false;
+    }
+
+    // The deadline has passed: says so, and what a transfer of all modes had done.
+    void GiveUp() {
+        m_sink.Say("no result within " + std::to_string(m_deadline.count()) +
+                   " s; giving up (the processor answers too slowly or not at all)");
+        const std::string transfer = TransferText(m_link.Transfer());
+        if (!transfer.empty()) {
+            m_sink.Say(transfer);
+        }
+        m_bFailed = true;
     }
 
     void Pump(std::chrono::milliseconds timeout) {
@@ -230,9 +287,7 @@ private:
     void Dispatch(const SPosted& posted) {
         switch (posted.m_nMessage) {
         case msg::kPortFailure:
-            m_sink.Say(Port() +
-                       (posted.m_nLParam != 0 ? ": no answer to the probe" : ": the link failed"));
-            m_connection.OnPortFailure(posted.m_nLParam != 0);
+            m_connection.OnPortFailure(posted.m_nLParam != 0); // says what failed
             m_bFailed = !g_flags.m_bOnline;
             break;
         case msg::kProbeAnswered:
@@ -250,6 +305,10 @@ private:
         }
     }
 
+    CClock& m_clock;
+    std::chrono::seconds m_deadline;
+    SWait m_wait;
+    Milliseconds m_tEnd;
     CCtlSink m_sink;
     CDeviceLink m_link;
     CConnection m_connection;
@@ -263,51 +322,87 @@ enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8 };
 struct SFlagName {
     const char* m_pszName;
     EFlag m_eFlag;
+    const char* m_pszHelp;
 };
 constexpr SFlagName kFlagNames[] = {
-    {"--json", kJson}, {"--raw", kRaw}, {"--verify", kVerify}, {"--all", kAll}};
+    {"--json", kJson, "dump, diff, restore/push --verify: write JSON"},
+    {"--raw", kRaw, "diff, --verify: the differing bytes in hex"},
+    {"--verify", kVerify, "restore, push: read back and compare"},
+    {"--all", kAll, "backup: every processor on every port"},
+};
 
 struct SCommandLine {
     std::vector<std::string> m_aPorts;
     unsigned m_nFlags = 0;
+    int m_nDeadline = 0;               // seconds; 0: the command's own
+    int m_nWait = 0;                   // seconds to wait for a processor to be plugged in
     std::vector<std::string> m_aWords; // the command and its arguments
 
     bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
 };
 
-bool ParseFlag(const std::string& arg, SCommandLine& line) {
-    for (const SFlagName& flag : kFlagNames) {
-        if (arg == flag.m_pszName) {
-            line.m_nFlags |= flag.m_eFlag;
-            return true;
-        }
+bool ParseNumber(const std::string& text, int first, int last, int& number) {
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < first || n > last) {
+        return false;
     }
-    return false;
+    number = static_cast<int>(n);
+    return true;
 }
 
-bool ParseLine(const std::vector<std::string>& args, SCommandLine& line) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port" && i + 1 < args.size()) {
-            line.m_aPorts.push_back(args[++i]);
-        } else if (args[i].rfind("--", 0) == 0) {
-            if (!ParseFlag(args[i], line)) {
-                return false;
-            }
-        } else {
-            line.m_aWords.push_back(args[i]);
-        }
+void DefineOptions(CLI::App& app, SCommandLine& line) {
+    app.footer(kCommandHelp);
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", "zoltctl " ZOLT_VERSION, "print the version and exit");
+    app.add_option("--port", line.m_aPorts, "use this port, not the system's (repeatable)")
+        ->type_name("PATH")
+        ->allow_extra_args(false);
+    app.add_option("--deadline", line.m_nDeadline, "give up after this long (lookup included)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 86400).description(""));
+    app.add_option("--wait", line.m_nWait, "wait this long for a processor to be plugged in")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0, 86400).description(""));
+    for (const SFlagName& flag : kFlagNames) {
+        app.add_flag_callback(
+            flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
     }
-    return !line.m_aWords.empty();
+    app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")
+        ->type_name("");
+}
+
+// Reads the line with CLI11: the options anywhere on it, the command and its arguments as
+// the words left. False with the exit code when the run ends here: help or version printed
+// (0), or a line not understood (usage, with the reason).
+bool ParseLine(const std::vector<std::string>& args, SCommandLine& line, std::ostream& out,
+               std::ostream& err, int& exitCode) {
+    CLI::App app("The processor and its preset files from the command line.", "zoltctl");
+    DefineOptions(app, line);
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& e) {
+        exitCode = app.exit(e, out, err);
+        return false;
+    } catch (const CLI::CallForVersion& e) {
+        exitCode = app.exit(e, out, err);
+        return false;
+    } catch (const CLI::ParseError& e) {
+        err << "zoltctl: " << e.what() << '\n' << kUsageLine;
+        exitCode = kExitUsage;
+        return false;
+    }
+    if (line.m_aWords.empty()) {
+        err << kUsageLine << kCommandHelp;
+        exitCode = kExitUsage;
+        return false;
+    }
+    return true;
 }
 
 bool ParseMode(const std::string& text, int last, int& mode) {
-    char* end = nullptr;
-    const long n = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || n < 1 || n > last) {
-        return false;
-    }
-    mode = static_cast<int>(n);
-    return true;
+    return ParseNumber(text, 1, last, mode);
 }
 
 // A file to send must be a preset file of the format the command sends.
@@ -334,6 +429,8 @@ struct SContext {
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_bProgress;
+    std::chrono::seconds m_deadline{0}; // for the whole command
+    SWait m_wait{};                     // for the processor to appear
 };
 
 int Ports(SContext& c) {
@@ -354,7 +451,7 @@ int Ports(SContext& c) {
 }
 
 int Probe(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(false)) {
         return kExitLink;
     }
@@ -470,7 +567,7 @@ int BackupAll(SContext& c) {
         const std::string file = BackupFileName(dir, port, date);
         bool done = false;
         {
-            CSession session({port}, c.m_clock, c.m_err, c.m_bProgress);
+            CSession session({port}, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress);
             done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
         }
         c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
@@ -491,7 +588,7 @@ int Backup(SContext& c) {
         return BackupAll(c);
     }
     const std::string& file = c.m_line.m_aWords[1];
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -507,7 +604,7 @@ int Restore(SContext& c) {
     if (!CheckInput(file, kAllModesFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -515,13 +612,13 @@ int Restore(SContext& c) {
         return kExitFile;
     }
     if (!session.WaitDrained()) {
-        return kExitLink;
+        return HoldsMix(session.Link().Transfer()) ? kExitPartial : kExitLink;
     }
     return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, file, true) : kExitDone;
 }
 
 int Pull(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -533,7 +630,7 @@ int Push(SContext& c) {
     if (!CheckInput(file, kOneModeFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -552,7 +649,7 @@ int Recall(SContext& c) {
         c.m_err << "zoltctl: recall: the mode is a number from 1 to 21\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -571,7 +668,7 @@ int Store(SContext& c) {
         c.m_err << "zoltctl: store: a mode name has at most 20 characters\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, false);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -608,7 +705,7 @@ int Dump(SContext& c) {
 
 // The processor's presets in the format of a one-mode or an all-modes file.
 bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_err, c.m_bProgress);
+    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
     if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
         session.Sink().Say("diff: the processor could not be read");
         return false;
@@ -652,23 +749,38 @@ struct SCommand {
     std::size_t m_nWords; // the command and its arguments
     unsigned m_nFlags;    // the options it takes
     int (*m_pRun)(SContext&);
+    int m_nDeadline; // seconds the command may take at most (lookup included); 0: no link
 };
+// The deadlines leave room for every frame to need its resends; a lookup costs about 3 s
+// for each silent port.
 constexpr SCommand kCommands[] = {
-    {"ports", 1, 0, Ports},      {"probe", 1, 0, Probe},
-    {"backup", 2, kAll, Backup}, {"restore", 2, kVerify | kJson | kRaw, Restore},
-    {"pull", 2, 0, Pull},        {"push", 2, kVerify | kJson | kRaw, Push},
-    {"recall", 2, 0, Recall},    {"store", 3, 0, Store},
-    {"dump", 2, kJson, Dump},    {"diff", 3, kJson | kRaw, Diff},
+    {"ports", 1, 0, Ports, 0},        {"probe", 1, 0, Probe, 120},
+    {"backup", 2, kAll, Backup, 600}, {"restore", 2, kVerify | kJson | kRaw, Restore, 600},
+    {"pull", 2, 0, Pull, 180},        {"push", 2, kVerify | kJson | kRaw, Push, 180},
+    {"recall", 2, 0, Recall, 180},    {"store", 3, 0, Store, 180},
+    {"dump", 2, kJson, Dump, 0},      {"diff", 3, kJson | kRaw, Diff, 600},
 };
 
 } // namespace
 
 int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
-        bool progress) {
+        bool progress, CPortWatch* watch) {
     SContext context{{}, clock, out, err, progress};
-    if (!ParseLine(args, context.m_line)) {
-        err << kUsage;
-        return kExitUsage;
+    int exitCode = kExitUsage;
+    if (!ParseLine(args, context.m_line, out, err, exitCode)) {
+        return exitCode;
+    }
+    std::unique_ptr<CPortWatch> systemWatch;
+    if (context.m_line.m_nWait > 0) {
+        if (watch == nullptr) {
+            std::string error;
+            systemWatch = MakeSystemPortWatch(&error);
+            if (!error.empty()) {
+                err << "zoltctl: " << error << '\n';
+            }
+            watch = systemWatch.get();
+        }
+        context.m_wait = {std::chrono::seconds(context.m_line.m_nWait), watch};
     }
     if (context.m_line.m_aWords[0] == "eq") {
         return RunEq(context.m_line.m_aWords, out, err);
@@ -677,10 +789,12 @@ int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, 
         if (context.m_line.m_aWords[0] == command.m_pszName &&
             context.m_line.m_aWords.size() == command.m_nWords &&
             (context.m_line.m_nFlags & ~command.m_nFlags) == 0) {
+            context.m_deadline = std::chrono::seconds(
+                context.m_line.m_nDeadline > 0 ? context.m_line.m_nDeadline : command.m_nDeadline);
             return command.m_pRun(context);
         }
     }
-    err << kUsage;
+    err << kUsageLine << kCommandHelp;
     return kExitUsage;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/Clock.h"
+#include "link/PortList.h"
 
 #include <ostream>
 #include <string>
@@ -21,13 +22,13 @@ constexpr int kExitDiffers = 1; // diff: the presets differ
 // diff: the processor could not be read; --verify: what the processor holds after the
 // transfer differs from what was sent
 constexpr int kExitCompare = 4;
-
-extern const char* const kUsage;
+constexpr int kExitPartial = 5; // a restore stopped part way: the processor holds a mix
 
 // Runs one command line (without the program name). Results go to out, messages to err;
-// progress draws a bar on err during long transfers. clock serves the link's pauses.
-// Call from the process's main thread, once at a time: the link state is process-wide.
+// progress draws a bar on err during long transfers. clock serves the link's pauses;
+// watch tells --wait of ports plugged in (null: the system's). Call from one thread, once
+// at a time: the link state is process-wide.
 int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
-        bool progress);
+        bool progress, CPortWatch* watch = nullptr);
 
 } // namespace zolt::ctl

@@ -4,7 +4,11 @@
 #include "model/DataConver.h"
 #include "model/Layout.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace zolt::ctl {
 
@@ -23,19 +27,6 @@ void DescribeArea(SDumpNode& node, EArea area, const std::uint8_t* bytes) {
         }
         block->Field(field.Name(), field, bytes);
     }
-}
-
-// JSON string contents: valid UTF-8 whatever the bytes were; what does not print is escaped
-// before, so only quotes and backslashes need a JSON escape.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : PrintableText(text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out;
 }
 
 bool AllScalars(const SDumpNode& node) {
@@ -69,39 +60,63 @@ void PrintTextNode(const SDumpNode& node, std::ostream& out, const std::string& 
     }
 }
 
-void PrintJsonNode(const SDumpNode& node, std::ostream& out, const std::string& indent) {
+using CJson = nlohmann::ordered_json;
+
+// The document: text as printable UTF-8 (what does not print is escaped before), numbers
+// as written in the text dump, objects in the order of the fields.
+CJson JsonOf(const SDumpNode& node) {
     switch (node.m_eKind) {
     case EKind::Text:
-        out << '"' << Escaped(node.m_strValue) << '"';
-        return;
+        return PrintableText(node.m_strValue);
     case EKind::Number:
-        out << node.m_strValue;
-        return;
-    case EKind::Value: {
-        const char* separator = "{";
-        for (const SDumpNode& item : node.m_aItems) {
-            out << separator << '"' << Escaped(item.m_strKey) << "\": ";
-            PrintJsonNode(item, out, indent);
-            separator = ", ";
+        if (node.m_strValue.find('.') == std::string::npos) {
+            return std::strtoll(node.m_strValue.c_str(), nullptr, 10);
         }
-        out << '}';
-        return;
+        return std::strtod(node.m_strValue.c_str(), nullptr);
+    case EKind::List: {
+        CJson list = CJson::array();
+        for (const SDumpNode& item : node.m_aItems) {
+            list.push_back(JsonOf(item));
+        }
+        return list;
     }
     case EKind::Object:
-    case EKind::List:
+    case EKind::Value:
         break;
     }
-    const bool list = node.m_eKind == EKind::List;
-    out << (list ? '[' : '{');
-    const std::string inner = indent + "  ";
-    for (std::size_t i = 0; i < node.m_aItems.size(); ++i) {
-        out << (i == 0 ? "\n" : ",\n") << inner;
-        if (!list) {
-            out << '"' << Escaped(node.m_aItems[i].m_strKey) << "\": ";
-        }
-        PrintJsonNode(node.m_aItems[i], out, inner);
+    CJson object = CJson::object();
+    for (const SDumpNode& item : node.m_aItems) {
+        object[PrintableText(item.m_strKey)] = JsonOf(item);
     }
-    if (!node.m_aItems.empty()) {
+    return object;
+}
+
+std::string Scalar(const CJson& value) {
+    return value.dump(-1, ' ', false, CJson::error_handler_t::replace);
+}
+
+// Two spaces per level, one member per line, except that an object of scalars (a field's
+// value, unit and raw bytes) stays on one line.
+void WriteJson(const CJson& value, std::ostream& out, const std::string& indent) {
+    if (!value.is_structured()) {
+        out << Scalar(value);
+        return;
+    }
+    const bool list = value.is_array();
+    const bool inline_ = !list && std::none_of(value.begin(), value.end(),
+                                               [](const CJson& v) { return v.is_structured(); });
+    const std::string inner = indent + "  ";
+    out << (list ? '[' : '{');
+    const char* separator = inline_ ? "" : "\n";
+    for (const auto& [key, item] : value.items()) {
+        out << separator << (inline_ ? "" : inner);
+        if (!list) {
+            out << Scalar(key) << ": ";
+        }
+        WriteJson(item, out, inner);
+        separator = inline_ ? ", " : ",\n";
+    }
+    if (!inline_ && !value.empty()) {
         out << '\n' << indent;
     }
     out << (list ? ']' : '}');
@@ -172,7 +187,7 @@ void PrintText(const SDumpNode& root, std::ostream& out) {
 }
 
 void PrintJson(const SDumpNode& root, std::ostream& out) {
-    PrintJsonNode(root, out, "");
+    WriteJson(JsonOf(root), out, "");
     out << '\n';
 }
 

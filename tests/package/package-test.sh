@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Checks of the Debian package. The first form builds it; the others check the one built.
+#   package-test.sh build DIR CPACK CPACK_CONFIG
+#   package-test.sh programs|metadata|lintian DIR VERSION APP_ID
+set -euo pipefail
+
+check=$1
+dir=$2
+programs=(zolt zoltctl zolt-sim)
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+if [[ $check == build ]]; then
+    rm -rf "$dir"
+    exec "$3" --config "$4" -B "$dir"
+fi
+
+version=$3
+app_id=$4
+debs=("$dir"/zolt_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "no single package in $dir" >&2; exit 1; }
+deb=${debs[0]}
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+
+# Each program answers --help and --version from the unpacked tree, without a display,
+# and its manual page names every long option its help names.
+check_programs() {
+    local program out
+    for program in "${programs[@]}"; do
+        local bin=$root/usr/bin/$program
+        [[ -x $bin ]] || { fail "$program is not in the package"; continue; }
+        if ! out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --help 2>&1); then
+            fail "$program --help failed: $out"
+        elif ! grep -qiE "^usage: +(\S*/)?$program( |\$)" <<<"$out"; then
+            fail "$program --help printed no usage line: $out"
+        fi
+        local help=$out
+        if ! out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --version 2>&1); then
+            fail "$program --version failed: $out"
+        elif [[ $out != "$program $version" ]]; then
+            fail "$program --version printed \"$out\", not \"$program $version\""
+        fi
+        local page=$root/usr/share/man/man1/$program.1.gz option
+        [[ -f $page ]] || { fail "no manual page for $program"; continue; }
+        local text
+        text=$(zcat "$page" | sed 's/\\-/-/g')
+        for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+            grep -q -- "$option" <<<"$text" || fail "$program.1 does not describe $option"
+        done
+    done
+}
+
+# The desktop entry, the AppStream metadata and the icons are valid and point at each other.
+check_metadata() {
+    local share=$root/usr/share
+    local desktop=$share/applications/$app_id.desktop
+    local metainfo=$share/metainfo/$app_id.metainfo.xml
+    desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+    appstreamcli validate --no-net --explain "$metainfo" || fail "appstreamcli refused $metainfo"
+    grep -qx "Exec=zolt" "$desktop" || fail "the desktop entry does not start zolt"
+    grep -qx "Icon=$app_id" "$desktop" || fail "the desktop entry names another icon"
+    grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+        fail "the metadata launches another desktop entry"
+    [[ -f $share/icons/hicolor/scalable/apps/$app_id.svg ]] || fail "no scalable icon"
+    local size png
+    for size in 16 22 24 32 48 64 128 256; do
+        png=$share/icons/hicolor/${size}x${size}/apps/$app_id.png
+        file "$png" | grep -q "PNG image data, $size x $size," ||
+            fail "the ${size}x$size icon is missing or has another size"
+    done
+    # The dependencies come from the programs' shared libraries.
+    local depends
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for library in libqt6widgets6 libudev1 libstdc++6 libc6; do
+        grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+    done
+}
+
+check_lintian() {
+    lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
+}
+
+case $check in
+    programs) check_programs ;;
+    metadata) check_metadata ;;
+    lintian) check_lintian ;;
+    *) echo "unknown check $check" >&2; exit 2 ;;
+esac
+[[ $failures -eq 0 ]]

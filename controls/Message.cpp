@@ -37,7 +37,8 @@ public:
             m_aMail.push_back({pTarget, nMessage, wParam, lParam});
         }
         const std::uint64_t nOne = 1;
-        static_cast<void>(write(m_nWake, &nOne, sizeof nOne));
+        // An eventfd write fails only when its counter is full: the UI thread is woken then.
+        [[maybe_unused]] const ssize_t nWritten = write(m_nWake, &nOne, sizeof nOne);
     }
 
 private:
@@ -50,7 +51,8 @@ private:
 
     void Deliver() {
         std::uint64_t nCount = 0;
-        static_cast<void>(read(m_nWake, &nCount, sizeof nCount));
+        // Clears the counter; the mail list, not the count, says what there is to deliver.
+        [[maybe_unused]] const ssize_t nRead = read(m_nWake, &nCount, sizeof nCount);
         for (;;) {
             SMail mail;
             {

@@ -6,6 +6,9 @@
 #include "model/Command.h"
 #include "model/Defaults.h"
 #include "shell/ZoltDlg.h"
+#include "sim/SimServer.h"
+
+#include "../sim/TestSupport.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -63,6 +66,32 @@ protected:
         m_boxes << box.m_strText;
         return EMsgResult::Ok;
     }};
+};
+
+// A window on line with a simulated processor on a pty.
+class SimShellTest : public ShellTest {
+protected:
+    static constexpr int kTimeoutMs = 20000;
+
+    // fast: the line and the window's clock run ten times faster than the real ones.
+    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}, bool fast = false) {
+        m_sim = std::make_unique<sim::CSimServer>(faults, sim::MakeFactoryState(),
+                                                  fast ? test::FastLine() : sim::SSimOptions{});
+        std::string error;
+        EXPECT_TRUE(m_sim->Start(error)) << error;
+        SZoltOptions options;
+        options.m_screenSize = kLargeScreen;
+        options.m_astrPorts = {m_sim->Path()};
+        options.m_bNamedPortsOnly = true;
+        options.m_pClock = fast ? &m_fastClock : nullptr;
+        auto dlg = std::make_unique<CZoltDlg>(std::move(options));
+        dlg->show();
+        return dlg;
+    }
+
+    // Declared first so the window (and its port) goes before the simulator does.
+    std::unique_ptr<sim::CSimServer> m_sim;
+    test::CFastClock m_fastClock;
 };
 
 } // namespace zolt

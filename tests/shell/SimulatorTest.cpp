@@ -9,9 +9,6 @@
 #include "link/SerialPort.h"
 #include "pages/SysDlg.h"
 #include "shell/Show_Dlg.h"
-#include "sim/SimServer.h"
-
-#include "../sim/TestSupport.h"
 
 #include <QTest>
 #include <QTimer>
@@ -24,27 +21,10 @@
 namespace zolt {
 namespace {
 
-constexpr int kTimeoutMs = 20000;
 constexpr int kConnectButton = 3831;
 
-class SimulatorTest : public ShellTest {
+class SimulatorTest : public SimShellTest {
 protected:
-    // fast: the line and the window's clock run ten times faster than the real ones.
-    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}, bool fast = false) {
-        m_sim = std::make_unique<sim::CSimServer>(faults, sim::MakeFactoryState(),
-                                                  fast ? test::FastLine() : sim::SSimOptions{});
-        std::string error;
-        EXPECT_TRUE(m_sim->Start(error)) << error;
-        SZoltOptions options;
-        options.m_screenSize = kLargeScreen;
-        options.m_astrPorts = {m_sim->Path()};
-        options.m_bNamedPortsOnly = true;
-        options.m_pClock = fast ? &m_fastClock : nullptr;
-        auto dlg = std::make_unique<CZoltDlg>(std::move(options));
-        dlg->show();
-        return dlg;
-    }
-
     static QString ProgramName(CZoltDlg& dlg) {
         return DlgItem<CFontStatic>(&dlg.Content(), 3830)->Text();
     }
@@ -74,10 +54,6 @@ protected:
         }
         return states;
     }
-
-    // Declared first so the window (and its port) goes before the simulator does.
-    std::unique_ptr<sim::CSimServer> m_sim;
-    test::CFastClock m_fastClock;
 };
 
 TEST_F(SimulatorTest, StartUpFindsTheProcessorAndReadsItBack) {

@@ -1,0 +1,252 @@
+// Undo and redo in the assembled main window, driven as the user drives it: gestures with
+// the mouse and keys, Ctrl+Z and Ctrl+Y, the window's menu; on line, the simulated
+// processor follows every undo through the ordinary synchronisation.
+#include "ShellFixture.h"
+
+#include "controls/BitmapSlider.h"
+#include "controls/DialogTemplate.h"
+#include "eq/CFStatic.h"
+#include "eq/FilterList.h"
+#include "pages/Mic_Dlg.h"
+#include "shell/Show_Dlg.h"
+#include "shell/UndoTracker.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace zolt {
+namespace {
+
+constexpr int kMusicVolumeSlider = 3820;
+constexpr int kBand = 4; // band 5 of Music Left
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes WorkingImage() {
+    const CImageGuard guard(ImageLock());
+    return Bytes(Image(), Image() + kImageSize);
+}
+
+Bytes SystemBlock() {
+    const CImageGuard guard(ImageLock());
+    return Bytes(System(), System() + kSystemSize);
+}
+
+// A key as the window system delivers it; a held key repeats with autoRepeat set.
+void Key(QWidget* pWidget, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
+         bool autoRepeat = false) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
+    QApplication::sendEvent(pWidget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), autoRepeat);
+    QApplication::sendEvent(pWidget, &release);
+    QCoreApplication::processEvents();
+}
+
+// The texts of the undo and redo entries of the window's menu, and whether they are enabled.
+struct SMenuEntries {
+    QString m_strUndo;
+    bool m_bUndo;
+    QString m_strRedo;
+    bool m_bRedo;
+};
+SMenuEntries MenuEntries(CZoltDlg& dlg) {
+    QMenu menu;
+    dlg.Undo().AddActions(menu);
+    const QList<QAction*> actions = menu.actions();
+    return {actions.at(0)->text(), actions.at(0)->isEnabled(), actions.at(1)->text(),
+            actions.at(1)->isEnabled()};
+}
+
+class UndoTest : public SimShellTest {
+protected:
+    // Drags the marker of a Music Left band in several moves, one gesture.
+    void DragBand(CZoltDlg& dlg) {
+        dlg.ShowPage(0);
+        auto* pCurve = dlg.PageWidget(0)->findChild<CFStatic*>();
+        ASSERT_NE(pCurve, nullptr);
+        const QPoint start = pCurve->MarkerRect(kBand).center();
+        QTest::mouseMove(pCurve, start);
+        QTest::mousePress(pCurve, Qt::LeftButton, {}, start);
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(pCurve, start + QPoint(15 * step, -8 * step));
+        }
+        QTest::mouseRelease(pCurve, Qt::LeftButton, {}, start + QPoint(60, -32));
+        QCoreApplication::processEvents();
+    }
+
+    bool ProcessorHolds(const Bytes& image) {
+        return WaitUntil(
+            [&] {
+                const sim::SSimState state = m_sim->State();
+                return Bytes(state.m_abImage.begin(), state.m_abImage.end()) == image;
+            },
+            kTimeoutMs);
+    }
+};
+
+TEST_F(UndoTest, ADragIsOneStepAndTheProcessorFollowsUndoAndRedo) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo,
+              QStringLiteral("Nothing to undo since the last read-back or import"));
+    const Bytes before = WorkingImage();
+
+    DragBand(*dlg);
+    const Bytes dragged = WorkingImage();
+    ASSERT_NE(dragged, before);
+    ASSERT_TRUE(ProcessorHolds(dragged));
+    const SMenuEntries entries = MenuEntries(*dlg);
+    EXPECT_TRUE(entries.m_strUndo.startsWith(QStringLiteral("Undo Music Left")))
+        << entries.m_strUndo.toStdString();
+    EXPECT_TRUE(entries.m_bUndo);
+    EXPECT_FALSE(entries.m_bRedo);
+
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), before) << "the whole drag is one step";
+    EXPECT_TRUE(ProcessorHolds(before));
+    EXPECT_EQ(dlg->Undo().History().UndoCount(), 0U);
+    EXPECT_TRUE(MenuEntries(*dlg).m_bRedo);
+
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(WorkingImage(), dragged);
+    EXPECT_TRUE(ProcessorHolds(dragged));
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
+    Key(dlg.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), dragged);
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
+}
+
+TEST_F(UndoTest, AHeldKeyIsOneStepAndTheMasterVolumeIsUndoneToo) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    auto* pSlider = DlgItem<CBitmapSlider>(&dlg->Content(), kMusicVolumeSlider);
+    ASSERT_NE(pSlider, nullptr);
+    pSlider->setFocus();
+    const Bytes before = SystemBlock();
+
+    Key(pSlider, Qt::Key_Up);
+    for (int repeat = 0; repeat < 5; ++repeat) {
+        Key(pSlider, Qt::Key_Up, {}, true);
+    }
+    const Bytes raised = SystemBlock();
+    ASSERT_EQ(raised[sysblock::kMusicVolume], before[sysblock::kMusicVolume] + 6);
+    Key(pSlider, Qt::Key_Down); // a second press: a second gesture
+    EXPECT_EQ(dlg->Undo().History().NextUndo()->m_aChanges.size(), 1U);
+    EXPECT_TRUE(MenuEntries(*dlg).m_strUndo.startsWith(QStringLiteral("Undo Music")))
+        << MenuEntries(*dlg).m_strUndo.toStdString();
+
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(SystemBlock(), raised);
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(SystemBlock(), before);
+    EXPECT_EQ(pSlider->Pos(), before[sysblock::kMusicVolume] & 0x7F) << "the slider reloaded";
+
+    // A click that changes nothing adds no step: the redo side survives it.
+    QTest::mouseClick(&dlg->Content(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(dlg->Undo().History().UndoCount(), 0U);
+    EXPECT_EQ(dlg->Undo().History().RedoCount(), 2U);
+}
+
+TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndAReadBackStartsAFreshHistory) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    auto* pSlider = DlgItem<CBitmapSlider>(&dlg->Content(), kMusicVolumeSlider);
+    pSlider->setFocus();
+    Key(pSlider, Qt::Key_Up);
+    dlg->SetLanguage(1);
+    EXPECT_TRUE(MenuEntries(*dlg).m_strUndo.startsWith(QStringLiteral("撤销 ")))
+        << MenuEntries(*dlg).m_strUndo.toStdString();
+    EXPECT_EQ(MenuEntries(*dlg).m_strRedo, QStringLiteral("重做"));
+
+    // A recall replaces the whole image from the processor.
+    dlg->SendCommand(cmd::kRecall, 2);
+    ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
+                          kTimeoutMs));
+    ASSERT_TRUE(WaitUntil([&] { return dlg->Undo().History().NextUndo() == nullptr; }, kTimeoutMs));
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("自上次读取或导入以来没有可撤销的操作"));
+    EXPECT_FALSE(MenuEntries(*dlg).m_bUndo);
+}
+
+// --- Filter lists through the window ---
+
+class FilterListTest : public ShellTest {
+protected:
+    std::filesystem::path WriteList(const char* name, const std::string& text) {
+        const std::filesystem::path path = std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+        return path;
+    }
+};
+
+TEST_F(FilterListTest, AListGoesToTheShownPairAndIsOneUndoableStep) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    dlg->ShowPage(2);
+    const Bytes before = WorkingImage();
+    const auto path = WriteList("mic-room.txt", "Preamp: -3.0 dB\n"
+                                                "Filter 1: ON PK Fc 63 Hz Gain -5.0 dB Q 4.00\n"
+                                                "Filter 2: ON HS Fc 8000 Hz Gain 2.0 dB Q 0.70\n");
+    dlg->ImportFiltersFrom(path.string(), kMicPair12);
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].contains(QStringLiteral("Preamp"))) << m_boxes[0].toStdString();
+
+    Bytes expected = before;
+    SImportResult result;
+    std::string error;
+    ASSERT_TRUE(ImportFilterList("Filter 1: ON PK Fc 63 Hz Gain -5.0 dB Q 4.00\nFilter 2: ON HS Fc "
+                                 "8000 Hz Gain 2.0 dB Q 0.70\n",
+                                 kMicPair12, expected.data(), result, error))
+        << error;
+    EXPECT_EQ(WorkingImage(), expected);
+    {
+        const CImageGuard guard(ImageLock());
+        EXPECT_EQ(ExportFilterList(kMicPair12, Image()),
+                  ExportFilterList(kMicPair12, expected.data()));
+    }
+
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), before);
+
+    const auto exported = std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "mic-export.txt";
+    dlg->ExportFiltersTo(exported.string(), kMicPair12);
+    std::ifstream in(exported);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const CImageGuard guard(ImageLock());
+    EXPECT_EQ(text, ExportFilterList(kMicPair12, Image()));
+}
+
+TEST_F(FilterListTest, ABadListIsRefusedWithTheFileAndLineAndChangesNothing) {
+    auto dlg = MakeWindow();
+    const Bytes before = WorkingImage();
+    const auto path = WriteList("bad-room.txt", "Filter 1: ON PK Fc 63 Hz Gain -5.0 dB Q 4.00\n"
+                                                "Filter 2: sideways\n");
+    dlg->ImportFiltersFrom(path.string(), 0);
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].startsWith(QStringLiteral("Filter list read Error\n") +
+                                      QString::fromStdString(path.string())))
+        << m_boxes[0].toStdString();
+    EXPECT_TRUE(m_boxes[0].contains(QLatin1Char('2'))) << m_boxes[0].toStdString();
+    EXPECT_EQ(WorkingImage(), before);
+
+    m_boxes.clear();
+    dlg->ImportFiltersFrom(ZOLT_TEST_OUTPUT_DIR, 0); // a directory
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].startsWith(QStringLiteral("Filter list read Error\n")));
+    EXPECT_EQ(WorkingImage(), before);
+
+    m_boxes.clear();
+    dlg->ExportFiltersTo("/nonexistent/dir/out.txt", 0);
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(
+        m_boxes[0].startsWith(QStringLiteral("Filter list Write Error\n/nonexistent/dir/out.txt")))
+        << m_boxes[0].toStdString();
+}
+
+} // namespace
+} // namespace zolt

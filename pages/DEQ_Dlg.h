@@ -71,6 +71,7 @@ public:
     // Right is shown (from a read-back, a file or the Music page) moves the page to Music
     // Left.
     void Refresh() override;
+    int ShownEqBlock() const override { return DeqView().m_nChannel; }
 
 protected:
     std::size_t BlockOffset(EBlock eBlock) const override;

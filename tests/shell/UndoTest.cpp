@@ -11,8 +11,10 @@
 #include "shell/Show_Dlg.h"
 #include "shell/UndoTracker.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -246,6 +248,38 @@ TEST_F(FilterListTest, ABadListIsRefusedWithTheFileAndLineAndChangesNothing) {
     EXPECT_TRUE(
         m_boxes[0].startsWith(QStringLiteral("Filter list Write Error\n/nonexistent/dir/out.txt")))
         << m_boxes[0].toStdString();
+}
+
+// The texts of the window's right-click menu on page index.
+QStringList MenuOnPage(CZoltDlg& dlg, int index) {
+    dlg.ShowPage(index);
+    QStringList texts;
+    QTimer::singleShot(50, [&texts] {
+        if (auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (const QAction* pAction : pMenu->actions()) {
+                texts << pAction->text();
+            }
+            pMenu->close();
+        }
+    });
+    const QPoint corner(2, 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, corner, dlg.mapToGlobal(corner));
+    QApplication::sendEvent(&dlg, &event);
+    return texts;
+}
+
+TEST_F(FilterListTest, EveryPageWithAnEqualiserOffersTheListsAndTheSystemPageDoesNot) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    for (const int index : {0, 1, 2, 3, 4, 6, 7, 8, 9}) {
+        EXPECT_TRUE(MenuOnPage(*dlg, index).contains(QStringLiteral("Import filters...")))
+            << "page " << index;
+    }
+    const QStringList system = MenuOnPage(*dlg, kSystemPageIndex);
+    EXPECT_FALSE(system.contains(QStringLiteral("Import filters...")));
+    EXPECT_TRUE(system.contains(QStringLiteral("关于(&A)..."))) << system.join('|').toStdString();
+    dlg->SetLanguage(1);
+    EXPECT_TRUE(MenuOnPage(*dlg, 2).contains(QStringLiteral("导出滤波器...")));
 }
 
 } // namespace

@@ -22,6 +22,12 @@ constexpr SUndoTexts kUndoTexts[2] = {
     {"撤销 %1", "重做 %1", "没有可撤销的操作", "自上次读取或导入以来没有可撤销的操作"},
 };
 
+// A step's description in a menu entry, where "&" would mark a shortcut letter ("Mic 1&2").
+QString MenuText(const SEditStep& step) {
+    return QString::fromStdString(DescribeStep(step, Language()))
+        .replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 bool IsRedo(const QKeyEvent& key) {
     return key.matches(QKeySequence::Redo) ||
            key.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
@@ -122,10 +128,8 @@ void CUndoTracker::AddActions(QMenu& menu) {
     }
     QAction* pUndoAction = nullptr;
     if (pUndo != nullptr) {
-        pUndoAction =
-            menu.addAction(QString::fromUtf8(texts.m_pszUndo)
-                               .arg(QString::fromStdString(DescribeStep(*pUndo, Language()))),
-                           this, [this] { Undo(); });
+        pUndoAction = menu.addAction(QString::fromUtf8(texts.m_pszUndo).arg(MenuText(*pUndo)), this,
+                                     [this] { Undo(); });
     } else {
         pUndoAction =
             menu.addAction(QString::fromUtf8(m_bFresh ? texts.m_pszFresh : texts.m_pszNothing));
@@ -133,8 +137,7 @@ void CUndoTracker::AddActions(QMenu& menu) {
     }
     pUndoAction->setShortcut(QKeySequence::Undo);
     const SEditStep* pRedo = m_history.NextRedo();
-    const QString strRedo =
-        pRedo != nullptr ? QString::fromStdString(DescribeStep(*pRedo, Language())) : QString();
+    const QString strRedo = pRedo != nullptr ? MenuText(*pRedo) : QString();
     QAction* pRedoAction = menu.addAction(QString::fromUtf8(texts.m_pszRedo).arg(strRedo).trimmed(),
                                           this, [this] { Redo(); });
     pRedoAction->setEnabled(pRedo != nullptr);

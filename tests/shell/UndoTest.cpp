@@ -212,6 +212,9 @@ TEST_F(FilterListTest, AListGoesToTheShownPairAndIsOneUndoableStep) {
                   ExportFilterList(kMicPair12, expected.data()));
     }
 
+    // "&" doubled, or the menu would take it for a shortcut letter.
+    EXPECT_TRUE(MenuEntries(*dlg).m_strUndo.startsWith(QStringLiteral("Undo Mic 1&&2")))
+        << MenuEntries(*dlg).m_strUndo.toStdString();
     Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(WorkingImage(), before);
 

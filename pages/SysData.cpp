@@ -137,8 +137,8 @@ bool StoreMode(CPageApi& api, int mode, std::string_view name) {
     PutDeviceCode(code);
     api.SendCommand(code.m_nCommand, 0);
     SetModeName(static_cast<std::size_t>(mode), name);
-    api.SendCommand(cmd::kStore, mode);
     System()[sysblock::kMode] = static_cast<std::uint8_t>(mode);
+    api.SendCommand(cmd::kStore, mode);
     return true;
 }
 

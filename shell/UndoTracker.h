@@ -32,8 +32,6 @@ public:
     // a fresh history.
     void Absorb() { m_history.Absorb(); }
     void Reset();
-    // Ends the open gesture (before a command that changes the data on its own).
-    void Cut() { m_history.Cut(); }
 
     bool Undo();
     bool Redo();

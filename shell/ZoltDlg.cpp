@@ -472,11 +472,12 @@ void CZoltDlg::ConnectionDisplay(bool full) {
     m_pConnect->SetChecked(online ? 1 : 0);
 }
 
-// A queued command is no edit: what it changes of the data itself (the mode number and name
-// of a store, a password) is not undone, and a recall from the preset store off line
-// replaces the whole image.
+// A command is no edit: what it and the flow that sends it change of the data (the mode
+// number and name of a store, a password written just before) is not undone, and a recall
+// from the preset store off line replaces the whole image. The press or key that started the
+// flow has already ended the gesture before it.
 void CZoltDlg::SendCommand(int code, int parameter) {
-    m_pUndo->Cut();
+    m_pUndo->Absorb();
     m_link.SendCommand(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(parameter));
     if (code == cmd::kRecall && !g_flags.m_bOnline) {
         m_pUndo->Reset();

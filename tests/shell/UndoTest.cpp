@@ -8,6 +8,7 @@
 #include "eq/CFStatic.h"
 #include "eq/FilterList.h"
 #include "pages/Mic_Dlg.h"
+#include "pages/SysData.h"
 #include "shell/Show_Dlg.h"
 #include "shell/UndoTracker.h"
 
@@ -172,6 +173,32 @@ TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndAReadBackStartsAFreshHistory) {
     ASSERT_TRUE(WaitUntil([&] { return dlg->Undo().History().NextUndo() == nullptr; }, kTimeoutMs));
     EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("自上次读取或导入以来没有可撤销的操作"));
     EXPECT_FALSE(MenuEntries(*dlg).m_bUndo);
+}
+
+TEST_F(UndoTest, APasswordChangeAndAStoreAreNoSteps) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    auto* pSlider = DlgItem<CBitmapSlider>(&dlg->Content(), kMusicVolumeSlider);
+    pSlider->setFocus();
+    Key(pSlider, Qt::Key_Up); // one edit before them
+    const Bytes edited = SystemBlock();
+
+    // Each flow starts with a click on its button.
+    QTest::mouseClick(&dlg->Content(), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(SendCodeChange(*dlg, ECode::System, "123456", "654321", "654321"));
+    QTest::mouseClick(&dlg->Content(), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(StoreMode(*dlg, 3, "Party"));
+    ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
+                          kTimeoutMs));
+    EXPECT_EQ(dlg->Undo().History().UndoCount(), 1U);
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    const Bytes undone = SystemBlock();
+    EXPECT_EQ(undone[sysblock::kMusicVolume], edited[sysblock::kMusicVolume] - 1);
+    EXPECT_EQ(undone[sysblock::kMode], 3) << "the store's mode number stays";
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m_sim->State().m_abSystem.data() + 19), 6),
+              "654321")
+        << "the processor keeps the new password";
+    EXPECT_EQ(dlg->Undo().History().NextUndo(), nullptr);
 }
 
 // --- Filter lists through the window ---

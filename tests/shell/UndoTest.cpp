@@ -8,12 +8,14 @@
 #include "eq/CFStatic.h"
 #include "eq/FilterList.h"
 #include "pages/Mic_Dlg.h"
+#include "pages/MusicData.h"
 #include "pages/SysData.h"
 #include "shell/Show_Dlg.h"
 #include "shell/UndoTracker.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 
@@ -173,6 +175,48 @@ TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndAReadBackStartsAFreshHistory) {
     ASSERT_TRUE(WaitUntil([&] { return dlg->Undo().History().NextUndo() == nullptr; }, kTimeoutMs));
     EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("自上次读取或导入以来没有可撤销的操作"));
     EXPECT_FALSE(MenuEntries(*dlg).m_bUndo);
+}
+
+// A field committed with Enter, and one committed by clicking another control, are each
+// their own step, apart from what the click itself does to that control.
+TEST_F(UndoTest, ACommittedFieldIsOneStep) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->ShowPage(0);
+    QWidget* pPage = dlg->PageWidget(0);
+    auto* pField = DlgItem<QLineEdit>(pPage, musicid::kLowFreqField);
+    auto* pSlider = DlgItem<CBitmapSlider>(pPage, musicid::kHpfSlider);
+    ASSERT_TRUE(pField != nullptr && pSlider != nullptr);
+    const Bytes before = WorkingImage();
+
+    QTest::mouseClick(pField, Qt::LeftButton);
+    pField->selectAll();
+    QTest::keyClicks(pField, "1000");
+    Key(pField, Qt::Key_Return);
+    const Bytes entered = WorkingImage();
+    ASSERT_NE(entered, before);
+
+    QTest::mouseClick(pField, Qt::LeftButton);
+    pField->selectAll();
+    QTest::keyClicks(pField, "2000");
+    // The click commits the field as it takes the focus, then moves the slider a page.
+    QTest::mouseClick(pSlider, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    const Bytes clicked = WorkingImage();
+    Key(pSlider, Qt::Key_Up);
+    ASSERT_EQ(dlg->Undo().History().UndoCount(), 3U); // Enter, the focus change, the click
+
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), clicked) << "the key's step";
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    const Bytes committed = WorkingImage();
+    EXPECT_NE(committed, clicked) << "the click's step";
+    EXPECT_NE(committed, entered) << "the field's commit stays";
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), entered) << "the field committed by the click";
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), before) << "the field committed with Enter";
 }
 
 TEST_F(UndoTest, APasswordChangeAndAStoreAreNoSteps) {

@@ -14,12 +14,7 @@ namespace zolt {
 namespace {
 
 using namespace deqid;
-
-constexpr ECtl kCaption = ECtl::TransparentStatic;
-constexpr ECtl kLabel = ECtl::EditStatic;
-constexpr ECtl kSlider = ECtl::BitmapSlider;
-constexpr ECtl kField = ECtl::NumEdit;
-constexpr ECtl kButton = ECtl::BitButton;
+using namespace ctlkind;
 
 constexpr int kBandCount = static_cast<int>(music::kDynamicBandCount);
 

@@ -17,12 +17,7 @@ using namespace outputid;
 
 namespace {
 
-constexpr ECtl kCaption = ECtl::TransparentStatic;
-constexpr ECtl kLabel = ECtl::EditStatic;
-constexpr ECtl kSlider = ECtl::BitmapSlider;
-constexpr ECtl kField = ECtl::NumEdit;
-constexpr ECtl kCombo = ECtl::BitComboBox;
-constexpr ECtl kButton = ECtl::BitButton;
+using namespace ctlkind;
 constexpr bool kHidden = true;
 
 // Template 149; positions and sizes in dialog units. Sliders take their channel picture's

@@ -11,13 +11,7 @@ namespace zolt {
 namespace {
 
 using namespace micid;
-
-constexpr ECtl kCaption = ECtl::TransparentStatic;
-constexpr ECtl kLabel = ECtl::EditStatic;
-constexpr ECtl kSlider = ECtl::BitmapSlider;
-constexpr ECtl kField = ECtl::NumEdit;
-constexpr ECtl kCombo = ECtl::BitComboBox;
-constexpr ECtl kButton = ECtl::BitButton;
+using namespace ctlkind;
 
 // Template 145; positions and sizes in dialog units. Sliders take their channel picture's
 // size, combo boxes the closed-box height. The limiter's value labels stand at 680 rather

@@ -18,6 +18,16 @@
 
 namespace zolt {
 
+// Short names of the control kinds, for the pages' template tables.
+namespace ctlkind {
+inline constexpr ECtl kCaption = ECtl::TransparentStatic;
+inline constexpr ECtl kLabel = ECtl::EditStatic;
+inline constexpr ECtl kSlider = ECtl::BitmapSlider;
+inline constexpr ECtl kField = ECtl::NumEdit;
+inline constexpr ECtl kCombo = ECtl::BitComboBox;
+inline constexpr ECtl kButton = ECtl::BitButton;
+} // namespace ctlkind
+
 class CEqStripBank;
 class CFStatic;
 

@@ -5,13 +5,7 @@ namespace zolt {
 namespace {
 
 using namespace revid;
-
-constexpr ECtl kCaption = ECtl::TransparentStatic;
-constexpr ECtl kLabel = ECtl::EditStatic;
-constexpr ECtl kSlider = ECtl::BitmapSlider;
-constexpr ECtl kField = ECtl::NumEdit;
-constexpr ECtl kCombo = ECtl::BitComboBox;
-constexpr ECtl kButton = ECtl::BitButton;
+using namespace ctlkind;
 
 // Template 148; positions and sizes in dialog units, sized as on the echo panel. The wet and
 // dry values stand at 445 rather than 437 and 438: there "Reverb Wet Volume" and "Reverb

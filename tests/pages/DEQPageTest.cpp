@@ -240,23 +240,11 @@ TEST_F(DEQPage, DraggingABandsPointReloadsItsColumnAndStopsAtMinus12) {
 }
 
 TEST_F(DEQPage, ControlsStayInsideThePageAndClearOfEachOther) {
-    std::vector<QWidget*> apControls;
-    for (QWidget* pChild : m_pPage->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!pChild->isHidden()) {
-            apControls.push_back(pChild);
-        }
-    }
     // per band: 13 captions and labels, 5 sliders, 3 fields, a combo box; 4 buttons, the
     // display
-    ASSERT_EQ(apControls.size(), 3u * 22u + 4u + 1u);
-    for (std::size_t i = 0; i < apControls.size(); ++i) {
-        EXPECT_TRUE(m_pPage->rect().contains(apControls[i]->geometry()))
-            << ControlId(apControls[i]) << " leaves the page";
-        for (std::size_t j = i + 1; j < apControls.size(); ++j) {
-            EXPECT_FALSE(apControls[i]->geometry().intersects(apControls[j]->geometry()))
-                << ControlId(apControls[i]) << " and " << ControlId(apControls[j]) << " overlap";
-        }
-    }
+    EXPECT_EQ(test::ExpectControlsInsideAndApart(
+                  *m_pPage, [](const QWidget* pChild) { return !pChild->isHidden(); }),
+              3u * 22u + 4u + 1u);
 }
 
 TEST_F(DEQPage, CaptionsFollowTheLanguageAndTheBypassButtonStaysHidden) {

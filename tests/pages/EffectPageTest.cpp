@@ -354,27 +354,19 @@ TEST_F(EffectPage, EachReverbPolarityButtonShowsItsOwnFlag) {
 // The controls of w (strips, sliders, fields, combo boxes, buttons, captions, value labels,
 // panels, the display) lie inside it and clear of each other; returns how many there are.
 std::size_t ExpectControlsInsideAndApart(const QWidget& w) {
-    std::vector<QWidget*> apInputs;
-    for (QWidget* pChild : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<CBitmapSlider*>(pChild) || qobject_cast<CNumEdit*>(pChild) ||
-            qobject_cast<CBitComboBox*>(pChild) || qobject_cast<CBitButton*>(pChild) ||
-            qobject_cast<CTransparentStatic*>(pChild) || qobject_cast<CDialogWindow*>(pChild) ||
-            qobject_cast<CFStatic*>(pChild)) {
-            apInputs.push_back(pChild);
-        }
-    }
-    for (std::size_t i = 0; i < apInputs.size(); ++i) {
-        EXPECT_TRUE(w.rect().contains(apInputs[i]->geometry()))
-            << ControlId(apInputs[i]) << " leaves " << ControlId(&w);
-        for (std::size_t j = i + 1; j < apInputs.size(); ++j) {
-            // The two panels share their place; only one is ever shown.
-            const bool bPanels = qobject_cast<CEffectPanel*>(apInputs[i]) != nullptr &&
-                                 qobject_cast<CEffectPanel*>(apInputs[j]) != nullptr;
-            EXPECT_TRUE(bPanels || !apInputs[i]->geometry().intersects(apInputs[j]->geometry()))
-                << ControlId(apInputs[i]) << " and " << ControlId(apInputs[j]) << " overlap";
-        }
-    }
-    return apInputs.size();
+    const auto isControl = [](const QWidget* pChild) {
+        return qobject_cast<const CBitmapSlider*>(pChild) ||
+               qobject_cast<const CNumEdit*>(pChild) || qobject_cast<const CBitComboBox*>(pChild) ||
+               qobject_cast<const CBitButton*>(pChild) ||
+               qobject_cast<const CTransparentStatic*>(pChild) ||
+               qobject_cast<const CDialogWindow*>(pChild) || qobject_cast<const CFStatic*>(pChild);
+    };
+    // The two panels share their place; only one is ever shown.
+    const auto arePanels = [](const QWidget* pA, const QWidget* pB) {
+        return qobject_cast<const CEffectPanel*>(pA) != nullptr &&
+               qobject_cast<const CEffectPanel*>(pB) != nullptr;
+    };
+    return test::ExpectControlsInsideAndApart(w, isControl, arePanels);
 }
 
 TEST_F(EffectPage, ControlsStayInsideThePageAndClearOfEachOther) {

@@ -367,28 +367,17 @@ TEST_F(OutputPage, HiddenControlsAreLoadedAndNeverShown) {
 
 TEST_F(OutputPage, ControlsStayInsideThePageAndClearOfEachOther) {
     ShowView(3);
-    std::vector<QWidget*> apInputs;
-    for (QWidget* pChild : m_pPage->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!pChild->isVisibleTo(m_pPage.get())) {
-            continue;
-        }
-        if (qobject_cast<CBitmapSlider*>(pChild) || qobject_cast<CNumEdit*>(pChild) ||
-            qobject_cast<CBitComboBox*>(pChild) || qobject_cast<CBitButton*>(pChild) ||
-            qobject_cast<CEQDlg*>(pChild) || qobject_cast<CFStatic*>(pChild) ||
-            qobject_cast<CEdit_Static*>(pChild)) {
-            apInputs.push_back(pChild);
-        }
-    }
+    const auto isShownInput = [this](const QWidget* pChild) {
+        return pChild->isVisibleTo(m_pPage.get()) &&
+               (qobject_cast<const CBitmapSlider*>(pChild) ||
+                qobject_cast<const CNumEdit*>(pChild) ||
+                qobject_cast<const CBitComboBox*>(pChild) ||
+                qobject_cast<const CBitButton*>(pChild) || qobject_cast<const CEQDlg*>(pChild) ||
+                qobject_cast<const CFStatic*>(pChild) || qobject_cast<const CEdit_Static*>(pChild));
+    };
     // strips, sliders, fields, combo boxes, buttons, value labels, the display
-    ASSERT_EQ(apInputs.size(), 10u + 10u + 2u + 2u + 8u + 10u + 1u);
-    for (std::size_t i = 0; i < apInputs.size(); ++i) {
-        EXPECT_TRUE(m_pPage->rect().contains(apInputs[i]->geometry()))
-            << ControlId(apInputs[i]) << " leaves the page";
-        for (std::size_t j = i + 1; j < apInputs.size(); ++j) {
-            EXPECT_FALSE(apInputs[i]->geometry().intersects(apInputs[j]->geometry()))
-                << ControlId(apInputs[i]) << " and " << ControlId(apInputs[j]) << " overlap";
-        }
-    }
+    EXPECT_EQ(test::ExpectControlsInsideAndApart(*m_pPage, isShownInput),
+              10u + 10u + 2u + 2u + 8u + 10u + 1u);
 }
 
 // Where a caption or value label draws its text, as [left, right) in page pixels.

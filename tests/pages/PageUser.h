@@ -45,6 +45,32 @@ inline bool IsPollFrame(const std::vector<int>& frame) {
     return frame[0] == cmd::kLevelPoll || frame[0] == cmd::kStatePoll;
 }
 
+// Every page's layout check: the children of w that pick chooses lie inside w and clear of
+// each other, except pairs mayOverlap allows; returns how many were checked.
+template <class FPick, class FMayOverlap>
+std::size_t ExpectControlsInsideAndApart(const QWidget& w, FPick pick, FMayOverlap mayOverlap) {
+    std::vector<QWidget*> apControls;
+    for (QWidget* pChild : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (pick(pChild)) {
+            apControls.push_back(pChild);
+        }
+    }
+    for (std::size_t i = 0; i < apControls.size(); ++i) {
+        EXPECT_TRUE(w.rect().contains(apControls[i]->geometry()))
+            << ControlId(apControls[i]) << " leaves " << ControlId(&w);
+        for (std::size_t j = i + 1; j < apControls.size(); ++j) {
+            EXPECT_TRUE(mayOverlap(apControls[i], apControls[j]) ||
+                        !apControls[i]->geometry().intersects(apControls[j]->geometry()))
+                << ControlId(apControls[i]) << " and " << ControlId(apControls[j]) << " overlap";
+        }
+    }
+    return apControls.size();
+}
+template <class FPick> std::size_t ExpectControlsInsideAndApart(const QWidget& w, FPick pick) {
+    return ExpectControlsInsideAndApart(w, pick,
+                                        [](const QWidget*, const QWidget*) { return false; });
+}
+
 template <class TPage, class TApi = CFakePageApi> class CPageUser : public ::testing::Test {
 protected:
     // Makes the page, shows it and lets it settle.

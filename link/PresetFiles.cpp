@@ -243,6 +243,30 @@ bool ReadWhole(const std::string& path, std::size_t size, std::vector<std::uint8
     return true;
 }
 
+// Reads regular file path whole, unless sizeProblem, given the file's size, names a reason
+// to refuse it (empty: none). fileSize is the size found; bytes holds what could be read.
+// False with "path: reason" in error when the file is refused.
+template <class FSizeProblem>
+bool ReadSizedFile(const std::string& path, FSizeProblem sizeProblem, std::size_t& fileSize,
+                   std::vector<std::uint8_t>& bytes, std::string& error) {
+    std::string reason;
+    const int fd = OpenRegular(path, fileSize, reason);
+    if (fd >= 0) {
+        reason = sizeProblem(fileSize);
+    }
+    if (!reason.empty()) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        error = path + ": " + reason;
+        return false;
+    }
+    bytes.assign(fileSize, 0);
+    bytes.resize(ReadUpTo(fd, bytes.data(), fileSize));
+    ::close(fd);
+    return true;
+}
+
 } // namespace
 
 std::string OneModeFilePath(const std::string& chosen) {
@@ -280,26 +304,20 @@ const std::uint8_t* SPresetFile::ImageOf(int mode) const {
 }
 
 bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& error) {
+    const auto neitherSize = [](std::size_t size) {
+        return size == kOneModeFileSize || size == kAllModesFileSize
+                   ? std::string()
+                   : std::to_string(size) + " bytes, neither " + FormatName(kOneModeFileSize) +
+                         " nor " + FormatName(kAllModesFileSize);
+    };
     std::size_t size = 0;
-    std::string reason;
-    const int fd = OpenRegular(path, size, reason);
-    if (fd < 0) {
-        error = path + ": " + reason;
-        return false;
-    }
-    if (size != kOneModeFileSize && size != kAllModesFileSize) {
-        ::close(fd);
-        error = path + ": " + std::to_string(size) + " bytes, neither " +
-                FormatName(kOneModeFileSize) + " nor " + FormatName(kAllModesFileSize);
+    if (!ReadSizedFile(path, neitherSize, size, file.m_abBytes, error)) {
         return false;
     }
     file.m_bAllModes = size == kAllModesFileSize;
-    file.m_abBytes.assign(size, 0);
-    const std::size_t read = ReadUpTo(fd, file.m_abBytes.data(), size);
-    ::close(fd);
-    if (read != size) {
-        error = path + ": " + std::to_string(read) + " of " + std::to_string(size) +
-                " bytes could be read";
+    if (file.m_abBytes.size() != size) {
+        error = path + ": " + std::to_string(file.m_abBytes.size()) + " of " +
+                std::to_string(size) + " bytes could be read";
         return false;
     }
     return true;
@@ -307,23 +325,13 @@ bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& err
 
 bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<std::uint8_t>& bytes,
                      std::string& error) {
+    const auto tooLarge = [maxSize](std::size_t size) {
+        return size <= maxSize ? std::string()
+                               : std::to_string(size) + " bytes, larger than " +
+                                     std::to_string(maxSize) + " bytes";
+    };
     std::size_t size = 0;
-    std::string reason;
-    const int fd = OpenRegular(path, size, reason);
-    if (fd < 0) {
-        error = path + ": " + reason;
-        return false;
-    }
-    if (size > maxSize) {
-        ::close(fd);
-        error = path + ": " + std::to_string(size) + " bytes, larger than " +
-                std::to_string(maxSize) + " bytes";
-        return false;
-    }
-    bytes.assign(size, 0);
-    bytes.resize(ReadUpTo(fd, bytes.data(), size));
-    ::close(fd);
-    return true;
+    return ReadSizedFile(path, tooLarge, size, bytes, error);
 }
 
 bool ImportOneMode(const std::string& path, CDeviceLink& link) {

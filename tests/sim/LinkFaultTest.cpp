@@ -79,7 +79,11 @@ protected:
         }
         const auto dir = std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "link-faults";
         std::filesystem::create_directories(dir);
-        const std::string path = (dir / "edited.dat").string();
+        // One file per test: ctest runs the tests of this program side by side.
+        const std::string path =
+            (dir / (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                    ".dat"))
+                .string();
         const Bytes bytes = sim::AllModesFile(edited);
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),

@@ -17,8 +17,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Bytes sent per paced write: about one millisecond of line time.
-constexpr std::size_t kPaceChunk = 12;
+// Bytes sent per paced write, each when its last byte would have crossed the line: a USB
+// serial adapter hands received bytes over in packets of up to 64. A short answer (a meter
+// reply, an acknowledgement) is one write, so the idle polls cost the simulator one wake-up
+// per answer.
+constexpr std::size_t kPaceChunk = 64;
 // The least time an unpaced simulator takes to answer, as a processor does.
 constexpr Micros kUnpacedTurnaround{1000};
 // An answer the program does not take within this time is dropped.

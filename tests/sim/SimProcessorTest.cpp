@@ -235,6 +235,22 @@ TEST(AnswerSchedule, AnswersFollowTheFrameAtTheLineRateAfterTheirDelays) {
     paced.Add(band, ack, {}, 1000us, false);
     EXPECT_EQ(ByteTimes(paced), std::vector<Micros>(7, 1000us + 1041us + 607us));
 
+    // A whole mode leaves in adapter packets of 64 bytes, each once its last byte has
+    // crossed; the last when the whole answer has.
+    CAnswerSchedule image(kLineByteMicros);
+    image.Add(Frame(130, 1), Bytes(2719), {}, 0us, false);
+    std::vector<std::size_t> packets;
+    Micros last{};
+    while (const std::optional<Micros> next = image.Next()) {
+        const std::optional<SAnswerChunk> chunk = image.TakeDue(*next);
+        packets.push_back(chunk->m_abBytes.size());
+        last = chunk->m_nAt;
+    }
+    ASSERT_EQ(packets.size(), 43u);
+    EXPECT_EQ(packets.front(), 64u);
+    EXPECT_EQ(packets.back(), 2719u - 42 * 64);
+    EXPECT_EQ(last, 607us + Micros(static_cast<long long>(kLineByteMicros * 2719)));
+
     SSimFaults faults;
     faults.m_nDelayMs = 5;
     faults.m_nBulkDelayMs = 20;

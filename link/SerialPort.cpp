@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -284,6 +285,7 @@ void CSerialPort::CloseDevice() {
 }
 
 void CSerialPort::Run(CDeviceLink& link) {
+    pthread_setname_np(pthread_self(), "zolt-comm"); // as ps and top show the thread
     Purge();
     const auto follow = [this](ELinkEvent event) {
         if (event == ELinkEvent::Write) {
@@ -396,16 +398,12 @@ SPortResult CSerialPort::Read(std::uint8_t* buffer, std::size_t capacity) {
     return {IsInvalidHandle(errno) ? EPortStatus::InvalidHandle : EPortStatus::Failed, 0};
 }
 
+// Only the input is cleared: every write waits until its bytes have left and drops what
+// has not left by its deadline, so the output queue is empty here already; and on a
+// pseudo-terminal an output flush would also discard bytes the far side has not read.
 void CSerialPort::Purge() {
     std::lock_guard lock(m_portLock);
     tcflush(m_nFd, TCIFLUSH);
-    // Output is dropped only while the port still holds some (a write that timed out).
-    // Writes wait until their bytes have left, so there is nothing else to drop; and on a
-    // pseudo-terminal an output flush would also discard bytes the far side has not read.
-    int pending = 0;
-    if (ioctl(m_nFd, TIOCOUTQ, &pending) == 0 && pending > 0) {
-        tcflush(m_nFd, TCOFLUSH);
-    }
 }
 
 } // namespace zolt

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -125,7 +126,10 @@ bool CSimServer::Start(std::string& error) {
         }
     }
     m_tStart = Clock::now();
-    m_thread = std::thread([this] { Serve(); });
+    m_thread = std::thread([this] {
+        pthread_setname_np(pthread_self(), "zolt-sim");
+        Serve();
+    });
     return true;
 }
 

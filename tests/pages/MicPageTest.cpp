@@ -308,14 +308,8 @@ TEST_F(MicPage, TheViewSurvivesThePage) {
 }
 
 TEST_F(MicPage, ControlsStayInsideThePageAndClearOfEachOther) {
-    const auto isInput = [](const QWidget* pChild) {
-        return qobject_cast<const CBitmapSlider*>(pChild) ||
-               qobject_cast<const CNumEdit*>(pChild) || qobject_cast<const CBitComboBox*>(pChild) ||
-               qobject_cast<const CBitButton*>(pChild) || qobject_cast<const CEQDlg*>(pChild) ||
-               qobject_cast<const QSlider*>(pChild) || qobject_cast<const CFStatic*>(pChild);
-    };
     // strips, sliders, fields, combo boxes, buttons, the trackbar, the display
-    EXPECT_EQ(test::ExpectControlsInsideAndApart(*m_pPage, isInput),
+    EXPECT_EQ(test::ExpectControlsInsideAndApart(*m_pPage, test::IsStripPageInput),
               10u + 12u + 4u + 7u + 5u + 1u + 1u);
 }
 

@@ -15,10 +15,12 @@
 #include "link/Command.h"
 #include "link/Sync.h"
 #include "model/Command.h"
+#include "pages/EQDlg.h"
 
 #include "FakePageApi.h"
 
 #include <QApplication>
+#include <QSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -69,6 +71,15 @@ std::size_t ExpectControlsInsideAndApart(const QWidget& w, FPick pick, FMayOverl
 template <class FPick> std::size_t ExpectControlsInsideAndApart(const QWidget& w, FPick pick) {
     return ExpectControlsInsideAndApart(w, pick,
                                         [](const QWidget*, const QWidget*) { return false; });
+}
+
+// The inputs of a page with a strip bank: the strips, sliders, fields, combo boxes, buttons,
+// the trackbar and the curve display.
+inline bool IsStripPageInput(const QWidget* pChild) {
+    return qobject_cast<const CBitmapSlider*>(pChild) || qobject_cast<const CNumEdit*>(pChild) ||
+           qobject_cast<const CBitComboBox*>(pChild) || qobject_cast<const CBitButton*>(pChild) ||
+           qobject_cast<const CEQDlg*>(pChild) || qobject_cast<const QSlider*>(pChild) ||
+           qobject_cast<const CFStatic*>(pChild);
 }
 
 template <class TPage, class TApi = CFakePageApi> class CPageUser : public ::testing::Test {

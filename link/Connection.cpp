@@ -14,10 +14,11 @@ constexpr const char* kUnableToOpen[2] = {"Unable to Open Device!", "不能打�
 
 } // namespace
 
-CConnection::CConnection(CDeviceLink& link, CClock& clock) : m_link(link), m_port(clock) {}
+CConnection::CConnection(CDeviceLink& link, CTransportOpener& opener, CClock& clock, bool stepped)
+    : m_link(link), m_opener(opener), m_clock(clock), m_bStepped(stepped) {}
 
 CConnection::~CConnection() {
-    m_port.Close();
+    ClosePort();
 }
 
 void CConnection::SetNamedPorts(std::vector<std::string> ports, bool only) {
@@ -125,7 +126,8 @@ bool CConnection::OpenNextCandidate() {
         m_strPortInUse = m_candidates.front().m_strPortName;
         m_candidates.erase(m_candidates.begin());
         SOpenFailure failure;
-        if (!m_port.Open(m_strPortInUse, {}, &failure)) {
+        m_pPort = m_opener.Open(m_strPortInUse, failure);
+        if (m_pPort == nullptr) {
             m_aFailures.push_back(failure);
             continue;
         }
@@ -141,7 +143,10 @@ bool CConnection::OpenNextCandidate() {
             CommitShadow(true);
             m_link.Build(cmd::kProbe, 0);
         }
-        m_port.Start(m_link);
+        m_pLoop = std::make_unique<CCommLoop>(m_link, *m_pPort, m_clock);
+        if (!m_bStepped) {
+            m_thread.Start(*m_pLoop);
+        }
         return true;
     }
     return false;
@@ -151,7 +156,7 @@ void CConnection::OnPortFailure(bool probeInFlight) {
     if (!Online()) {
         return;
     }
-    m_port.Close(); // the comm thread has ended: the link's failure record is final
+    ClosePort(); // the comm loop has ended: the link's failure record is final
     std::string cause = FailureText(m_link.Failure());
     cause = m_strPortInUse + ": " + (cause.empty() ? "the link failed" : cause);
     if (probeInFlight) {
@@ -178,8 +183,26 @@ void CConnection::OnProbeAnswered() {
     m_link.StartReadBack();
 }
 
+// Ends the comm loop (after its current turn) and closes the port.
+void CConnection::ClosePort() {
+    if (m_pPort == nullptr) {
+        return;
+    }
+    m_thread.Stop(*m_pPort);
+    m_pLoop.reset();
+    m_pPort.reset();
+}
+
+bool CConnection::CommRunning() const {
+    return m_pPort != nullptr && (m_bStepped ? !m_pPort->StopRequested() : m_thread.Running());
+}
+
+bool CConnection::Turn() {
+    return m_bStepped && m_pLoop != nullptr && m_pLoop->Turn();
+}
+
 void CConnection::Disconnect() {
-    m_port.Close();
+    ClosePort();
     GoOffline();
     if (Notify().IsSystemPageShown()) {
         Notify().ShowCurrentPage();

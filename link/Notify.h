@@ -31,6 +31,13 @@ constexpr unsigned kAllModesRead = kWmUser + 0x78;
 constexpr unsigned kMeters = kWmUser + 0x7A;
 // Reply 127 stored (probe answered): call CDeviceLink::StartReadBack().
 constexpr unsigned kProbeAnswered = kWmUser + 0x7B;
+// The probe was answered by a bare acknowledgement: the lookup is over, and no state
+// follows, so nothing is read back.
+constexpr unsigned kProbeAcknowledged = kWmUser + 0x7C;
+// The last queued command has been answered and no store or recall waits: a transfer, a
+// store or a recall is done. wParam: CDeviceLink::FramesAppended() at that moment, so a
+// waiter tells the end of its own commands from the end of earlier ones.
+constexpr unsigned kCommandsDone = kWmUser + 0x7D;
 } // namespace msg
 
 // Every notice defaults to being ignored, so a sink overrides only what it handles.

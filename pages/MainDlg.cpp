@@ -313,7 +313,7 @@ int CMainDlg::Record(EBlock eBlock) const {
     return eBlock == EBlock::Second ? nFirst + 1 : nFirst;
 }
 
-void CMainDlg::ConfigureView(int nIndex) {
+void CMainDlg::ShowView(int nIndex) {
     const auto* pView =
         std::find_if(std::begin(kViews), std::end(kViews),
                      [nIndex](const auto& view) { return view.m_nIndex == nIndex; });

@@ -29,7 +29,7 @@ public:
     // Chooses the output view for page index 3, 4 or 7..9 (other indexes change nothing):
     // shows or hides the second channel's controls, shows the view's channel on the display
     // and binds the strips to it. The main window refreshes the page afterwards.
-    void ConfigureView(int nIndex);
+    void ShowView(int nIndex) override;
     int View() const;
 
     // Re-reads every control for the view, its channel and the live output set. A link

@@ -3,6 +3,7 @@
 #include "link/DeviceLink.h"
 #include "link/Notify.h"
 #include "model/Command.h"
+#include "model/Text.h"
 
 #include <algorithm>
 
@@ -10,7 +11,7 @@ namespace zolt {
 
 namespace {
 
-constexpr const char* kUnableToOpen[2] = {"Unable to Open Device!", "不能打开设备!"};
+constexpr SText kUnableToOpen{"不能打开设备!", "Unable to Open Device!"};
 
 } // namespace
 
@@ -230,7 +231,7 @@ std::string CConnection::ProbeAcknowledgedText() const {
 
 // The specified text first, then what the program knows of the cause.
 void CConnection::ShowUnableToOpen(const std::string& causes) const {
-    std::string text = kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0];
+    std::string text = kUnableToOpen.In(g_flags.m_nLanguage);
     if (!causes.empty()) {
         text += "\n" + causes;
     }

@@ -1,8 +1,8 @@
-// The one way the core tells the main window something: the window messages the link
-// posts (with their wParam / lParam values) and the few window operations the link
-// flows need. The main window implements CNotifySink and installs it; tests install a
-// recording sink. Until a sink is installed every notice goes nowhere, as nothing can be
-// posted before the main window exists.
+// The one way the link tells its session something: the window messages the link posts
+// (with their wParam / lParam values) and the few window operations the link flows need.
+// The session (link/Session.h) implements CNotifySink and installs itself, and hands each
+// notice to its host on the host's thread; the link's own tests install a recording sink.
+// Until a sink is installed every notice goes nowhere.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +12,11 @@ namespace zolt {
 
 constexpr unsigned kWmUser = 0x0400;
 
-// Window messages posted to the main window.
+// Messages the link posts to its session, on whichever thread raised them.
 namespace msg {
 // Port failure: wParam 1, lParam = the probe flag of the frame in flight (1 while the
 // probe was in flight, so the lookup tries the next port).
 constexpr unsigned kPortFailure = kWmUser + 0x72;
-// Posted by the main window to itself at the end of its start-up: start the lookup.
-constexpr unsigned kStartLookup = kWmUser + 0x73;
 // Reply 129 stored (system block): refresh the System page if it is shown.
 constexpr unsigned kSystemBlockRead = kWmUser + 0x74;
 // Reply 130 for mode 0 or reply 133 stored (new working image): show the current page

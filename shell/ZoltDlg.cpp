@@ -211,7 +211,7 @@ void CZoltDlg::CreateControls() {
         m_pTabs->InsertItem(tab, QString());
     }
     connect(m_pTabs, &CBaseTabCtrl::selectionChanged, this,
-            [this](int tab) { PageSwitch(kPageRows.at(static_cast<std::size_t>(tab)).m_nIndex); });
+            [this](int tab) { PageSwitch(PageRows()[static_cast<std::size_t>(tab)].m_nIndex); });
 
     for (std::size_t v = 0; v < kVolumes.size(); ++v) {
         const SVolume& volume = kVolumes[v];
@@ -248,18 +248,21 @@ void CZoltDlg::CreateControls() {
 // Each page of the registry once; the views of one page share it.
 void CZoltDlg::CreatePages() {
     const QRect area = PageRect(*m_pTabs);
-    for (const SPageRow& row : kPageRows) {
+    m_apPages.resize(static_cast<std::size_t>(kPageCount));
+    for (const SPageRow& row : PageRows()) {
         CPageBase*& page = m_apPages[static_cast<std::size_t>(row.m_nIndex)];
-        const auto* made = std::find_if(kPageRows.begin(), &row, [&](const SPageRow& earlier) {
-            return earlier.m_ePage == row.m_ePage;
-        });
-        if (made != &row) {
-            page = m_apPages[static_cast<std::size_t>(made->m_nIndex)];
-            continue;
+        for (const SPageRow& earlier : PageRows()) {
+            if (&earlier == &row) {
+                page = row.m_pMake(m_pTabs, *this);
+                page->setGeometry(area);
+                page->hide();
+                break;
+            }
+            if (earlier.m_pMake == row.m_pMake) {
+                page = m_apPages[static_cast<std::size_t>(earlier.m_nIndex)];
+                break;
+            }
         }
-        page = MakePage(row.m_ePage, m_pTabs, *this);
-        page->setGeometry(area);
-        page->hide();
     }
 }
 
@@ -390,8 +393,8 @@ void CZoltDlg::SetLanguage(int language) {
 
 void CZoltDlg::ApplyLanguage() {
     const int language = Language();
-    for (std::size_t tab = 0; tab < kPageRows.size(); ++tab) {
-        m_pTabs->SetItemText(static_cast<int>(tab), LanguageText(kPageRows[tab].m_caption));
+    for (std::size_t tab = 0; tab < PageRows().size(); ++tab) {
+        m_pTabs->SetItemText(static_cast<int>(tab), LanguageText(PageRows()[tab].m_caption));
     }
     for (std::size_t v = 0; v < kVolumes.size(); ++v) {
         m_aVolumes[v].m_pCaption->SetText(QString::fromUtf8(kVolumes[v].m_apszCaption[language]));

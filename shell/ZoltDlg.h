@@ -157,7 +157,7 @@ private:
     CBitButton* m_pLanguage = nullptr;
     CShowDlg* m_pProgress = nullptr;
 
-    std::array<CPageBase*, kPageCount> m_apPages{}; // by page index; views share a page
+    std::vector<CPageBase*> m_apPages; // by page index; the views of a page share it
     CUndoTracker* m_pUndo = nullptr;
     std::unique_ptr<CFileCommands> m_pFiles;
     int m_nCurrentPage = -1;

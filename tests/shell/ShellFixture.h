@@ -78,8 +78,9 @@ protected:
     // The processor's port.
     static constexpr const char* kPort = "sim0";
 
-    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}) {
-        m_sim = &m_opener.Add(kPort, std::move(faults));
+    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {},
+                                      sim::SSimState state = sim::MakeFactoryState()) {
+        m_sim = &m_opener.Add(kPort, std::move(faults), std::move(state));
         SZoltOptions options;
         options.m_screenSize = kLargeScreen;
         options.m_astrPorts = {kPort};

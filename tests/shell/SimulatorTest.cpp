@@ -12,6 +12,8 @@
 #include "shell/Show_Dlg.h"
 #include "sim/SimServer.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -259,6 +261,40 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
     ASSERT_TRUE(checkAfterImport(1));
     CImageGuard guard(ImageLock());
     EXPECT_EQ(dlg->Link().Queue().Count(), 0u);
+}
+
+// "Export all" on line: every mode is read from the processor, then the save dialog asks
+// where, and the file holds the processor's store.
+TEST_F(SimulatorTest, ExportAllReadsEveryModeAndSavesThemWhereTheUserSays) {
+    sim::SSimState state = sim::MakeFactoryState();
+    state.m_aModes[21][2000] = 0x5A;
+    state.m_abSystem[sysblock::kMusicMax] = 70;
+    auto dlg = Connect({}, state);
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    const std::filesystem::path file =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-export-all.dat";
+    std::filesystem::remove(file);
+
+    QTimer answer; // the user names the file once the save dialog is up
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        answer.stop();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QString::fromStdString(file.string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    answer.start(10);
+    QTest::mouseClick(
+        DlgItem<CBitButton>(dlg->PageWidget(kSystemPageIndex), sysid::kExportAllButton),
+        Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(file); }, kTimeoutMs));
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(bytes, sim::AllModesFile(state));
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
 }
 
 // A file dialog is modal, but the link stays on line behind it: the meters go on showing

@@ -136,7 +136,7 @@ bool CConnection::OpenNextCandidate() {
         g_flags.m_bOnline = true;
         m_link.OnPortOpened();
         g_flags.m_bLookup = true;
-        Notify().RefreshProgramName(); // on line from now on, not only once read back
+        Notify().ConnectionChanged(); // on line from now on, not only once read back
         Notify().ProgressLookup();
         {
             // Nothing is synchronised until the read-back has replaced both shadows.
@@ -216,7 +216,7 @@ void CConnection::GoOffline() {
     g_flags.m_bStoreBusy = false;
     g_flags.m_bLookup = false;
     Notify().ProgressHide();
-    Notify().RefreshProgramName();
+    Notify().ConnectionChanged();
 }
 
 bool CConnection::ProbeAcknowledgedOnly() const {

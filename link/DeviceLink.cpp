@@ -204,7 +204,7 @@ void CDeviceLink::SendCommand(std::uint8_t code, std::uint8_t parameter) {
         if (parameter != 0) {
             System()[0] = parameter;
         }
-        Notify().RefreshProgramName();
+        Notify().ConnectionChanged();
     }
     if (g_flags.m_bStoreBusy) {
         Notify().ProgressBusy();

@@ -149,7 +149,7 @@ void CSession::MessageBox(std::string_view text, std::string_view caption) {
     });
 }
 
-void CSession::RefreshProgramName() {
+void CSession::ConnectionChanged() {
     OnHostThread([this] { m_host.ConnectionChanged(); });
 }
 

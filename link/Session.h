@@ -26,37 +26,14 @@
 
 namespace zolt {
 
-// What a host gives a session and hears from it. Every notice below comes on the host's
-// thread, except where said.
-class CSessionHost {
+// What a host gives a session and hears from it: the user notices of the link (progress,
+// boxes, the connection display, the page), and what the flow came to. Every notice comes on
+// the host's thread, except where said.
+class CSessionHost : public CUserNotices {
 public:
-    virtual ~CSessionHost() = default;
-
     // Any thread, never blocks: runs task later on the host's thread, tasks in the order
     // they were given.
     virtual void RunOnHostThread(std::function<void()> task) = 0;
-
-    // Any thread: true while the System page is shown (the meters post only then).
-    virtual bool IsSystemPageShown() const { return false; }
-
-    // Progress box: bar 0..total; a frame with progress step 1..total has been written (at
-    // step == total the box closes); the busy text of a store or recall; the lookup text;
-    // closed at once.
-    virtual void ProgressStart([[maybe_unused]] int total) {}
-    virtual void ProgressStep([[maybe_unused]] int step) {}
-    virtual void ProgressBusy() {}
-    virtual void ProgressLookup() {}
-    virtual void ProgressHide() {}
-
-    // A message for the user: the specified text first, the cause on the lines after it.
-    // An empty caption means the program's own title.
-    virtual void MessageBox([[maybe_unused]] std::string_view text,
-                            [[maybe_unused]] std::string_view caption) {}
-
-    // The connection display changed: on line or off, the mode's number or name.
-    virtual void ConnectionChanged() {}
-    // Show the current page again: the data under it changed.
-    virtual void ShowCurrentPage() {}
 
     // The lookup found the processor (it answered the probe); the read-back has started.
     virtual void ProbeAnswered() {}
@@ -133,7 +110,7 @@ private:
     void ProgressLookup() override;
     void ProgressHide() override;
     void MessageBox(std::string_view text, std::string_view caption) override;
-    void RefreshProgramName() override;
+    void ConnectionChanged() override;
     void ShowCurrentPage() override;
     void RunAllModesExport() override;
     bool IsSystemPageShown() const override { return m_host.IsSystemPageShown(); }

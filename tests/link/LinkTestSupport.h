@@ -48,7 +48,7 @@ public:
     void MessageBox(std::string_view text, std::string_view) override {
         m_aBoxes.emplace_back(text);
     }
-    void RefreshProgramName() override { ++m_nNameRefreshes; }
+    void ConnectionChanged() override { ++m_nNameRefreshes; }
     void ShowCurrentPage() override { ++m_nPageShows; }
     void RunAllModesExport() override { ++m_nExports; }
     bool IsSystemPageShown() const override { return m_bSystemPage; }

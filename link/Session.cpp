@@ -14,10 +14,11 @@ CSession::CSession(CSessionHost& host, SSessionOptions options)
     SetNotifySink(this);
 }
 
+// The host is going: the link ends without telling it anything more.
 CSession::~CSession() {
-    m_connection.Disconnect();
     SetNotifySink(nullptr);
     *m_pAlive = false;
+    m_connection.Disconnect();
 }
 
 void CSession::OnConnectButton() {

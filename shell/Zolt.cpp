@@ -68,7 +68,7 @@ int RunZolt(const SCommandLine& options) {
     SZoltOptions window;
     window.m_pOpener = &ports;
     if (options.m_bSimulator) {
-        ports.Add(kSimulatorPort);
+        ports.Add(kSimulatorPort).KeepFrames(false); // it runs for as long as the program
         window.m_astrPorts.push_back(kSimulatorPort);
     }
     window.m_astrPorts.insert(window.m_astrPorts.end(), options.m_astrPorts.begin(),

@@ -196,10 +196,8 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     CheckScreen(screen);
 }
 
-CZoltDlg::~CZoltDlg() {
-    // The comm thread ends before the widgets it reports to go away.
-    m_session.Disconnect();
-}
+// The session (a member) ends the comm thread before the widgets go away.
+CZoltDlg::~CZoltDlg() = default;
 
 void CZoltDlg::CreateControls() {
     m_pTabs = DlgItem<CEnTabCtrl>(m_pContent, kTabId);

@@ -8,6 +8,7 @@
 
 #include "link/Clock.h"
 #include "link/Transport.h"
+#include "sim/SimDevice.h"
 #include "sim/SimServer.h"
 
 #include <atomic>
@@ -22,35 +23,6 @@
 #include <vector>
 
 namespace zolt::sim {
-
-// A simulated processor as a device: it keeps its state from one connection to the next,
-// and records every frame it took. Its state may be read and edited from any thread.
-class CSimDevice {
-public:
-    explicit CSimDevice(SSimFaults faults = {}, SSimState state = MakeFactoryState());
-
-    // One frame taken off the line: handled, recorded; returns the answer.
-    std::vector<std::uint8_t> Take(const SWireFrame& frame, bool& hangUp);
-
-    SSimState State() const;
-    // Changes the processor's state as a knob on its front panel would.
-    void Edit(const std::function<void(SSimState&)>& edit);
-    SSimFaults Faults() const;
-    int FramesReceived() const;
-    // Every frame taken, whole, in order.
-    std::vector<SWireFrame> Frames() const;
-    // How often the frame with this command and parameter was taken.
-    int TimesTaken(std::uint8_t command, std::uint8_t parameter) const;
-    // The line has hung up (a hang-up fault): the device is gone for good.
-    bool Gone() const { return m_bGone.load(); }
-    void SetGone() { m_bGone = true; }
-
-private:
-    mutable std::mutex m_mutex;
-    CSimProcessor m_processor;
-    std::vector<SWireFrame> m_aFrames;
-    std::atomic<bool> m_bGone{false};
-};
 
 class CSimLine final : public CTransport {
 public:

@@ -117,12 +117,6 @@ constexpr auto MakeCaptions() {
 }
 constexpr auto kCaptions = MakeCaptions();
 
-// A dynamic band's gain: raw 60..180, -12.0 .. +12.0 dB.
-constexpr int kGainMin = kGainRawZero - 60;
-constexpr int kGainMax = kGainRawZero + 60;
-
-constexpr SLabelFormat kThresholdFormat{kLabelInteger, 1, 48, 0, 0, "dBV"}; // -48 .. 12 dBV
-
 // Byte nField of band b's record, within the music block.
 constexpr std::size_t DynamicsByte(int b, std::size_t nField) {
     return music::kDynamicBands + deq::kSize * static_cast<std::size_t>(b) + nField;
@@ -132,18 +126,18 @@ constexpr std::size_t DynamicsByte(int b, std::size_t nField) {
 // it), then its dynamics bytes +5..+8 of the shown channel's record.
 constexpr std::array<SFieldBinding, 8> BandFields(int b) {
     return {
-        bind::BandType(kType + b, b, kBandTypeNames),
+        bind::BandType(kType + b, b),
         bind::BandFrequency(kFreq + b, b),
-        bind::BandGain(kGainSlider + b, kGain + b, b, kGainMin, kGainMax),
+        bind::BandGain(kGainSlider + b, kGain + b, b, EFieldKind::DynamicGain),
         bind::BandQ(kQ + b, b),
         bind::LabelledSlider(kThresholdSlider + b, kThresholdLabel + b,
-                             DynamicsByte(b, deq::kThreshold), 60, kThresholdFormat),
-        bind::LabelledSlider(kAttackSlider + b, kAttackLabel + b, DynamicsByte(b, deq::kAttack), 19,
-                             label::kAttack),
+                             DynamicsByte(b, deq::kThreshold), EFieldKind::DynamicThreshold),
+        bind::LabelledSlider(kAttackSlider + b, kAttackLabel + b, DynamicsByte(b, deq::kAttack),
+                             EFieldKind::Attack),
         bind::LabelledSlider(kReleaseSlider + b, kReleaseLabel + b, DynamicsByte(b, deq::kRelease),
-                             7, label::kRelease),
-        bind::LabelledSlider(kRatioSlider + b, kRatioLabel + b, DynamicsByte(b, deq::kRatio), 40,
-                             label::kRatio),
+                             EFieldKind::Release),
+        bind::LabelledSlider(kRatioSlider + b, kRatioLabel + b, DynamicsByte(b, deq::kRatio),
+                             EFieldKind::Ratio),
     };
 }
 

@@ -122,11 +122,6 @@ constexpr SCaption kCaptions[] = {
 
 // The fields. The mix, the EQ bypass and the crossovers belong to the shown channel; the
 // limiter to the view's first record; each mute and delay to its own record.
-constexpr SLabelFormat kLimitLevel{kLabelInteger, 1, 22, 0, 0, "dB"}; // -22 .. 12 dB
-constexpr SLabelFormat kDelayTime{kLabelScaled, 1, 0, 0.1, 0, "ms"};  // 0.0 .. 150.0 ms
-constexpr int kLevelMax = 200;                                        // percent
-constexpr int kDelayMax = 1500;                                       // 0.1 ms
-
 constexpr std::size_t Level(std::size_t nSource) {
     return output::kMix + 2 * nSource;
 }
@@ -135,21 +130,22 @@ constexpr std::size_t Polarity(std::size_t nSource) {
 }
 
 constexpr SFieldBinding MixLevel(int nSlider, int nLabel, std::size_t nSource) {
-    return bind::LabelledSlider(nSlider, nLabel, Level(nSource), kLevelMax, label::kPercent);
+    return bind::LabelledSlider(nSlider, nLabel, Level(nSource), EFieldKind::MixLevel);
 }
 constexpr SFieldBinding MixPolarity(int nButton, std::size_t nSource) {
-    return bind::Flag(nButton, Polarity(nSource)).Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
+    return bind::Flag(nButton, Polarity(nSource), EFieldKind::Polarity)
+        .Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
 }
 constexpr SFieldBinding Delay(int nSlider, int nLabel, int nDistance, EBlock eRecord) {
-    return bind::LabelledWordSlider(nSlider, nLabel, output::kDelay, kDelayMax, kDelayTime)
-        .WithLabel2(nDistance, label::kDistance)
+    return bind::LabelledWordSlider(nSlider, nLabel, output::kDelay, EFieldKind::Tenths)
+        .WithLabel2(nDistance)
         .In(eRecord);
 }
 
 // A limiter value, always the view's first record's.
-constexpr SFieldBinding LimiterSlider(int nSlider, int nLabel, std::size_t nField, int nMax,
-                                      SLabelFormat format) {
-    return bind::LabelledSlider(nSlider, nLabel, output::kLimiter + nField, nMax, format)
+constexpr SFieldBinding LimiterSlider(int nSlider, int nLabel, std::size_t nField,
+                                      EFieldKind eKind) {
+    return bind::LabelledSlider(nSlider, nLabel, output::kLimiter + nField, eKind)
         .In(EBlock::First);
 }
 
@@ -165,18 +161,19 @@ constexpr SFieldBinding kFields[] = {
     MixPolarity(kEchoBPolarity, 3),
     MixPolarity(kReverbPolarity, 4),
     bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
-    LimiterSlider(kLimitLevelSlider, kLimitLevelLabel, limiter::kLevel, 34, kLimitLevel),
-    LimiterSlider(kLimitAttackSlider, kLimitAttackLabel, limiter::kAttack, 19, label::kAttack),
-    LimiterSlider(kLimitReleaseSlider, kLimitReleaseLabel, limiter::kRelease, 7, label::kRelease),
-    LimiterSlider(kLimitRatioSlider, kLimitRatioLabel, limiter::kRatio, 40, label::kRatio),
+    LimiterSlider(kLimitLevelSlider, kLimitLevelLabel, limiter::kLevel,
+                  EFieldKind::OutputLimiterLevel),
+    LimiterSlider(kLimitAttackSlider, kLimitAttackLabel, limiter::kAttack, EFieldKind::Attack),
+    LimiterSlider(kLimitReleaseSlider, kLimitReleaseLabel, limiter::kRelease, EFieldKind::Release),
+    LimiterSlider(kLimitRatioSlider, kLimitRatioLabel, limiter::kRatio, EFieldKind::Ratio),
     Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
     Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
     bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
     bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
     bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem, kSlopeNames),
+    bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem),
     bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem, kSlopeNames),
+    bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem),
 };
 
 // The pairs: the first channel button shows the first record's channel, the second button

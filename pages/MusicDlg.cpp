@@ -128,43 +128,42 @@ constexpr SCaption kCaptions[] = {
 // page's); everything else belongs to the shown channel.
 constexpr std::size_t kLimiter = image::kMusicLeft + music::kLimiter;
 constexpr std::size_t kGate = image::kMusicLeft + music::kGate;
-constexpr SLabelFormat kKeyFormat{kLabelInteger, 1, 7, 0, 0, ""}; // -7 .. +7
 
-constexpr SFieldBinding MusicLeftSlider(int nSlider, int nLabel, std::size_t nOffset, int nMax,
-                                        SLabelFormat format) {
-    return bind::LabelledSlider(nSlider, nLabel, nOffset, nMax, format).In(EBlock::Image);
+constexpr SFieldBinding MusicLeftSlider(int nSlider, int nLabel, std::size_t nOffset,
+                                        EFieldKind eKind) {
+    return bind::LabelledSlider(nSlider, nLabel, nOffset, eKind).In(EBlock::Image);
 }
 
 constexpr SFieldBinding kFields[] = {
-    bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, 14, kKeyFormat)
+    bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, EFieldKind::Pitch)
         .In(EBlock::System)
         .As(EField::HighNibble),
-    MusicLeftSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold, 60,
-                    label::kGateThreshold),
-    MusicLeftSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, 19, label::kAttack),
-    MusicLeftSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease, 7,
-                    label::kRelease),
-    MusicLeftSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel, 34,
-                    label::kLimitLevel),
-    MusicLeftSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack, 19,
-                    label::kAttack),
-    MusicLeftSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease, 7,
-                    label::kRelease),
-    MusicLeftSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio, 40,
-                    label::kRatio),
+    MusicLeftSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold,
+                    EFieldKind::GateThreshold),
+    MusicLeftSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, EFieldKind::Attack),
+    MusicLeftSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease,
+                    EFieldKind::Release),
+    MusicLeftSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel,
+                    EFieldKind::LimiterLevel),
+    MusicLeftSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack,
+                    EFieldKind::Attack),
+    MusicLeftSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease,
+                    EFieldKind::Release),
+    MusicLeftSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio,
+                    EFieldKind::Ratio),
     bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
-    bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, kSlopeNames),
+    bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, EFieldKind::Slope),
     bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kHighPassItem, kSlopeNames),
+    bind::CrossoverSlope(kHpfSlope, kHighPassItem),
     bind::CrossoverFrequency(kLpfSlider, kLpfField, kLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kLowPassItem, kSlopeNames),
+    bind::CrossoverSlope(kLpfSlope, kLowPassItem),
     bind::Flag(kEqBypass, music::kBypass).Highlighting(kClearHighlight),
     bind::FrequencyPair(kLowFreqSlider, kLowFreqField, music::kLowExciter + exciter::kFreq),
-    bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, kDigitItems),
+    bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
+    bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
     bind::FrequencyPair(kHighFreqSlider, kHighFreqField, music::kHighExciter + exciter::kFreq),
-    bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, kDigitItems),
+    bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
+    bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
 };
 
 constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 0, &MusicLinkCopy};

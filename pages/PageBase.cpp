@@ -61,7 +61,12 @@ CKTVEQ* CPageBase::CurveSet() const {
     return nullptr;
 }
 
-void CPageBase::AfterWrite(const SFieldBinding& row) {
+CFilter* CPageBase::CurveFilter(int nItem) const {
+    CKTVEQ* pSet = CurveSet();
+    return pSet != nullptr ? pSet->Filter(nItem) : nullptr;
+}
+
+void CPageBase::AfterWrite(const SFieldBinding& row, int) {
     if (row.m_nHighlight != kNoHighlight && m_pDisplay != nullptr) {
         m_pDisplay->SelectFilter(row.m_nHighlight);
     }

@@ -29,6 +29,7 @@ inline constexpr ECtl kButton = ECtl::BitButton;
 } // namespace ctlkind
 
 class CEqStripBank;
+class CKTVEQ;
 class CFStatic;
 
 struct SPageDesc {
@@ -65,11 +66,14 @@ protected:
     void UseDisplay(CFStatic* pDisplay) { m_pDisplay = pDisplay; }
     void AttachStrips(std::unique_ptr<CEqStripBank> pStrips);
 
-    // CFieldSource: pages with Edited / First / Second rows or curve fields override these.
+    // CFieldSource: pages with Edited / First / Second rows override BlockOffset.
     std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
+    CFilter* CurveFilter(int nItem) const override;
     // Highlights the row's display item; pages add their own follow-ups.
-    void AfterWrite(const SFieldBinding& row) override;
+    void AfterWrite(const SFieldBinding& row, int nControl) override;
+    // The curve set whose filters the curve fields edit; null when there is none. The
+    // image lock is held.
+    virtual CKTVEQ* CurveSet() const;
 
     // A point dragged on the display that the strip bank does not take (a crossover, a band
     // of a page without strips): the page reloads what shows it.

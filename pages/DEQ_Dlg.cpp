@@ -1,8 +1,6 @@
 #include "pages/DEQ_Dlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
 #include "model/Layout.h"
@@ -157,59 +155,22 @@ constexpr SChannelPair kPair{
     kSync,         {kLeft, kRight}, {kDeqMusicLeft, kDeqMusicRight}, image::kMusicLink,
     kDeqMusicLeft, &MusicLinkCopy};
 
-SDeqView g_deqView;
+constexpr SDialogTemplate kTemplate{144, 715, 359, kControls};
+
+// No strips: "EQ Reset" puts the three bands back and the columns reload them.
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kDynamic},
+    &kPair,
+    []() -> int& { return DeqView().m_nChannel; },
+    {image::kMusicLeft, image::kMusicRight},
+    kEqReset,
+};
 
 } // namespace
 
-SDeqView& DeqView() {
-    return g_deqView;
-}
-
-void ResetDeqView() {
-    g_deqView = SDeqView{};
-}
-
-const SDialogTemplate CDEQ_Dlg::kTemplate{144, 715, 359, kControls};
-
-const SPageDesc CDEQ_Dlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kDynamic};
-
-CDEQ_Dlg::CDEQ_Dlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pair(this, kPair, &DeqView().m_nChannel, [this] { Refresh(); }) {
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { ResetEq(); });
+CDEQ_Dlg::CDEQ_Dlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CDEQ_Dlg::Refresh() {
-    m_pair.FollowLink();
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(DeqView().m_nChannel);
-}
-
-std::size_t CDEQ_Dlg::BlockOffset(EBlock) const {
-    return DeqView().m_nChannel == kDeqMusicLeft ? image::kMusicLeft : image::kMusicRight;
-}
-
-CKTVEQ* CDEQ_Dlg::CurveSet() const {
-    return CurveSetOfBlock(DeqView().m_nChannel);
-}
-
-void CDEQ_Dlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
-}
-
-// The shown channel's three bands back to their default frequencies, flat, peaking; their
-// dynamics bytes stay. The display shows them with nothing highlighted.
-void CDEQ_Dlg::ResetEq() {
-    const int nChannel = DeqView().m_nChannel;
-    ResetEqBlock(nChannel);
-    for (int b = 0; b < kBandCount; ++b) {
-        Fields().LoadItem(b);
-    }
-    Display().ShowSet(nChannel);
-    Display().SelectFilter(-1);
 }
 
 } // namespace zolt

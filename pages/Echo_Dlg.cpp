@@ -104,11 +104,12 @@ constexpr auto kFields = Join(
         bind::LabelledSlider(kRepeatSlider, kRepeatLabel, effect::kRepeat, EFieldKind::Repeat),
     });
 
+constexpr SDialogTemplate kTemplate{147, 715, 170, kControls};
+
+// The panel draws on the effect page's display, which shows the bypass of the unit.
+constexpr SPageDesc kDesc{&kTemplate, kCaptions, kFields, 0, -1, kEqPass};
+
 } // namespace
-
-const SDialogTemplate CEcho_Dlg::kTemplate{147, 715, 170, kControls};
-
-const SPageDesc CEcho_Dlg::kDesc{&kTemplate, kCaptions, kFields};
 
 CEcho_Dlg::CEcho_Dlg(CFStatic* pDisplay, QWidget* pParent)
     : CEffectPanel(kDesc, kIds, pDisplay,

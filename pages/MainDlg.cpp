@@ -273,19 +273,23 @@ int OutputMode() {
     return Image()[image::kOutputMode];
 }
 
+constexpr SDialogTemplate kTemplate{149, 715, 359, kControls};
+
+// The page starts on the Out1&2 view; its records move with the view and the output set.
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kOutput, kEqPass},
+    &kOut12Pair,
+    []() -> int& { return OutputView().m_nOut12; },
+    {},
+    kEqReset,
+    &kStrips,
+    nullptr,
+    true,
+};
+
 } // namespace
 
-const SDialogTemplate CMainDlg::kTemplate{149, 715, 359, kControls};
-
-const SPageDesc CMainDlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kOutput};
-
-CMainDlg::CMainDlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pView(&kViews[0]),
-      m_pair(this, kOut12Pair, &OutputView().m_nOut12, [this] { Refresh(); }) {
-    Display().ShowSet(Channel());
-    AttachStrips(std::make_unique<CEqStripBank>(this, &Display(), kStrips, Channel()));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMainDlg::CMainDlg(QWidget* pParent) : CPairedEqPage(kPage, pParent), m_pView(&kViews[0]) {
     ApplyLanguage();
     Refresh();
 }
@@ -319,7 +323,7 @@ void CMainDlg::ShowView(int nIndex) {
     }
     m_pView = pView;
     if (IsPairView()) {
-        m_pair.SetRow(*m_pView->m_pPair, &(OutputView().*(m_pView->m_pChannel)));
+        Pair().SetRow(*m_pView->m_pPair, &(OutputView().*(m_pView->m_pChannel)));
     }
     for (int nId : kSecondChannelControls) {
         DlgItem(this, nId)->setVisible(IsPairView());
@@ -330,7 +334,7 @@ void CMainDlg::ShowView(int nIndex) {
 
 void CMainDlg::Refresh() {
     if (IsPairView()) {
-        m_pair.FollowLink();
+        Pair().FollowLink();
     }
     Strips().SwitchBlock(Channel());
     LoadEnableState(OutputMode());
@@ -349,7 +353,7 @@ void CMainDlg::LoadEnableState(int nMode) {
         DlgItem(this, nId)->setEnabled(bEnabled);
     }
     if (IsPairView()) {
-        m_pair.LoadButtons();
+        Pair().LoadButtons();
     }
     if (!IsPairView() || !bEnabled) {
         for (int nId : {kFirstChannel, kSecondChannel}) {
@@ -370,19 +374,20 @@ void CMainDlg::ApplyViewCaptions() {
     ApplyCaptions(this, m_pView->m_aCaptions);
 }
 
+// While the output mode is 0 the page shows set 1 with every control disabled: the display
+// is neither bypassed nor draggable; a mode beyond 3 shows no bypass either.
+bool CMainDlg::DisplayBypassed() const {
+    const int nMode = OutputMode();
+    return nMode >= 1 && nMode <= 3 && CPairedEqPage::DisplayBypassed();
+}
+
+bool CMainDlg::DisplayInteractive() const {
+    return OutputMode() != 0;
+}
+
 std::size_t CMainDlg::BlockOffset(EBlock eBlock) const {
     const int nSet = LiveOutputSet(Image()[image::kOutputMode]);
     return OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(Record(eBlock));
-}
-
-CKTVEQ* CMainDlg::CurveSet() const {
-    return CurveSetOfBlock(Channel());
-}
-
-// A dragged crossover point updates only its numeric field; its slider stays where it is
-// until the next reload.
-void CMainDlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem, true);
 }
 
 } // namespace zolt

@@ -1,8 +1,6 @@
 #include "pages/Mic_Dlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
 
@@ -159,57 +157,23 @@ constexpr SChannelPair kPair{kSync,           {kPair12, kPair34}, {kMicPair12, k
 // trackbar scrolls only when its position changes.
 constexpr SStripBankLayout kStrips{10, 50, EStripScroll::OnChange, kBandScroll};
 
-SMicView g_micView;
+constexpr SDialogTemplate kTemplate{145, 715, 359, kControls};
+
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMic, kEqBypass},
+    &kPair,
+    []() -> int& { return MicView().m_nPair; },
+    {image::kMic12, image::kMic34},
+    kEqReset,
+    &kStrips,
+    [] { return &MicView().m_strips; },
+};
 
 } // namespace
 
-SMicView& MicView() {
-    return g_micView;
-}
-
-void ResetMicView() {
-    g_micView = SMicView{};
-}
-
-const SDialogTemplate CMic_Dlg::kTemplate{145, 715, 359, kControls};
-
-const SPageDesc CMic_Dlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMic};
-
-CMic_Dlg::CMic_Dlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pair(this, kPair, &MicView().m_nPair, [this] { Refresh(); }) {
-    SMicView& view = MicView();
-    Display().ShowSet(view.m_nPair);
-    AttachStrips(
-        std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nPair, &view.m_strips));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMic_Dlg::CMic_Dlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CMic_Dlg::Refresh() {
-    m_pair.FollowLink();
-    const int nPair = MicView().m_nPair;
-    if (Strips().Block() != nPair) {
-        Strips().SwitchBlock(nPair);
-    } else {
-        Strips().ReloadAll();
-    }
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(nPair);
-}
-
-std::size_t CMic_Dlg::BlockOffset(EBlock) const {
-    return MicView().m_nPair == kMicPair34 ? image::kMic34 : image::kMic12;
-}
-
-CKTVEQ* CMic_Dlg::CurveSet() const {
-    return CurveSetOfBlock(MicView().m_nPair);
-}
-
-void CMic_Dlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
 }
 
 } // namespace zolt

@@ -1,12 +1,9 @@
 #include "pages/MusicDlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
-#include "pages/EqStripBank.h"
 
 namespace zolt {
 
@@ -173,47 +170,23 @@ constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 
 // notification of the trackbar re-assigns and reloads the strips.
 constexpr SStripBankLayout kStrips{10, 50, EStripScroll::EveryNotification, kBandScroll};
 
+constexpr SDialogTemplate kTemplate{135, 715, 359, kControls};
+
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMusic, kEqBypass},
+    &kPair,
+    []() -> int& { return MusicView().m_nChannel; },
+    {image::kMusicLeft, image::kMusicRight},
+    kEqReset,
+    &kStrips,
+    [] { return &MusicView().m_strips; },
+};
+
 } // namespace
 
-const SDialogTemplate CMusicDlg::kTemplate{135, 715, 359, kControls};
-
-const SPageDesc CMusicDlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMusic};
-
-CMusicDlg::CMusicDlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent),
-      m_pair(this, kPair, &MusicView().m_nChannel, [this] { Refresh(); }) {
-    SMusicView& view = MusicView();
-    Display().ShowSet(view.m_nChannel);
-    AttachStrips(
-        std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nChannel, &view.m_strips));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMusicDlg::CMusicDlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CMusicDlg::Refresh() {
-    m_pair.FollowLink();
-    if (Strips().Block() != MusicView().m_nChannel) {
-        Strips().SwitchBlock(MusicView().m_nChannel);
-    } else {
-        Strips().ReloadAll();
-    }
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(MusicView().m_nChannel);
-}
-
-std::size_t CMusicDlg::BlockOffset(EBlock) const {
-    return MusicView().m_nChannel == 0 ? image::kMusicLeft : image::kMusicRight;
-}
-
-CKTVEQ* CMusicDlg::CurveSet() const {
-    return CurveSetOfBlock(MusicView().m_nChannel);
-}
-
-void CMusicDlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
 }
 
 } // namespace zolt

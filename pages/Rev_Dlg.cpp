@@ -85,11 +85,12 @@ constexpr auto kFields =
                                       EFieldKind::ReverbTime),
          });
 
+constexpr SDialogTemplate kTemplate{148, 715, 170, kControls};
+
+// The panel draws on the effect page's display, which shows the bypass of the unit.
+constexpr SPageDesc kDesc{&kTemplate, kCaptions, kFields, 0, -1, kEqPass};
+
 } // namespace
-
-const SDialogTemplate CRev_Dlg::kTemplate{148, 715, 170, kControls};
-
-const SPageDesc CRev_Dlg::kDesc{&kTemplate, kCaptions, kFields};
 
 CRev_Dlg::CRev_Dlg(CFStatic* pDisplay, QWidget* pParent)
     : CEffectPanel(kDesc, kIds, pDisplay, effectunit::kReverb, pParent) {}

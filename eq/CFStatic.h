@@ -3,10 +3,10 @@
 // crossover, describes the filter under the mouse, shows "EQ BYPASS" over a bypassed set,
 // and lets the user drag bands (frequency and gain, right button for Q) and crossovers
 // (frequency). Whether the shown set is bypassed and whether it may be dragged is the
-// page's to say: the display reads neither from the image. Edits go straight into the working image through the CFilter objects; the
-// page hears of them through WM_CURVE_DRAGGED (wParam = EQ block number, lParam = the
-// filter's index in its set: bands 0..n-1, then the high-pass, then the low-pass).
-// UI thread only; a drag takes the image lock around its writes.
+// page's to say: the display reads neither from the image. Edits go straight into the working image
+// through the CFilter objects; the page hears of them through WM_CURVE_DRAGGED (wParam = EQ block
+// number, lParam = the filter's index in its set: bands 0..n-1, then the high-pass, then the
+// low-pass). UI thread only; a drag takes the image lock around its writes.
 #pragma once
 
 #include "eq/KTVEQ.h"

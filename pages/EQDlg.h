@@ -67,6 +67,7 @@ public:
     int Block() const { return m_nBlock; }
     int Band() const { return m_nBand; }
     CFilter* Filter() const { return m_pFilter; }
+    const CFieldBinder& Fields() const { return m_fields; }
 
     CFontStatic* Caption() const { return m_pCaption; }
     CBitComboBox* TypeList() const { return m_pType; }

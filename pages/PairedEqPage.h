@@ -31,9 +31,9 @@ struct SPairedEqPage {
     // Image offset of the block each channel of the pair edits, in the pair's order (pages
     // whose blocks move resolve their own).
     std::array<std::size_t, 2> m_anBlocks;
-    int m_nEqReset;                                // the "EQ Reset" button
-    const SStripBankLayout* m_pStrips = nullptr;   // the band strips; null: none
-    SStripView* (*m_pfnStripView)() = nullptr;     // their visible bands; null: the bank's own
+    int m_nEqReset;                              // the "EQ Reset" button
+    const SStripBankLayout* m_pStrips = nullptr; // the band strips; null: none
+    SStripView* (*m_pfnStripView)() = nullptr;   // their visible bands; null: the bank's own
     bool m_bFieldOnlyDrags = false; // a dragged crossover shows in its numeric field only,
                                     // its slider keeps its place until the next reload
 };

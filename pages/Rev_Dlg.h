@@ -43,7 +43,6 @@ constexpr int kTimeSlider = 3625;
 class CRev_Dlg : public CEffectPanel {
     Q_OBJECT
 public:
-
     // Draws on the effect page's display pDisplay; always bound to the reverb.
     CRev_Dlg(CFStatic* pDisplay, QWidget* pParent);
 };

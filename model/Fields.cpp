@@ -171,21 +171,19 @@ constexpr SItem Record(std::size_t offset, const char* name, const char* chinese
             static_cast<std::uint16_t>(stride)};
 }
 
-constexpr SItem kBandItems[] = {
-    Leaf(band::kFreq, "frequency", "频率", EK::BandFrequency, 2),
-    Leaf(band::kGain, "gain", "增益", EK::Gain),
-    Leaf(band::kQ, "Q", "Q值", EK::Q),
-    Leaf(band::kType, "type", "类型", EK::BandType),
-};
+// An EQ band record whose gain is of kind eGain.
+constexpr std::array<SItem, 4> BandItems(EFieldKind eGain) {
+    return {
+        Leaf(band::kFreq, "frequency", "频率", EK::BandFrequency, 2),
+        Leaf(band::kGain, "gain", "增益", eGain),
+        Leaf(band::kQ, "Q", "Q值", EK::Q),
+        Leaf(band::kType, "type", "类型", EK::BandType),
+    };
+}
+constexpr auto kBandItems = BandItems(EK::Gain);
 constexpr SLayout kBand{kBandItems};
-
 // The band part of a dynamic-EQ record: its gain is edited over a narrower range.
-constexpr SItem kDynamicBandPartItems[] = {
-    Leaf(band::kFreq, "frequency", "频率", EK::BandFrequency, 2),
-    Leaf(band::kGain, "gain", "增益", EK::DynamicGain),
-    Leaf(band::kQ, "Q", "Q值", EK::Q),
-    Leaf(band::kType, "type", "类型", EK::BandType),
-};
+constexpr auto kDynamicBandPartItems = BandItems(EK::DynamicGain);
 constexpr SLayout kDynamicBandPart{kDynamicBandPartItems};
 
 constexpr SItem kCrossoverItems[] = {
@@ -195,32 +193,35 @@ constexpr SItem kCrossoverItems[] = {
 };
 constexpr SLayout kCrossover{kCrossoverItems};
 
+// Dynamics on four consecutive bytes: a first setting of kind eFirst, then attack time,
+// release time and ratio (a limiter record, the dynamics of a dynamic-EQ band).
+constexpr std::array<SItem, 4> DynamicsItems(const char* name, const char* chinese,
+                                             EFieldKind eFirst) {
+    return {
+        Leaf(limiter::kLevel, name, chinese, eFirst),
+        Leaf(limiter::kAttack, "attack time", "启动时间", EK::Attack),
+        Leaf(limiter::kRelease, "release time", "释放时间", EK::Release),
+        Leaf(limiter::kRatio, "ratio", "压缩比例", EK::Ratio),
+    };
+}
+static_assert(deq::kAttack - deq::kThreshold == limiter::kAttack - limiter::kLevel &&
+              deq::kRelease - deq::kThreshold == limiter::kRelease - limiter::kLevel &&
+              deq::kRatio - deq::kThreshold == limiter::kRatio - limiter::kLevel);
+
+constexpr auto kLimiterItems = DynamicsItems("level", "启动电平", EK::LimiterLevel);
+constexpr SLayout kLimiterRecord{kLimiterItems};
+// An output's limiter: its level is labelled in dB.
+constexpr auto kOutputLimiterItems = DynamicsItems("level", "启动电平", EK::OutputLimiterLevel);
+constexpr SLayout kOutputLimiter{kOutputLimiterItems};
+constexpr auto kBandDynamicsItems = DynamicsItems("threshold", "启动电平", EK::DynamicThreshold);
+constexpr SLayout kBandDynamics{kBandDynamicsItems};
+
 constexpr SItem kDynamicBandItems[] = {
     Record(0, "", "", kDynamicBandPart),
-    Leaf(deq::kThreshold, "threshold", "启动电平", EK::DynamicThreshold),
-    Leaf(deq::kAttack, "attack time", "启动时间", EK::Attack),
-    Leaf(deq::kRelease, "release time", "释放时间", EK::Release),
-    Leaf(deq::kRatio, "ratio", "压缩比例", EK::Ratio),
+    Record(deq::kThreshold - limiter::kLevel, "", "", kBandDynamics),
     Leaf(deq::kExtra, "fifth dynamics byte", "第五动态字节", EK::Number),
 };
 constexpr SLayout kDynamicBand{kDynamicBandItems};
-
-constexpr SItem kLimiterItems[] = {
-    Leaf(limiter::kLevel, "level", "启动电平", EK::LimiterLevel),
-    Leaf(limiter::kAttack, "attack time", "启动时间", EK::Attack),
-    Leaf(limiter::kRelease, "release time", "释放时间", EK::Release),
-    Leaf(limiter::kRatio, "ratio", "压缩比例", EK::Ratio),
-};
-constexpr SLayout kLimiterRecord{kLimiterItems};
-
-// An output's limiter: its level is labelled in dB.
-constexpr SItem kOutputLimiterItems[] = {
-    Leaf(limiter::kLevel, "level", "启动电平", EK::OutputLimiterLevel),
-    Leaf(limiter::kAttack, "attack time", "启动时间", EK::Attack),
-    Leaf(limiter::kRelease, "release time", "释放时间", EK::Release),
-    Leaf(limiter::kRatio, "ratio", "压缩比例", EK::Ratio),
-};
-constexpr SLayout kOutputLimiter{kOutputLimiterItems};
 
 constexpr SItem kGateItems[] = {
     Leaf(gate::kThreshold, "threshold", "启动电平", EK::GateThreshold),

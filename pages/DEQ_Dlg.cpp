@@ -123,20 +123,18 @@ constexpr std::size_t DynamicsByte(int b, std::size_t nField) {
 // Band b's fields: type, frequency, gain and Q through curve item b (an edit highlights
 // it), then its dynamics bytes +5..+8 of the shown channel's record.
 constexpr std::array<SFieldBinding, 8> BandFields(int b) {
-    return {
-        bind::BandType(kType + b, b),
-        bind::BandFrequency(kFreq + b, b),
-        bind::BandGain(kGainSlider + b, kGain + b, b, EFieldKind::DynamicGain),
-        bind::BandQ(kQ + b, b),
-        bind::LabelledSlider(kThresholdSlider + b, kThresholdLabel + b,
-                             DynamicsByte(b, deq::kThreshold), EFieldKind::DynamicThreshold),
-        bind::LabelledSlider(kAttackSlider + b, kAttackLabel + b, DynamicsByte(b, deq::kAttack),
-                             EFieldKind::Attack),
-        bind::LabelledSlider(kReleaseSlider + b, kReleaseLabel + b, DynamicsByte(b, deq::kRelease),
-                             EFieldKind::Release),
-        bind::LabelledSlider(kRatioSlider + b, kRatioLabel + b, DynamicsByte(b, deq::kRatio),
-                             EFieldKind::Ratio),
-    };
+    return Join(
+        std::array{
+            bind::BandType(kType + b, b),
+            bind::BandFrequency(kFreq + b, b),
+            bind::BandGain(kGainSlider + b, kGain + b, b, EFieldKind::DynamicGain),
+            bind::BandQ(kQ + b, b),
+        },
+        bind::Dynamics<4>({{{kThresholdSlider + b, kThresholdLabel + b},
+                            {kAttackSlider + b, kAttackLabel + b},
+                            {kReleaseSlider + b, kReleaseLabel + b},
+                            {kRatioSlider + b, kRatioLabel + b}}},
+                          DynamicsByte(b, deq::kThreshold), EFieldKind::DynamicThreshold));
 }
 
 constexpr auto MakeFields() {

@@ -90,16 +90,6 @@ constexpr std::array<SCaption, 5> EffectUnitCaptions(const SEffectPanelIds& ids)
     }};
 }
 
-// The shared rows followed by a panel's own.
-template <class T, std::size_t N, std::size_t M>
-constexpr std::array<T, N + M> Join(const std::array<T, N>& aFirst,
-                                    const std::array<T, M>& aSecond) {
-    std::array<T, N + M> aAll{};
-    std::copy(aFirst.begin(), aFirst.end(), aAll.begin());
-    std::copy(aSecond.begin(), aSecond.end(), aAll.begin() + N);
-    return aAll;
-}
-
 class CEffectPanel : public CPageBase {
     Q_OBJECT
 public:

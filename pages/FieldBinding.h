@@ -13,10 +13,12 @@
 #include "controls/Edit_Static.h"
 #include "controls/Skin.h"
 #include "model/Fields.h"
+#include "model/Layout.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -110,6 +112,23 @@ struct SFieldBinding {
     }
 };
 
+// Tables joined in order (the rows, or captions, of a page made of parts).
+template <class T, std::size_t... N>
+constexpr std::array<T, (N + ...)> Join(const std::array<T, N>&... aParts) {
+    std::array<T, (N + ...)> aAll{};
+    std::size_t n = 0;
+    ((std::copy(aParts.begin(), aParts.end(), aAll.begin() + static_cast<std::ptrdiff_t>(n)),
+      n += N),
+     ...);
+    return aAll;
+}
+
+// A slider and its value label.
+struct SSliderControls {
+    int m_nSlider;
+    int m_nLabel;
+};
+
 // --- Row builders -------------------------------------------------------------------------
 namespace bind {
 
@@ -123,6 +142,30 @@ constexpr SFieldBinding LabelledSlider(int nSlider, int nLabel, std::size_t nOff
     row.m_eKind = eKind;
     return row;
 }
+
+// The dynamics of a limiter (level, attack, release, ratio), a noise gate (threshold,
+// attack, release) or a dynamic band (threshold ... ratio): labelled sliders over
+// consecutive bytes of eBlock from nOffset, the first of kind eFirst.
+template <std::size_t N>
+constexpr std::array<SFieldBinding, N> Dynamics(const std::array<SSliderControls, N>& aControls,
+                                                std::size_t nOffset, EFieldKind eFirst,
+                                                EBlock eBlock = EBlock::Edited) {
+    static_assert(N <= 4);
+    constexpr EFieldKind kKinds[] = {EFieldKind::Number, EFieldKind::Attack, EFieldKind::Release,
+                                     EFieldKind::Ratio};
+    std::array<SFieldBinding, N> aRows{};
+    for (std::size_t i = 0; i < N; ++i) {
+        aRows[i] = LabelledSlider(aControls[i].m_nSlider, aControls[i].m_nLabel, nOffset + i,
+                                  i == 0 ? eFirst : kKinds[i])
+                       .In(eBlock);
+    }
+    return aRows;
+}
+static_assert(limiter::kAttack == limiter::kLevel + 1 && limiter::kRelease == limiter::kLevel + 2 &&
+              limiter::kRatio == limiter::kLevel + 3);
+static_assert(gate::kAttack == gate::kThreshold + 1 && gate::kRelease == gate::kThreshold + 2);
+static_assert(deq::kAttack == deq::kThreshold + 1 && deq::kRelease == deq::kThreshold + 2 &&
+              deq::kRatio == deq::kThreshold + 3);
 
 // The same over a u16 (times and delays).
 constexpr SFieldBinding LabelledWordSlider(int nSlider, int nLabel, std::size_t nOffset,

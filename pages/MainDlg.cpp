@@ -142,39 +142,37 @@ constexpr SFieldBinding Delay(int nSlider, int nLabel, int nDistance, EBlock eRe
         .In(eRecord);
 }
 
-// A limiter value, always the view's first record's.
-constexpr SFieldBinding LimiterSlider(int nSlider, int nLabel, std::size_t nField,
-                                      EFieldKind eKind) {
-    return bind::LabelledSlider(nSlider, nLabel, output::kLimiter + nField, eKind)
-        .In(EBlock::First);
-}
-
-constexpr SFieldBinding kFields[] = {
-    MixLevel(kMusicSlider, kMusicLabel, 0),
-    MixLevel(kMicSlider, kMicLabel, 1),
-    MixLevel(kEchoASlider, kEchoALabel, 2),
-    MixLevel(kEchoBSlider, kEchoBLabel, 3),
-    MixLevel(kReverbSlider, kReverbLabel, 4),
-    MixPolarity(kMusicPolarity, 0),
-    MixPolarity(kMicPolarity, 1),
-    MixPolarity(kEchoAPolarity, 2),
-    MixPolarity(kEchoBPolarity, 3),
-    MixPolarity(kReverbPolarity, 4),
-    bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
-    LimiterSlider(kLimitLevelSlider, kLimitLevelLabel, limiter::kLevel,
-                  EFieldKind::OutputLimiterLevel),
-    LimiterSlider(kLimitAttackSlider, kLimitAttackLabel, limiter::kAttack, EFieldKind::Attack),
-    LimiterSlider(kLimitReleaseSlider, kLimitReleaseLabel, limiter::kRelease, EFieldKind::Release),
-    LimiterSlider(kLimitRatioSlider, kLimitRatioLabel, limiter::kRatio, EFieldKind::Ratio),
-    Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
-    Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
-    bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
-    bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem),
-};
+constexpr auto kFields = Join(
+    std::array{
+        MixLevel(kMusicSlider, kMusicLabel, 0),
+        MixLevel(kMicSlider, kMicLabel, 1),
+        MixLevel(kEchoASlider, kEchoALabel, 2),
+        MixLevel(kEchoBSlider, kEchoBLabel, 3),
+        MixLevel(kReverbSlider, kReverbLabel, 4),
+        MixPolarity(kMusicPolarity, 0),
+        MixPolarity(kMicPolarity, 1),
+        MixPolarity(kEchoAPolarity, 2),
+        MixPolarity(kEchoBPolarity, 3),
+        MixPolarity(kReverbPolarity, 4),
+        bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
+    },
+    // The limiter is always the view's first record's.
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      output::kLimiter + limiter::kLevel, EFieldKind::OutputLimiterLevel,
+                      EBlock::First),
+    std::array{
+        Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
+        Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
+        bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
+        bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
+        bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
+        bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem),
+    });
 
 // The pairs: the first channel button shows the first record's channel, the second button
 // the second record's; unlinking copies the first record over the second.

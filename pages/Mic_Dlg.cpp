@@ -119,35 +119,34 @@ constexpr SCaption kCaptions[] = {
 };
 
 // Every field belongs to the shown pair's block, the limiter and the noise gate included.
-constexpr SFieldBinding kFields[] = {
-    bind::Flag(kEqBypass, mic::kBypass).Highlighting(kClearHighlight),
-    bind::CrossoverSlope(kHpfSlope, kMicHighPassItem),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kMicHighPassItem),
-    bind::CrossoverSlope(kLpfSlope, kMicLowPassItem),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kMicLowPassItem),
-    bind::LabelledSlider(kLevelSlider, kLevelLabel, mic::kLevel, EFieldKind::HalfDb),
-    bind::Combo(kFeedback, mic::kFeedback, EFieldKind::Feedback),
-    bind::LabelledSlider(kGateThresholdSlider, kGateThresholdLabel, mic::kGate + gate::kThreshold,
-                         EFieldKind::GateThreshold),
-    bind::LabelledSlider(kGateAttackSlider, kGateAttackLabel, mic::kGate + gate::kAttack,
-                         EFieldKind::Attack),
-    bind::LabelledSlider(kGateReleaseSlider, kGateReleaseLabel, mic::kGate + gate::kRelease,
-                         EFieldKind::Release),
-    bind::LabelledSlider(kLimitLevelSlider, kLimitLevelLabel, mic::kLimiter + limiter::kLevel,
-                         EFieldKind::LimiterLevel),
-    bind::LabelledSlider(kLimitAttackSlider, kLimitAttackLabel, mic::kLimiter + limiter::kAttack,
-                         EFieldKind::Attack),
-    bind::LabelledSlider(kLimitReleaseSlider, kLimitReleaseLabel, mic::kLimiter + limiter::kRelease,
-                         EFieldKind::Release),
-    bind::LabelledSlider(kLimitRatioSlider, kLimitRatioLabel, mic::kLimiter + limiter::kRatio,
-                         EFieldKind::Ratio),
-    bind::FrequencyPair(kHighFreqSlider, kHighFreqField, mic::kHighExciter + exciter::kFreq),
-    bind::Combo(kHighHarmonic, mic::kHighExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
-    bind::Combo(kHighTimbre, mic::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
-    bind::FrequencyPair(kLowFreqSlider, kLowFreqField, mic::kLowExciter + exciter::kFreq),
-    bind::Combo(kLowHarmonic, mic::kLowExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
-    bind::Combo(kLowTimbre, mic::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
-};
+constexpr auto kFields = Join(
+    std::array{
+        bind::Flag(kEqBypass, mic::kBypass).Highlighting(kClearHighlight),
+        bind::CrossoverSlope(kHpfSlope, kMicHighPassItem),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kMicHighPassItem),
+        bind::CrossoverSlope(kLpfSlope, kMicLowPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kMicLowPassItem),
+        bind::LabelledSlider(kLevelSlider, kLevelLabel, mic::kLevel, EFieldKind::HalfDb),
+        bind::Combo(kFeedback, mic::kFeedback, EFieldKind::Feedback),
+    },
+    bind::Dynamics<3>({{{kGateThresholdSlider, kGateThresholdLabel},
+                        {kGateAttackSlider, kGateAttackLabel},
+                        {kGateReleaseSlider, kGateReleaseLabel}}},
+                      mic::kGate + gate::kThreshold, EFieldKind::GateThreshold),
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      mic::kLimiter + limiter::kLevel, EFieldKind::LimiterLevel),
+    std::array{
+        bind::FrequencyPair(kHighFreqSlider, kHighFreqField, mic::kHighExciter + exciter::kFreq),
+        bind::Combo(kHighHarmonic, mic::kHighExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kHighTimbre, mic::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+        bind::FrequencyPair(kLowFreqSlider, kLowFreqField, mic::kLowExciter + exciter::kFreq),
+        bind::Combo(kLowHarmonic, mic::kLowExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
+        bind::Combo(kLowTimbre, mic::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+    });
 
 constexpr SChannelPair kPair{kSync,           {kPair12, kPair34}, {kMicPair12, kMicPair34},
                              image::kMicLink, kMicPair12,         &MicLinkCopy};

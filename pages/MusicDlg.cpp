@@ -126,42 +126,38 @@ constexpr SCaption kCaptions[] = {
 constexpr std::size_t kLimiter = image::kMusicLeft + music::kLimiter;
 constexpr std::size_t kGate = image::kMusicLeft + music::kGate;
 
-constexpr SFieldBinding MusicLeftSlider(int nSlider, int nLabel, std::size_t nOffset,
-                                        EFieldKind eKind) {
-    return bind::LabelledSlider(nSlider, nLabel, nOffset, eKind).In(EBlock::Image);
-}
-
-constexpr SFieldBinding kFields[] = {
-    bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, EFieldKind::Pitch)
-        .In(EBlock::System)
-        .As(EField::HighNibble),
-    MusicLeftSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold,
-                    EFieldKind::GateThreshold),
-    MusicLeftSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, EFieldKind::Attack),
-    MusicLeftSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease,
-                    EFieldKind::Release),
-    MusicLeftSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel,
-                    EFieldKind::LimiterLevel),
-    MusicLeftSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack,
-                    EFieldKind::Attack),
-    MusicLeftSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease,
-                    EFieldKind::Release),
-    MusicLeftSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio,
-                    EFieldKind::Ratio),
-    bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
-    bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, EFieldKind::Slope),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kHighPassItem),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kLowPassItem),
-    bind::Flag(kEqBypass, music::kBypass).Highlighting(kClearHighlight),
-    bind::FrequencyPair(kLowFreqSlider, kLowFreqField, music::kLowExciter + exciter::kFreq),
-    bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
-    bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
-    bind::FrequencyPair(kHighFreqSlider, kHighFreqField, music::kHighExciter + exciter::kFreq),
-    bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
-    bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
-};
+constexpr auto kFields = Join(
+    std::array{
+        bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, EFieldKind::Pitch)
+            .In(EBlock::System)
+            .As(EField::HighNibble),
+    },
+    bind::Dynamics<3>({{{kGateThresholdSlider, kGateThresholdLabel},
+                        {kGateAttackSlider, kGateAttackLabel},
+                        {kGateReleaseSlider, kGateReleaseLabel}}},
+                      kGate + gate::kThreshold, EFieldKind::GateThreshold, EBlock::Image),
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      kLimiter + limiter::kLevel, EFieldKind::LimiterLevel, EBlock::Image),
+    std::array{
+        bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
+        bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, EFieldKind::Slope),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
+        bind::CrossoverSlope(kHpfSlope, kHighPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kLowPassItem),
+        bind::CrossoverSlope(kLpfSlope, kLowPassItem),
+        bind::Flag(kEqBypass, music::kBypass).Highlighting(kClearHighlight),
+        bind::FrequencyPair(kLowFreqSlider, kLowFreqField, music::kLowExciter + exciter::kFreq),
+        bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+        bind::FrequencyPair(kHighFreqSlider, kHighFreqField, music::kHighExciter + exciter::kFreq),
+        bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+    });
 
 constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 0, &MusicLinkCopy};
 

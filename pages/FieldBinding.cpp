@@ -143,8 +143,12 @@ void CFieldBinder::SetUp() {
                     [this, &row](int nIndex) { OnCombo(row, nIndex); });
         }
         if (auto* pButton = Control<CBitButton>(row.m_nButton)) {
-            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked, row.m_nChecked, row.m_nChecked,
-                                 row.m_nChecked, row.m_nUnchecked);
+            // A flag button shows what a click will make of it while pressed; a mute button
+            // keeps its own look.
+            const bool bMute = row.m_eField == EField::Level;
+            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked,
+                                 bMute ? row.m_nUnchecked : row.m_nChecked, row.m_nChecked,
+                                 row.m_nChecked, bMute ? row.m_nChecked : row.m_nUnchecked);
             connect(pButton, &QAbstractButton::clicked, this, [this, &row] {
                 if (row.m_eField == EField::Level) {
                     OnMute(row);

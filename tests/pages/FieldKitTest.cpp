@@ -90,7 +90,7 @@ TEST_F(FieldKit, OutputRowsLandOnTheirFieldsInEveryViewChannelAndSet) {
         Image()[image::kOutputMode] = nMode;
         RebindAllCurveSets();
         for (int nView : {3, 4, 7, 8, 9}) {
-            output.ConfigureView(nView);
+            output.ShowView(nView);
             output.Refresh();
             Check(output, "output view " + std::to_string(nView) + " set " + std::to_string(nMode));
             QTest::mouseClick(DlgItem<CBitButton>(&output, outputid::kSecondChannel),

@@ -193,14 +193,16 @@ std::optional<SFieldPlace> CFieldBinder::Place(const SFieldBinding& row) const {
                        BitsOf(row.m_eField)};
 }
 
+const SFieldBinding* CFieldBinder::RowOf(int SFieldBinding::*pControl, int nId) const {
+    const auto it = std::find_if(m_aRows.begin(), m_aRows.end(),
+                                 [&](const SFieldBinding& row) { return row.*pControl == nId; });
+    return nId != 0 && it != m_aRows.end() ? &*it : nullptr;
+}
+
 std::uint8_t CFieldBinder::StoredByte(int nButton) const {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nButton == nButton) {
-            const CImageGuard guard(ImageLock());
-            return *BytesOf(row, row.m_nOffset);
-        }
-    }
-    return 0;
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nButton, nButton);
+    const CImageGuard guard(ImageLock());
+    return pRow != nullptr ? *BytesOf(*pRow, pRow->m_nOffset) : 0;
 }
 
 // The stored value of a row as the position its controls show; -1 when a curve row has no
@@ -368,51 +370,48 @@ void CFieldBinder::StoreBits(const SFieldBinding& row, int nPosition) {
 }
 
 bool CFieldBinder::OnSlider(int nSlider) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nSlider == nSlider) {
-            const int nPosition = SliderPos(Control<CBitmapSlider>(nSlider));
-            if (row.m_eField == EField::Level) {
-                // The level may not pass its limit: the slider snaps back to what was stored.
-                Store(row, nPosition, nSlider);
-                Load(row);
-                return true;
-            }
-            Show(row, nPosition, nSlider);
-            Store(row, nPosition, nSlider);
-            return true;
-        }
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nSlider, nSlider);
+    if (pRow == nullptr) {
+        return false;
     }
-    return false;
+    const int nPosition = SliderPos(Control<CBitmapSlider>(nSlider));
+    if (pRow->m_eField == EField::Level) {
+        // The level may not pass its limit: the slider snaps back to what was stored.
+        Store(*pRow, nPosition, nSlider);
+        Load(*pRow);
+        return true;
+    }
+    Show(*pRow, nPosition, nSlider);
+    Store(*pRow, nPosition, nSlider);
+    return true;
 }
 
 bool CFieldBinder::OnField(int nField) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nField == nField) {
-            const int nValue = Control<CNumEdit>(nField)->Value();
-            Show(row, nValue, nField);
-            Store(row, nValue, nField);
-            return true;
-        }
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nField, nField);
+    if (pRow == nullptr) {
+        return false;
     }
-    return false;
+    const int nValue = Control<CNumEdit>(nField)->Value();
+    Show(*pRow, nValue, nField);
+    Store(*pRow, nValue, nField);
+    return true;
 }
 
 void CFieldBinder::HoldToLimit(int nSlider) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nSlider != nSlider || row.m_eField != EField::Level) {
-            continue;
-        }
-        {
-            const CImageGuard guard(ImageLock());
-            std::uint8_t& nLevel = *BytesOf(row, row.m_nOffset);
-            const std::uint8_t nLimit = *BytesOf(row, row.m_nLimit);
-            if ((nLevel & BitsOf(EField::Level)) <= nLimit) {
-                return;
-            }
-            nLevel = nLimit;
-        }
-        Load(row);
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nSlider, nSlider);
+    if (pRow == nullptr || pRow->m_eField != EField::Level) {
+        return;
     }
+    {
+        const CImageGuard guard(ImageLock());
+        std::uint8_t& nLevel = *BytesOf(*pRow, pRow->m_nOffset);
+        const std::uint8_t nLimit = *BytesOf(*pRow, pRow->m_nLimit);
+        if ((nLevel & BitsOf(EField::Level)) <= nLimit) {
+            return;
+        }
+        nLevel = nLimit;
+    }
+    Load(*pRow);
 }
 
 void CFieldBinder::OnCombo(const SFieldBinding& row, int nIndex) {

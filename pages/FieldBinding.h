@@ -324,6 +324,8 @@ private:
     void OnButton(const SFieldBinding& row);
     void OnMute(const SFieldBinding& row);
     CFilter* FilterOf(const SFieldBinding& row) const;
+    // The row whose control pControl is nId; null for none (and for id 0).
+    const SFieldBinding* RowOf(int SFieldBinding::*pControl, int nId) const;
     std::uint8_t* BytesOf(const SFieldBinding& row, std::size_t nOffset) const;
     template <class T> T* Control(int nId) const;
 

@@ -1,9 +1,7 @@
 #include "shell/ZoltDlg.h"
 
 #include "controls/BitButton.h"
-#include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
-#include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "controls/Language.h"
@@ -17,6 +15,7 @@
 #include "shell/PageRegistry.h"
 #include "shell/Show_Dlg.h"
 #include "shell/UndoTracker.h"
+#include "shell/VolumeStrip.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -38,42 +37,6 @@ constexpr int kTabId = 1028;
 constexpr int kProgramNameId = 3830;
 constexpr int kConnectId = 3831;
 constexpr int kLanguageId = 3832;
-
-// The master volumes: system-block byte (bits 0..6 level, bit 7 mute), its limit byte,
-// the slider range and the controls of its row in the strip.
-struct SVolume {
-    int m_nCaption, m_nSlider, m_nLabel, m_nMute;
-    std::size_t m_nByte, m_nLimit;
-    int m_nMax;
-    const char* m_apszCaption[2]; // English, Chinese
-};
-
-constexpr std::array<SVolume, 3> kVolumes{{
-    {3800,
-     3820,
-     3810,
-     4000,
-     sysblock::kMusicVolume,
-     sysblock::kMusicMax,
-     84,
-     {"Music Vol", "音乐音量"}},
-    {3801, 3821, 3811, 4002, sysblock::kMicVolume, sysblock::kMicMax, 84, {"Mic Vol", "话筒音量"}},
-    {3802,
-     3822,
-     3812,
-     4001,
-     sysblock::kEffectVolume,
-     sysblock::kEffectMax,
-     70,
-     {"Effect Vol", "效果音量"}},
-}};
-
-constexpr std::uint8_t kMuteBit = 0x80;
-constexpr std::uint8_t kLevelBits = 0x7F;
-
-// The volume captions take the whole gap up to their slider, in a slightly smaller font,
-// so that "Music Vol" and "音乐音量" fit without being cut.
-constexpr int kCaptionCellHeight = 12;
 
 constexpr SControlTemplate kControls[] = {
     {kTabId, ECtl::EnTabCtrl, 2, 16, 720, 358},
@@ -211,24 +174,7 @@ void CZoltDlg::CreateControls() {
     connect(m_pTabs, &CBaseTabCtrl::selectionChanged, this,
             [this](int tab) { PageSwitch(PageRows()[static_cast<std::size_t>(tab)].m_nIndex); });
 
-    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-        const SVolume& volume = kVolumes[v];
-        SVolumeControls& controls = m_aVolumes[v];
-        controls.m_pCaption = DlgItem<CFontStatic>(m_pContent, volume.m_nCaption);
-        controls.m_pCaption->SetTextColor(kWhite);
-        controls.m_pCaption->SetFontHeight(kCaptionCellHeight);
-        controls.m_pSlider = DlgItem<CBitmapSlider>(m_pContent, volume.m_nSlider);
-        controls.m_pSlider->SetChannelPictures(kSkinVolumeChannel, kSkinVolumeChannelActive);
-        controls.m_pSlider->SetThumbPictures(kSkinVolumeThumb);
-        controls.m_pSlider->SetRange(0, volume.m_nMax);
-        controls.m_pLabel = DlgItem<CEdit_Static>(m_pContent, volume.m_nLabel);
-        controls.m_pLabel->SetRange(0, volume.m_nMax);
-        controls.m_pMute = DlgItem<CBitButton>(m_pContent, volume.m_nMute);
-        controls.m_pMute->SetPictures(kSkinMute, kSkinMute, kSkinMute, kSkinMuted, kSkinMuted,
-                                      kSkinMuted);
-        connect(controls.m_pMute, &QAbstractButton::clicked, this,
-                [this, v] { OnMute(static_cast<int>(v)); });
-    }
+    m_pVolumes = new CVolumeStrip(m_pContent);
 
     m_pProgramName = DlgItem<CFontStatic>(m_pContent, kProgramNameId);
     m_pProgramName->SetTextColor(kWhite);
@@ -320,68 +266,12 @@ void CZoltDlg::ShowPage(int index) {
 void CZoltDlg::ShowCurrentPage() {
     PageWidget(m_nCurrentPage)->show();
     PageOf(m_nCurrentPage).Refresh();
-    std::array<std::uint8_t, 3> values{};
-    {
-        CImageGuard guard(ImageLock());
-        for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-            values[v] = System()[kVolumes[v].m_nByte];
-        }
-    }
-    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-        ShowVolume(static_cast<int>(v), values[v]);
-    }
+    m_pVolumes->Refresh();
     update();
 }
 
-void CZoltDlg::ShowVolume(int volume, std::uint8_t value) {
-    SVolumeControls& controls = m_aVolumes[static_cast<std::size_t>(volume)];
-    controls.m_pSlider->SetPos(value & kLevelBits);
-    controls.m_pLabel->SetPos(value & kLevelBits);
-    controls.m_pMute->SetChecked((value & kMuteBit) != 0 ? 1 : 0);
-}
-
-// A moved volume slider: never above its limit (the slider snaps back), and a moved
-// volume is heard again (the mute bit is cleared).
-void CZoltDlg::OnVolumeSlider(int volume) {
-    const SVolume& table = kVolumes[static_cast<std::size_t>(volume)];
-    SVolumeControls& controls = m_aVolumes[static_cast<std::size_t>(volume)];
-    int level = controls.m_pSlider->Pos();
-    {
-        CImageGuard guard(ImageLock());
-        const int limit = System()[table.m_nLimit];
-        if (level > limit) {
-            level = limit;
-        }
-        System()[table.m_nByte] = static_cast<std::uint8_t>(level);
-    }
-    ShowVolume(volume, static_cast<std::uint8_t>(level));
-}
-
-void CZoltDlg::OnMute(int volume) {
-    const SVolume& table = kVolumes[static_cast<std::size_t>(volume)];
-    CBitButton* mute = m_aVolumes[static_cast<std::size_t>(volume)].m_pMute;
-    const bool muted = mute->Checked() == 0;
-    mute->SetChecked(muted ? 1 : 0);
-    CImageGuard guard(ImageLock());
-    std::uint8_t& value = System()[table.m_nByte];
-    value = static_cast<std::uint8_t>((value & kLevelBits) | (muted ? kMuteBit : 0));
-}
-
 void CZoltDlg::ClampVolumes() {
-    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-        std::uint8_t value = 0;
-        {
-            CImageGuard guard(ImageLock());
-            std::uint8_t& volume = System()[kVolumes[v].m_nByte];
-            const std::uint8_t limit = System()[kVolumes[v].m_nLimit];
-            if ((volume & kLevelBits) <= limit) {
-                continue;
-            }
-            volume = limit;
-            value = volume;
-        }
-        ShowVolume(static_cast<int>(v), value);
-    }
+    m_pVolumes->ClampVolumes();
 }
 
 void CZoltDlg::SetLanguage(int language) {
@@ -390,13 +280,10 @@ void CZoltDlg::SetLanguage(int language) {
 }
 
 void CZoltDlg::ApplyLanguage() {
-    const int language = Language();
     for (std::size_t tab = 0; tab < PageRows().size(); ++tab) {
         m_pTabs->SetItemText(static_cast<int>(tab), LanguageText(PageRows()[tab].m_caption));
     }
-    for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-        m_aVolumes[v].m_pCaption->SetText(QString::fromUtf8(kVolumes[v].m_apszCaption[language]));
-    }
+    m_pVolumes->ApplyLanguage();
     m_pLanguage->setText(LanguageText(kOtherLanguage));
     setWindowTitle(QString::fromLatin1(kProgramTitle));
     ConnectionDisplay(false);
@@ -547,12 +434,7 @@ void CZoltDlg::OnPortsPlugged() {
 bool CZoltDlg::OnMessage(CMessageEvent& msg) {
     const unsigned message = msg.Message();
     if (message == WM_SLIDER_MOVING || message == WM_SLIDER_MOVED) {
-        for (std::size_t v = 0; v < kVolumes.size(); ++v) {
-            if (static_cast<int>(msg.WParameter()) == kVolumes[v].m_nSlider) {
-                OnVolumeSlider(static_cast<int>(v));
-                return true;
-            }
-        }
+        return m_pVolumes->OnSlider(static_cast<int>(msg.WParameter()));
     }
     return false;
 }

@@ -26,13 +26,12 @@ namespace zolt {
 
 class CBitButton;
 class CPageBase;
-class CBitmapSlider;
-class CEdit_Static;
 class CEnTabCtrl;
 class CFileCommands;
 class CFontStatic;
 class CShowDlg;
 class CUndoTracker;
+class CVolumeStrip;
 
 struct SZoltOptions {
     // The screen size the start-up check reads; empty: the real primary screen. Tests and
@@ -128,19 +127,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    struct SVolumeControls {
-        CBitmapSlider* m_pSlider;
-        CEdit_Static* m_pLabel;
-        CBitButton* m_pMute;
-        CFontStatic* m_pCaption;
-    };
-
     void CreateControls();
     void CreatePages();
     void CheckScreen(QSize screen);
-    void OnVolumeSlider(int volume);
-    void OnMute(int volume);
-    void ShowVolume(int volume, std::uint8_t value);
     void ShowAbout();
     CPage& PageOf(int index) const;
     void DarkenMetersOffline();
@@ -151,7 +140,7 @@ private:
     QScrollArea* m_pScroll = nullptr;
     CMessageWidget* m_pContent = nullptr;
     CEnTabCtrl* m_pTabs = nullptr;
-    std::array<SVolumeControls, 3> m_aVolumes{};
+    CVolumeStrip* m_pVolumes = nullptr;
     CFontStatic* m_pProgramName = nullptr;
     CBitButton* m_pConnect = nullptr;
     CBitButton* m_pLanguage = nullptr;

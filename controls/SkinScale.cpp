@@ -3,7 +3,7 @@
 #include "controls/Colour.h"
 #include "controls/DialogTemplate.h"
 #include "controls/SLamp.h"
-#include "model/DataConver.h"
+#include "model/Text.h"
 
 #include <QFont>
 #include <QPainter>
@@ -26,8 +26,13 @@ constexpr ColorRef kHeadText = Rgb(255, 255, 255);
 
 constexpr int kMarkGap = 3; // pixels between a mark's text and its meter
 
-// Page captions naming the meter groups: Music, Mic, Out1&2, Out3&4.
-constexpr std::array<int, 4> kGroupCaptions{0, 2, 3, 4};
+// The meter groups, left to right.
+constexpr std::array<SText, 4> kGroupCaptions{{
+    {"音乐", "Music"},
+    {"话筒", "Mic"},
+    {"输出1&2", "Out1&2"},
+    {"输出3&4", "Out3&4"},
+}};
 constexpr std::array<const char*, 4> kLeftHeads{"L->2&4", "R->1&3", "1&2", "3&4"};
 constexpr std::array<const char*, 4> kRightHeads{"1", "2", "3", "4"};
 
@@ -124,9 +129,8 @@ void PaintMeterScale(QPainter& p, QSizeF size, ColorRef nPanel, bool bChinese) {
     DrawHeads(p, left, kLeftHeads);
     DrawHeads(p, right, kRightHeads);
 
-    const auto& captions = kPageCaptions[bChinese ? 1 : 0];
-    auto group = [&](int nCaption) {
-        return QString::fromUtf8(captions[kGroupCaptions[nCaption]]);
+    auto group = [&](std::size_t nGroup) {
+        return QString::fromUtf8(kGroupCaptions[nGroup].In(bChinese ? 1 : 0));
     };
     DrawGroup(p, left[0], left[1], group(0));
     DrawGroup(p, left[2], left[3], group(1));

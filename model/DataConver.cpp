@@ -255,11 +255,6 @@ const std::array<const char*, 4> kBandTypeNames{"BY", "P", "LS", "HS"};
 
 const std::array<const char*, 5> kFeedbackModeNames{"OFF", "FB.EX1", "FB.EX2", "FB.EX3", "FB.EX4"};
 
-const std::array<std::array<const char*, 10>, 2> kPageCaptions{{
-    {"Music", "DEQ", "Mic", "Out1&2", "Out3&4", "System", "Effect", "Center", "SUB", "Surround"},
-    {"音乐", "动态均衡", "话筒", "输出1&2", "输出3&4", "系统", "效果", "中置", "超低音", "环绕"},
-}};
-
 std::string FieldText(const std::uint8_t* field, std::size_t width) {
     const auto* chars = reinterpret_cast<const char*>(field);
     std::string text(chars, std::find(chars, chars + width, '\0'));

@@ -109,8 +109,4 @@ extern const std::array<const char*, 13> kSlopeNames;
 extern const std::array<const char*, 4> kBandTypeNames;
 extern const std::array<const char*, 5> kFeedbackModeNames;
 
-// Page captions, index 0..9: Music, DEQ, Mic, Out1&2, Out3&4, System, Effect, Center,
-// SUB, Surround. [0] English, [1] Chinese (UTF-8).
-extern const std::array<std::array<const char*, 10>, 2> kPageCaptions;
-
 } // namespace zolt

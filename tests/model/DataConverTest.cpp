@@ -89,7 +89,6 @@ TEST(Texts, FrequencyQDistanceAndLabels) {
     EXPECT_EQ(LabelCount(ELabelTable::Ratio), 41);
     EXPECT_EQ(LabelCount(ELabelTable::Attack), 20);
     EXPECT_EQ(LabelCount(ELabelTable::Release), 8);
-    EXPECT_STREQ(kPageCaptions[1][9], "环绕");
     EXPECT_STREQ(kSlopeNames[9], "24dBLink-Riley");
 }
 

@@ -109,6 +109,7 @@ TEST_F(ShellTest, TheSystemPageIsShownFirstAndEveryTabShowsItsPage) {
 
     auto* output = qobject_cast<CMainDlg*>(dlg->PageWidget(3));
     ASSERT_NE(output, nullptr);
+    EXPECT_STREQ(PageRow(9).m_caption.In(1), "环绕");
     for (int tab = 0; tab < 10; ++tab) {
         const STab& expected = kTabs[tab];
         EXPECT_EQ(dlg->Tabs().ItemText(tab), QString::fromUtf8(expected.m_pszCaption));

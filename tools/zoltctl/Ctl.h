@@ -4,6 +4,8 @@
 // preset file or compare two presets field by field.
 #pragma once
 
+#include "ExitCodes.h"
+
 #include "link/Clock.h"
 #include "link/PortList.h"
 
@@ -12,17 +14,6 @@
 #include <vector>
 
 namespace zolt::ctl {
-
-// Exit codes.
-constexpr int kExitDone = 0;
-constexpr int kExitLink = 1; // no device, or the link failed
-constexpr int kExitUsage = 2;
-constexpr int kExitFile = 3;
-constexpr int kExitDiffers = 1; // diff: the presets differ
-// diff: the processor could not be read; --verify: what the processor holds after the
-// transfer differs from what was sent
-constexpr int kExitCompare = 4;
-constexpr int kExitPartial = 5; // a restore stopped part way: the processor holds a mix
 
 // Runs one command line (without the program name). Results go to out, messages to err;
 // progress draws a bar on err during long transfers. clock serves the link's pauses;

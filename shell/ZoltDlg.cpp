@@ -2,7 +2,7 @@
 
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
-#include "controls/DialogTemplate.h"
+#include "controls/ControlFactory.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"

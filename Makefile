@@ -1,6 +1,8 @@
 # Zolt: make run | make test | make build | make bootstrap | make package
 JOBS ?= 2
-FUZZ_SECONDS ?= 30
+# Seconds per fuzz harness: a few in make test, longer in make fuzz.
+TEST_FUZZ_SECONDS ?= 5
+FUZZ_SECONDS ?= 60
 
 .PHONY: bootstrap build test run bench asan tsan fuzz package
 
@@ -13,7 +15,8 @@ build: bootstrap
 
 test: build
 	ctest --preset default -j$(JOBS)
-	$(MAKE) --no-print-directory asan tsan fuzz
+	$(MAKE) --no-print-directory asan tsan
+	@tools/run-fuzzers.sh $(TEST_FUZZ_SECONDS)
 
 asan:
 	cmake --preset asan

@@ -55,7 +55,7 @@ void BM_ZoltctlDiffTwoDatFiles(benchmark::State& state) {
     std::ostringstream err;
     for (auto _ : state) {
         out.str("");
-        const int code = ctl::Run({"diff", pathA, pathB}, SystemClock(), out, err, false);
+        const int code = ctl::Run({"diff", pathA, pathB}, {SystemClock()}, out, err, false);
         benchmark::DoNotOptimize(code);
     }
     const std::string lines = out.str();

@@ -3,9 +3,7 @@
 // the real clock. Reports the median and 95th-percentile interval between consecutive
 // frames as the processor takes them off the line, and each as a ratio to the link's floor
 // of three 20 ms turns per exchange. One iteration takes about eight seconds.
-#include "link/Connection.h"
-#include "link/DeviceLink.h"
-#include "link/Notify.h"
+#include "link/TaskQueue.h"
 #include "model/Command.h"
 #include "sim/SimServer.h"
 
@@ -13,9 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 
 namespace zolt {
 namespace {
@@ -25,45 +20,21 @@ using namespace std::chrono_literals;
 constexpr int kBurstEdits = 100;
 constexpr double kFloorMs = 3 * 20.0;
 
-// Plays the main window: the messages the lookup and the read-back need.
-class CBenchSink final : public CNotifySink {
+// Plays the main window: hears of the read-back and of the link's end.
+class CBenchHost final : public CQueuedHost {
 public:
-    void Post(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        std::lock_guard lock(m_mutex);
-        m_aPosted.emplace_back(message, lParam);
-        m_changed.notify_all();
-    }
-    bool Next(unsigned& message, std::intptr_t& lParam) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, 10s, [this] { return !m_aPosted.empty(); })) {
-            return false;
-        }
-        std::tie(message, lParam) = m_aPosted.front();
-        m_aPosted.pop_front();
-        return true;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::pair<unsigned, std::intptr_t>> m_aPosted;
+    void ImageReplaced() override { m_bReadBack = true; }
+    bool m_bReadBack = false;
 };
 
 // Connects and waits for the read-back's last reply; false when the link failed.
-bool ConnectAndReadBack(CConnection& connection, CBenchSink& sink) {
-    connection.Lookup();
-    unsigned message = 0;
-    std::intptr_t lParam = 0;
-    while (connection.Online() && sink.Next(message, lParam)) {
-        if (message == msg::kProbeAnswered) {
-            connection.OnProbeAnswered();
-        } else if (message == msg::kImageReplaced) {
-            return true;
-        } else if (message == msg::kPortFailure) {
-            connection.OnPortFailure(lParam != 0);
-        }
+bool ConnectAndReadBack(CSession& session, CBenchHost& host) {
+    session.Lookup();
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (session.Online() && !host.m_bReadBack && std::chrono::steady_clock::now() < deadline) {
+        host.RunTasks(20ms);
     }
-    return false;
+    return session.Online() && host.m_bReadBack;
 }
 
 double Percentile(std::vector<double> values, double fraction) {
@@ -77,18 +48,15 @@ void BM_SerialBurst(benchmark::State& state) {
     std::vector<double> intervals;
     for (auto _ : state) {
         ResetProcessData();
-        CBenchSink sink;
-        SetNotifySink(&sink);
         sim::CSimServer processor;
         std::string error;
-        CDeviceLink link;
-        CConnection connection(link);
         if (!processor.Start(error)) {
             state.SkipWithError(error.c_str());
             break;
         }
-        connection.SetNamedPorts({processor.Path()}, true);
-        if (!ConnectAndReadBack(connection, sink)) {
+        CBenchHost host;
+        CSession session(host, {nullptr, nullptr, false, {processor.Path()}, true});
+        if (!ConnectAndReadBack(session, host)) {
             state.SkipWithError("no link to the simulated processor");
             break;
         }
@@ -109,8 +77,7 @@ void BM_SerialBurst(benchmark::State& state) {
                          std::back_inserter(edits),
                          [](const auto& t) { return t.m_nCommand == 3; });
         }
-        connection.Disconnect();
-        SetNotifySink(nullptr);
+        session.Disconnect();
         if (edits.size() < kBurstEdits) {
             state.SkipWithError("the burst did not drain");
             break;

@@ -14,8 +14,8 @@ int Language() {
     return g_flags.m_nLanguage != 0 ? 1 : 0;
 }
 
-QString LanguageText(const char* pszChinese, const char* pszEnglish) {
-    return QString::fromUtf8(IsChinese() ? pszChinese : pszEnglish);
+QString LanguageText(const SText& text) {
+    return QString::fromUtf8(text.In(Language()));
 }
 
 void SetCaption(QWidget* pControl, const QString& strText) {

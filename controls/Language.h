@@ -1,7 +1,9 @@
 // The language the window shows: the one place that turns the language flag into text.
-// Every caption of the program exists in Chinese and English; pages keep theirs in tables
-// of SCaption rows. UI thread only.
+// Every caption and message of the program exists in Chinese and English as an SText;
+// pages keep their captions in tables of SCaption rows. UI thread only.
 #pragma once
+
+#include "model/Text.h"
 
 #include <QString>
 
@@ -18,17 +20,16 @@ inline bool IsChinese() {
     return Language() == 1;
 }
 
-// The text of the current language (both UTF-8).
-QString LanguageText(const char* pszChinese, const char* pszEnglish);
+// The text in the current language (UTF-8).
+QString LanguageText(const SText& text);
 
 // A control's caption in both languages.
 struct SCaption {
     int m_nId;
-    const char* m_pszChinese;
-    const char* m_pszEnglish;
+    SText m_text;
 };
 inline QString CaptionText(const SCaption& caption) {
-    return LanguageText(caption.m_pszChinese, caption.m_pszEnglish);
+    return LanguageText(caption.m_text);
 }
 
 // Sets the caption of a control whatever its kind: group box, caption static, value

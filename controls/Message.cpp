@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include <sys/eventfd.h>
@@ -32,22 +33,31 @@ public:
 
     // Any thread.
     void Post(QObject* pTarget, unsigned nMessage, WParam wParam, LParam lParam) {
-        {
-            const std::lock_guard<std::mutex> lock(m_lock);
-            m_aMail.push_back({pTarget, nMessage, wParam, lParam});
-        }
-        const std::uint64_t nOne = 1;
-        // An eventfd write fails only when its counter is full: the UI thread is woken then.
-        [[maybe_unused]] const ssize_t nWritten = write(m_nWake, &nOne, sizeof nOne);
+        Add({pTarget, nMessage, wParam, lParam, {}});
+    }
+    void PostTask(QObject* pTarget, std::function<void()> task) {
+        Add({pTarget, 0, 0, 0, std::move(task)});
     }
 
 private:
+    // A message, or a task to run on the target's behalf.
     struct SMail {
         QPointer<QObject> m_pTarget;
         unsigned m_nMessage;
         WParam m_wParam;
         LParam m_lParam;
+        std::function<void()> m_task;
     };
+
+    void Add(SMail mail) {
+        {
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_aMail.push_back(std::move(mail));
+        }
+        const std::uint64_t nOne = 1;
+        // An eventfd write fails only when its counter is full: the UI thread is woken then.
+        [[maybe_unused]] const ssize_t nWritten = write(m_nWake, &nOne, sizeof nOne);
+    }
 
     void Deliver() {
         std::uint64_t nCount = 0;
@@ -60,10 +70,15 @@ private:
                 if (m_aMail.empty()) {
                     return;
                 }
-                mail = m_aMail.front();
+                mail = std::move(m_aMail.front());
                 m_aMail.pop_front();
             }
-            if (mail.m_pTarget != nullptr) {
+            if (mail.m_pTarget == nullptr) {
+                continue;
+            }
+            if (mail.m_task) {
+                mail.m_task();
+            } else {
                 SendMessage(mail.m_pTarget, mail.m_nMessage, mail.m_wParam, mail.m_lParam);
             }
         }
@@ -109,6 +124,12 @@ void PostMessage(QObject* pTarget, unsigned nMessage, WParam wParam, LParam lPar
         QCoreApplication::postEvent(pTarget, new CMessageEvent(nMessage, wParam, lParam));
     } else if (CMailbox* pMailbox = g_pMailbox) {
         pMailbox->Post(pTarget, nMessage, wParam, lParam);
+    }
+}
+
+void PostTask(QObject* pTarget, std::function<void()> task) {
+    if (CMailbox* pMailbox = g_pMailbox; pTarget != nullptr && pMailbox != nullptr) {
+        pMailbox->PostTask(pTarget, std::move(task));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 class QObject;
 
@@ -56,6 +57,9 @@ private:
 // window exists). A null target is ignored; a message for a target destroyed before delivery
 // is dropped.
 void PostMessage(QObject* pTarget, unsigned nMessage, WParam wParam = 0, LParam lParam = 0);
+// Runs task later on the UI thread, while pTarget lives; any thread. Tasks and messages
+// posted from other threads are delivered in the order they were posted.
+void PostTask(QObject* pTarget, std::function<void()> task);
 // Delivers the message now and returns the handler's result; the target's thread only.
 LParam SendMessage(QObject* pTarget, unsigned nMessage, WParam wParam = 0, LParam lParam = 0);
 

@@ -68,7 +68,9 @@ EMsgResult ShowQtBox(QWidget* pParent, const SMessageBox& box) {
 
 EMsgResult ShowMessageBox(QWidget* pParent, const QString& strText, const QString& strCaption,
                           EMsgButtons eButtons, EMsgIcon eIcon) {
-    const SMessageBox box{strText, strCaption, eButtons, eIcon};
+    const SMessageBox box{strText,
+                          strCaption.isEmpty() ? QString::fromLatin1(kProgramTitle) : strCaption,
+                          eButtons, eIcon};
     const MessageBoxHandler& handler = InstalledHandler();
     return handler ? handler(pParent, box) : ShowQtBox(pParent, box);
 }

@@ -25,7 +25,11 @@ struct SMessageBox {
 
 using MessageBoxHandler = std::function<EMsgResult(QWidget* pParent, const SMessageBox& box)>;
 
-// Shows the box modally (or hands it to the installed handler) and returns the answer.
+// The program's title: the main window's, and the caption of a box that names none.
+inline constexpr const char* kProgramTitle = "Quillon SV-1.01";
+
+// Shows the box modally (or hands it to the installed handler) and returns the answer. An
+// empty caption is the program's title.
 EMsgResult ShowMessageBox(QWidget* pParent, const QString& strText, const QString& strCaption = {},
                           EMsgButtons eButtons = EMsgButtons::Ok, EMsgIcon eIcon = EMsgIcon::None);
 

@@ -70,16 +70,6 @@ std::vector<CKTVEQ*> GroupSets(int nGroup) {
     return sets;
 }
 
-bool IsOutputBlock(int nBlock) {
-    return nBlock >= 8 && nBlock < 16;
-}
-
-// The EQ bypass flag follows the band records in every block 0..15.
-std::size_t BypassFlagOffset(int nBlock, int nLiveSet) {
-    const SEqBlock block = EqBlock(nBlock, nLiveSet);
-    return block.m_nFirst + band::kSize * static_cast<std::size_t>(block.m_nBands);
-}
-
 bool IsFlat(const CResponseDb& db) {
     return std::all_of(db.begin(), db.end(), [](double v) { return v == 0.0; });
 }
@@ -166,6 +156,15 @@ void CFStatic::SelectFilter(int nIndex, bool bForgetCurrent) {
     update();
 }
 
+void CFStatic::SetState(bool bBypassed, bool bInteractive) {
+    if (bBypassed == m_bBypassed && bInteractive == m_bInteractive) {
+        return;
+    }
+    m_bBypassed = bBypassed;
+    m_bInteractive = bInteractive;
+    update();
+}
+
 int CFStatic::HighlightedIndex() const {
     if (Filter(m_nSelected) != nullptr) {
         return m_nSelected;
@@ -190,19 +189,7 @@ bool CFStatic::PlotIsEmpty() const {
 }
 
 bool CFStatic::MouseIgnored() const {
-    return m_pSet == nullptr || PlotIsEmpty() ||
-           (IsOutputBlock(m_nBlock) && Image()[image::kOutputMode] == 0);
-}
-
-bool CFStatic::IsBypassed() const {
-    if (m_nBlock < 0 || m_nBlock >= 16) {
-        return false; // the dynamic-EQ sets have no bypass flag
-    }
-    const std::uint8_t nMode = Image()[image::kOutputMode];
-    if (IsOutputBlock(m_nBlock) && (nMode < 1 || nMode > 3)) {
-        return false;
-    }
-    return Image()[BypassFlagOffset(m_nBlock, LiveOutputSet(nMode))] == 1;
+    return m_pSet == nullptr || PlotIsEmpty() || !m_bInteractive;
 }
 
 int CFStatic::FilterAt(QPoint pt) const {
@@ -274,7 +261,7 @@ void CFStatic::DrawPlot(QPainter& target) {
         DrawGrid(painter);
         if (m_pSet != nullptr) {
             DrawComposite(painter);
-            if (IsBypassed()) {
+            if (m_bBypassed) {
                 DrawBypassGlow(painter);
             }
             DrawNumbers(painter);
@@ -450,7 +437,6 @@ bool CFStatic::DragBand(CFilter& filter, QPoint pt) {
     }
     if (bGain) {
         filter.SetGainByte(target.m_nGainByte);
-        filter.NotifyLinkedControl(target.m_nGainByte);
     }
     return bFreq || bGain;
 }
@@ -471,9 +457,6 @@ bool CFStatic::DragCrossover(CFilter& filter, QPoint pt) {
         // Back from the left edge at the same index: show the real response again.
         filter.Recompute();
         bChanged = true;
-    }
-    if (bChanged) {
-        filter.NotifyLinkedControl(nIndex);
     }
     return bChanged;
 }

@@ -2,10 +2,11 @@
 // curve set on a logarithmic 10 Hz .. 30 kHz axis from +12 to -24 dB, marks every band and
 // crossover, describes the filter under the mouse, shows "EQ BYPASS" over a bypassed set,
 // and lets the user drag bands (frequency and gain, right button for Q) and crossovers
-// (frequency). Edits go straight into the working image through the CFilter objects; the
-// page hears of them through WM_CURVE_DRAGGED (wParam = EQ block number, lParam = the
-// filter's index in its set: bands 0..n-1, then the high-pass, then the low-pass).
-// UI thread only; a drag takes the image lock around its writes.
+// (frequency). Whether the shown set is bypassed and whether it may be dragged is the
+// page's to say: the display reads neither from the image. Edits go straight into the working image
+// through the CFilter objects; the page hears of them through WM_CURVE_DRAGGED (wParam = EQ block
+// number, lParam = the filter's index in its set: bands 0..n-1, then the high-pass, then the
+// low-pass). UI thread only; a drag takes the image lock around its writes.
 #pragma once
 
 #include "eq/KTVEQ.h"
@@ -45,6 +46,12 @@ public:
     // Highlights filter nIndex of the shown set (-1: none, so the filter under the mouse
     // is highlighted); with bForgetCurrent the filter under the mouse is forgotten too.
     void SelectFilter(int nIndex, bool bForgetCurrent = false);
+    // What the page shows: the set bypassed ("EQ BYPASS" over it), and whether the mouse
+    // may drag it (not while the page's controls are disabled). The page tells it whenever
+    // either may have changed; repaints when something did.
+    void SetState(bool bBypassed, bool bInteractive);
+    bool Bypassed() const { return m_bBypassed; }
+    bool Interactive() const { return m_bInteractive; }
 
     int Block() const { return m_nBlock; }
     CKTVEQ* Set() const { return m_pSet; }
@@ -73,7 +80,6 @@ private:
 
     bool PlotIsEmpty() const;
     bool MouseIgnored() const;
-    bool IsBypassed() const;
     CFilter* Filter(int nIndex) const;
     int FilterAt(QPoint pt) const;
 
@@ -104,6 +110,8 @@ private:
     int m_nCurrent = -1; // filter under the mouse or being dragged
     bool m_bOverMarker = false;
     int m_nSelected = -1; // given by the page
+    bool m_bBypassed = false;
+    bool m_bInteractive = true;
     EDrag m_eDrag = EDrag::None;
     QPoint m_ptOffset; // marker centre minus mouse at the start of a drag
     int m_nDragStartQ = 0;

@@ -278,12 +278,6 @@ int CFilter::QIndex() const {
     return m_pRecord != nullptr && !IsCrossover() ? m_pRecord[band::kQ] : 0;
 }
 
-void CFilter::NotifyLinkedControl(int nValue) const {
-    if (m_fnLinked) {
-        m_fnLinked(nValue);
-    }
-}
-
 void CFilter::SetFlat() {
     m_adDb.fill(0.0);
     m_aResponse.fill({1.0, 0.0});

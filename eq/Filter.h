@@ -10,7 +10,6 @@
 #include <array>
 #include <complex>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace zolt {
@@ -91,11 +90,6 @@ public:
     const std::string& NumberText() const { return m_strNumber; }
     void SetNumberText(std::string strText) { m_strNumber = std::move(strText); }
 
-    // A page control that follows this filter's value while its point is dragged on the
-    // curve display (the band's gain slider, a crossover's frequency field).
-    void SetLinkedControl(std::function<void(int)> fnControl) { m_fnLinked = std::move(fnControl); }
-    void NotifyLinkedControl(int nValue) const;
-
     const CResponseDb& ResponseDb() const { return m_adDb; }
     const CResponseComplex& Response() const { return m_aResponse; }
 
@@ -112,7 +106,6 @@ private:
     int m_nSlope = 0;
     bool m_bDynamic = false;
     std::string m_strNumber;
-    std::function<void(int)> m_fnLinked;
     CResponseDb m_adDb{};
     CResponseComplex m_aResponse{};
 };

@@ -13,6 +13,10 @@ public:
         return std::chrono::duration_cast<Milliseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
     }
+    void WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& changed,
+                 Milliseconds duration, const std::function<bool()>& stop) override {
+        changed.wait_for(lock, duration, stop);
+    }
 };
 
 } // namespace
@@ -26,6 +30,13 @@ void CVirtualClock::Sleep(Milliseconds duration) {
     std::lock_guard guard(m_mutex);
     m_nNow += duration;
     m_anPauses.push_back(duration);
+}
+
+void CVirtualClock::WaitFor(std::unique_lock<std::mutex>&, std::condition_variable&,
+                            Milliseconds duration, const std::function<bool()>& stop) {
+    if (!stop()) {
+        Advance(duration);
+    }
 }
 
 Milliseconds CVirtualClock::Now() const {

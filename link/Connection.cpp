@@ -3,6 +3,7 @@
 #include "link/DeviceLink.h"
 #include "link/Notify.h"
 #include "model/Command.h"
+#include "model/Text.h"
 
 #include <algorithm>
 
@@ -10,14 +11,15 @@ namespace zolt {
 
 namespace {
 
-constexpr const char* kUnableToOpen[2] = {"Unable to Open Device!", "不能打开设备!"};
+constexpr SText kUnableToOpen{"不能打开设备!", "Unable to Open Device!"};
 
 } // namespace
 
-CConnection::CConnection(CDeviceLink& link, CClock& clock) : m_link(link), m_port(clock) {}
+CConnection::CConnection(CDeviceLink& link, CTransportOpener& opener, CClock& clock, bool stepped)
+    : m_link(link), m_opener(opener), m_clock(clock), m_bStepped(stepped) {}
 
 CConnection::~CConnection() {
-    m_port.Close();
+    ClosePort();
 }
 
 void CConnection::SetNamedPorts(std::vector<std::string> ports, bool only) {
@@ -125,7 +127,8 @@ bool CConnection::OpenNextCandidate() {
         m_strPortInUse = m_candidates.front().m_strPortName;
         m_candidates.erase(m_candidates.begin());
         SOpenFailure failure;
-        if (!m_port.Open(m_strPortInUse, {}, &failure)) {
+        m_pPort = m_opener.Open(m_strPortInUse, failure);
+        if (m_pPort == nullptr) {
             m_aFailures.push_back(failure);
             continue;
         }
@@ -133,7 +136,7 @@ bool CConnection::OpenNextCandidate() {
         g_flags.m_bOnline = true;
         m_link.OnPortOpened();
         g_flags.m_bLookup = true;
-        Notify().RefreshProgramName(); // on line from now on, not only once read back
+        Notify().ConnectionChanged(); // on line from now on, not only once read back
         Notify().ProgressLookup();
         {
             // Nothing is synchronised until the read-back has replaced both shadows.
@@ -141,7 +144,10 @@ bool CConnection::OpenNextCandidate() {
             CommitShadow(true);
             m_link.Build(cmd::kProbe, 0);
         }
-        m_port.Start(m_link);
+        m_pLoop = std::make_unique<CCommLoop>(m_link, *m_pPort, m_clock);
+        if (!m_bStepped) {
+            m_thread.Start(*m_pLoop);
+        }
         return true;
     }
     return false;
@@ -151,7 +157,7 @@ void CConnection::OnPortFailure(bool probeInFlight) {
     if (!Online()) {
         return;
     }
-    m_port.Close(); // the comm thread has ended: the link's failure record is final
+    ClosePort(); // the comm loop has ended: the link's failure record is final
     std::string cause = FailureText(m_link.Failure());
     cause = m_strPortInUse + ": " + (cause.empty() ? "the link failed" : cause);
     if (probeInFlight) {
@@ -178,8 +184,26 @@ void CConnection::OnProbeAnswered() {
     m_link.StartReadBack();
 }
 
+// Ends the comm loop (after its current turn) and closes the port.
+void CConnection::ClosePort() {
+    if (m_pPort == nullptr) {
+        return;
+    }
+    m_thread.Stop(*m_pPort);
+    m_pLoop.reset();
+    m_pPort.reset();
+}
+
+bool CConnection::CommRunning() const {
+    return m_pPort != nullptr && (m_bStepped ? !m_pPort->StopRequested() : m_thread.Running());
+}
+
+bool CConnection::Turn() {
+    return m_bStepped && m_pLoop != nullptr && m_pLoop->Turn();
+}
+
 void CConnection::Disconnect() {
-    m_port.Close();
+    ClosePort();
     GoOffline();
     if (Notify().IsSystemPageShown()) {
         Notify().ShowCurrentPage();
@@ -192,7 +216,7 @@ void CConnection::GoOffline() {
     g_flags.m_bStoreBusy = false;
     g_flags.m_bLookup = false;
     Notify().ProgressHide();
-    Notify().RefreshProgramName();
+    Notify().ConnectionChanged();
 }
 
 bool CConnection::ProbeAcknowledgedOnly() const {
@@ -207,7 +231,7 @@ std::string CConnection::ProbeAcknowledgedText() const {
 
 // The specified text first, then what the program knows of the cause.
 void CConnection::ShowUnableToOpen(const std::string& causes) const {
-    std::string text = kUnableToOpen[g_flags.m_nLanguage == 1 ? 1 : 0];
+    std::string text = kUnableToOpen.In(g_flags.m_nLanguage);
     if (!causes.empty()) {
         text += "\n" + causes;
     }

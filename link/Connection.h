@@ -1,16 +1,23 @@
-// The connection to the processor: the candidate ports, the serial port, the lookup that
-// walks the candidates until one answers the probe, and going off line again. The main
-// window and zoltctl both drive it, from their message handlers: the lookup and the
+// The connection to the processor: the candidate ports, the open port's transport and the
+// comm loop over it, the lookup that walks the candidates until one answers the probe, and
+// going off line again. The session drives it from the link's messages: the lookup and the
 // connect button, the port-failure message, the probe-answered message.
+//
+// Ports are opened through an opener by their names, so a serial device, the in-process
+// simulated processor and the tests' virtual line enter the same way. The comm loop runs on
+// the comm thread, or, for a stepped connection, turn by turn on the caller's thread (the
+// tests run the link in virtual time so).
 //
 // UI thread (or zoltctl's main thread) only, never with the image lock held: closing the
 // port waits for the comm thread, whose steps take that lock. What the user sees goes
 // through the notification sink (progress box, connection display, message boxes).
 #pragma once
 
+#include "link/CommLoop.h"
 #include "link/PortList.h"
-#include "link/SerialPort.h"
+#include "link/Transport.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +27,7 @@ class CDeviceLink;
 
 class CConnection {
 public:
-    explicit CConnection(CDeviceLink& link, CClock& clock = SystemClock());
+    CConnection(CDeviceLink& link, CTransportOpener& opener, CClock& clock, bool stepped);
     ~CConnection();
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
@@ -75,17 +82,30 @@ public:
     // Why each port of the current lookup that was tried did not open or did not answer
     // the probe, in order.
     const std::vector<SOpenFailure>& OpenFailures() const { return m_aFailures; }
-    CSerialPort& Port() { return m_port; }
+    // The open port's transport; null off line.
+    CTransport* Port() { return m_pPort.get(); }
+    // The comm loop runs: on line, and not yet ended by a port failure.
+    bool CommRunning() const;
+
+    // A stepped connection: one turn of the comm loop on the caller's thread; false when
+    // no loop runs.
+    bool Turn();
 
 private:
     void ListCandidates();
     CPortList PortsToTry(const CPortList& added) const;
     bool OpenNextCandidate();
+    void ClosePort();
     void GoOffline();
     std::string LookupCauses() const;
 
     CDeviceLink& m_link;
-    CSerialPort m_port;
+    CTransportOpener& m_opener;
+    CClock& m_clock;
+    bool m_bStepped;
+    std::unique_ptr<CTransport> m_pPort;
+    std::unique_ptr<CCommLoop> m_pLoop;
+    CCommThread m_thread;
     CPortList m_candidates;
     std::vector<std::string> m_aNamedPorts;
     bool m_bNamedOnly = false;

@@ -90,6 +90,7 @@ void CDeviceLink::Append(std::uint8_t code, std::uint8_t parameter, const std::u
     r.m_bStoreCompletion = (flags & kFlagStoreCompletion) != 0;
     FinaliseFrame(r, static_cast<std::uint16_t>(3 + payloadSize));
     m_queue.Append(std::move(frame));
+    ++m_nAppended;
 }
 
 // A code change carries no parameter: the current code, then the new one, start at the
@@ -203,7 +204,7 @@ void CDeviceLink::SendCommand(std::uint8_t code, std::uint8_t parameter) {
         if (parameter != 0) {
             System()[0] = parameter;
         }
-        Notify().RefreshProgramName();
+        Notify().ConnectionChanged();
     }
     if (g_flags.m_bStoreBusy) {
         Notify().ProgressBusy();
@@ -257,6 +258,11 @@ void CDeviceLink::OnPortOpened() {
     m_bProbeAcknowledged = false;
 }
 
+std::size_t CDeviceLink::FramesAppended() const {
+    CImageGuard guard(ImageLock());
+    return m_nAppended;
+}
+
 SLinkFailure CDeviceLink::Failure() const {
     CImageGuard guard(ImageLock());
     return m_failure;
@@ -276,10 +282,12 @@ bool CDeviceLink::ProbeAcknowledged() const {
 
 ELinkEvent CDeviceLink::NextFrameStep() {
     CImageGuard guard(ImageLock());
-    if (!m_queue.TakeFirstInto(m_current)) {
+    const bool queued = m_queue.TakeFirstInto(m_current);
+    if (!queued) {
         SyncPass(m_current, m_meters.m_bAlternation);
     }
     m_flight = {};
+    m_flight.m_bQueued = queued;
     return ELinkEvent::Write;
 }
 
@@ -621,6 +629,7 @@ CDeviceLink::EVerdict CDeviceLink::Take() {
     }
     if (kind == EFrameKind::AckAccepted && m_current.m_bProbe != 0) {
         m_bProbeAcknowledged = true;
+        Notify().Post(msg::kProbeAcknowledged, 0, 0);
     }
     if (kind == EFrameKind::Reply) {
         Dispatch();
@@ -680,8 +689,12 @@ void CDeviceLink::Accept() {
     }
     m_late.Remember(FrameCommand(m_current), FrameParameter(m_current), m_flight.m_nSilent);
     NoteTransfer(true);
+    const bool commandsDone = m_flight.m_bQueued && m_queue.Count() == 0 && !g_flags.m_bStoreBusy;
     m_flight = {};
     Clear(true);
+    if (commandsDone) {
+        Notify().Post(msg::kCommandsDone, m_nAppended, 0);
+    }
 }
 
 // Follows a transfer of all modes: the builder starts it, each mode frame written or

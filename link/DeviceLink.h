@@ -150,6 +150,9 @@ public:
     SFrameRecord& CurrentFrame() { return m_current; }
     const SFrameRecord& ReceiveRecord() const { return m_receive; }
     const SMeterRecord& Meters() const { return m_meters; }
+    // Frames the builder has appended to the queue since the link was made; the
+    // commands-done message carries the count as it was when the queue drained.
+    std::size_t FramesAppended() const;
     // Why the link last failed (ELinkFault::None until it does; reset when a port opens).
     SLinkFailure Failure() const;
     // The transfer of all modes under way or cut short (reset when a port opens).
@@ -198,6 +201,7 @@ private:
 
     // How the transmissions of the frame in flight went; emptied for each new frame.
     struct SInFlight {
+        bool m_bQueued = false;        // a queued command's frame, not a synchronisation's
         int m_nSends = 0;              // transmissions so far
         int m_nSilent = 0;             // transmissions that heard nothing from the frame
         bool m_bHeard = false;         // this transmission heard from it (even a bad answer)
@@ -216,6 +220,7 @@ private:
     SLinkFailure m_failure;
     SBulkTransfer m_transfer;
     bool m_bProbeAcknowledged = false;
+    std::size_t m_nAppended = 0;
 };
 
 } // namespace zolt

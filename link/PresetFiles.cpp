@@ -348,7 +348,7 @@ bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     CommitWithRebind();
     Notify().ShowCurrentPage();
     if (g_flags.m_bOnline) {
-        Notify().RefreshProgramName();
+        Notify().ConnectionChanged();
         link.SendCommand(cmd::kWriteMode, 0);
     }
     return true;
@@ -372,7 +372,7 @@ bool ImportAllModes(const std::string& path, CDeviceLink& link) {
         CommitWithRebind();
     }
     Notify().ShowCurrentPage();
-    Notify().RefreshProgramName();
+    Notify().ConnectionChanged();
     if (g_flags.m_bOnline) {
         link.SendCommand(cmd::kWriteMode, 1);
         link.SendCommand(cmd::kWriteSystem, 1);

@@ -1,6 +1,5 @@
 #include "link/SerialPort.h"
 
-#include "link/DeviceLink.h"
 #include "link/Notify.h"
 
 #include <array>
@@ -11,7 +10,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -21,7 +19,6 @@ namespace zolt {
 
 namespace {
 
-constexpr Milliseconds kTurnPause{20};
 // A write is given this long, plus twice its time on the line, to leave the port.
 constexpr Milliseconds kWriteGrace{1000};
 constexpr double kByteMicros = 1e6 * 10 / 115200;
@@ -79,17 +76,13 @@ tcflag_t DataBitFlags(int bits) {
     }
 }
 
-// Manual-reset events on eventfds.
+// A manual-reset event on an eventfd: set by writing, reset by closing.
 int MakeEvent() {
     return eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 void SetEvent(int event) {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = write(event, &one, sizeof one);
-}
-void ResetEvent(int event) {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t n = read(event, &count, sizeof count);
 }
 void CloseHandle(int& fd) {
     if (fd >= 0) {
@@ -164,8 +157,6 @@ std::string ConfigErrorText(std::string_view operation, int error, int portNumbe
     return text;
 }
 
-CSerialPort::CSerialPort(CClock& clock) : m_clock(clock) {}
-
 CSerialPort::~CSerialPort() {
     Close();
 }
@@ -176,12 +167,11 @@ bool CSerialPort::Open(const std::string& device, const SPortSettings& settings,
     m_strDevice = device;
     m_nPortNumber = PortNumberOf(device);
     m_hShutdown = MakeEvent();
-    m_hWrite = MakeEvent();
-    m_hAddData_Even = MakeEvent();
+    m_bStopRequest = false;
 
     std::lock_guard lock(m_portLock);
     SOpenFailure reason;
-    if (m_hShutdown < 0 || m_hWrite < 0 || m_hAddData_Even < 0 || !OpenDevice(device, reason)) {
+    if (m_hShutdown < 0 || !OpenDevice(device, reason)) {
         if (reason.m_eError == EOpenError::None) {
             reason = OpenFailureOf(device, errno);
         }
@@ -245,30 +235,7 @@ bool CSerialPort::IsOpen() const {
     return m_nFd >= 0;
 }
 
-bool CSerialPort::Start(CDeviceLink& link) {
-    if (!IsOpen() || IsRunning()) {
-        return false;
-    }
-    if (m_thread.joinable()) {
-        m_thread.join(); // a thread that ended by itself after a port failure
-    }
-    ResetEvent(m_hShutdown);
-    ResetEvent(m_hWrite);
-    SetEvent(m_hAddData_Even);
-    m_bStopRequest = false;
-    m_eState = EThreadState::Running;
-    m_thread = std::thread([this, &link] { Run(link); });
-    return true;
-}
-
 void CSerialPort::Close() {
-    if (m_thread.joinable()) {
-        if (m_eState.load() == EThreadState::Running) {
-            m_eState = EThreadState::Stopping;
-        }
-        SetEvent(m_hShutdown);
-        m_thread.join();
-    }
     std::lock_guard lock(m_portLock);
     CloseDevice();
 }
@@ -280,46 +247,26 @@ void CSerialPort::CloseDevice() {
     }
     CloseHandle(m_nFd);
     CloseHandle(m_hShutdown);
-    CloseHandle(m_hWrite);
-    CloseHandle(m_hAddData_Even);
 }
 
-void CSerialPort::Run(CDeviceLink& link) {
-    pthread_setname_np(pthread_self(), "zolt-comm"); // as ps and top show the thread
-    Purge();
-    const auto follow = [this](ELinkEvent event) {
-        if (event == ELinkEvent::Write) {
-            ResetEvent(m_hAddData_Even);
-            SetEvent(m_hWrite);
-        } else if (event == ELinkEvent::NextFrame) {
-            SetEvent(m_hAddData_Even);
-        }
-    };
-    while (!m_bStopRequest) {
-        const auto timeout = static_cast<int>(link.WaitTimeout().count());
-        pollfd fds[4] = {{m_hShutdown, POLLIN, 0},
-                         {m_hWrite, POLLIN, 0},
-                         {m_hAddData_Even, POLLIN, 0},
-                         {m_nFd, POLLIN, 0}};
-        if (poll(fds, 4, timeout) < 0 && errno != EINTR) {
-            ShowConfigError("WaitCommEvent()", errno);
-            link.ReportPortFailure(*this, ELinkFault::PortError);
-        } else if (fds[0].revents != 0) {
-            break;
-        } else if (fds[1].revents != 0) {
-            ResetEvent(m_hWrite);
-            follow(link.WriteStep(*this));
-        } else if (fds[2].revents != 0) {
-            follow(link.NextFrameStep());
-        } else if ((fds[3].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            link.ReportPortFailure(
-                *this, ELinkFault::HungUp); // the device went away: the stop request is set
-        } else {
-            follow(link.ReceiveStep(*this)); // bytes arrived, or the wait timed out
-        }
-        m_clock.Sleep(kTurnPause);
+void CSerialPort::RequestStop() {
+    m_bStopRequest = true;
+    SetEvent(m_hShutdown);
+}
+
+EPortEvent CSerialPort::Wait(Milliseconds timeout) {
+    pollfd fds[2] = {{m_hShutdown, POLLIN, 0}, {m_nFd, POLLIN, 0}};
+    if (poll(fds, 2, static_cast<int>(timeout.count())) < 0 && errno != EINTR) {
+        ShowConfigError("WaitCommEvent()", errno);
+        return EPortEvent::Failed;
     }
-    m_eState = EThreadState::Stopped;
+    if (fds[0].revents != 0 || m_bStopRequest) {
+        return EPortEvent::Stopped;
+    }
+    if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return EPortEvent::HungUp;
+    }
+    return fds[1].revents != 0 ? EPortEvent::Readable : EPortEvent::TimedOut;
 }
 
 SPortResult CSerialPort::Write(const std::uint8_t* bytes, std::size_t count) {
@@ -404,6 +351,14 @@ SPortResult CSerialPort::Read(std::uint8_t* buffer, std::size_t capacity) {
 void CSerialPort::Purge() {
     std::lock_guard lock(m_portLock);
     tcflush(m_nFd, TCIFLUSH);
+}
+
+std::unique_ptr<CTransport> CSerialOpener::Open(const std::string& name, SOpenFailure& failure) {
+    auto port = std::make_unique<CSerialPort>();
+    if (!port->Open(name, {}, &failure)) {
+        return nullptr;
+    }
+    return port;
 }
 
 } // namespace zolt

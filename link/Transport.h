@@ -1,10 +1,15 @@
-// The byte transport under the link: the serial port implements it, tests implement it
-// with a scripted processor. Only the comm thread calls it (the link cycle in
-// DeviceLink.h runs there); an implementation serialises its own port calls.
+// The byte transport under the link, and the opener that makes one for a port's name: a
+// serial device, the in-process simulated processor, the tests' virtual line. The comm
+// loop (CommLoop.h) runs the link cycle over any transport; only it calls the transport,
+// on one thread at a time, except RequestStop, which any thread may call.
 #pragma once
+
+#include "link/Clock.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 namespace zolt {
 
@@ -23,6 +28,15 @@ enum class EPortStatus {
 struct SPortResult {
     EPortStatus m_eStatus = EPortStatus::Ok;
     std::size_t m_nCount = 0; // bytes written, waiting or read
+};
+
+// What ended a wait for the port.
+enum class EPortEvent {
+    Readable, // bytes have arrived
+    TimedOut, // nothing within the timeout
+    HungUp,   // the device went away (POLLHUP/POLLERR, the far side closed)
+    Failed,   // the wait itself failed; the transport has said why
+    Stopped,  // a stop was requested
 };
 
 class CTransport {
@@ -45,9 +59,39 @@ public:
     // Drops everything waiting in both directions.
     virtual void Purge() = 0;
 
-    // Asks the comm thread to end at the top of its next turn. The link calls it when it
-    // reports a port failure; it must not block.
+    // Waits up to timeout for bytes to arrive, the line to hang up or a stop request.
+    virtual EPortEvent Wait(Milliseconds timeout) = 0;
+
+    // Any thread, never blocks: the comm loop ends at the top of its next turn, and a
+    // wait under way returns at once. The link asks for it when it reports a port failure,
+    // the connection when it closes the port.
     virtual void RequestStop() = 0;
+    virtual bool StopRequested() const = 0;
+};
+
+// Why a port could not be opened, or (NotAnswered) opened but found no processor.
+enum class EOpenError {
+    None,
+    Missing,    // no such device node
+    Permission, // no read and write access
+    Busy,       // another program holds it
+    NotSerial,  // the path is not a terminal device
+    Other,
+    NotAnswered, // the probe went unanswered, was rejected or its answers were damaged
+};
+
+struct SOpenFailure {
+    EOpenError m_eError = EOpenError::None;
+    std::string m_strReason; // one line of English for the user
+};
+
+// Makes the transport of a port by its name. The connection asks it for every candidate
+// of a lookup, on the UI thread (or zoltctl's main thread).
+class CTransportOpener {
+public:
+    virtual ~CTransportOpener() = default;
+    // The open transport of the port called name, or null with the reason in failure.
+    virtual std::unique_ptr<CTransport> Open(const std::string& name, SOpenFailure& failure) = 0;
 };
 
 } // namespace zolt

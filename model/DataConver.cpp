@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace zolt {
 
@@ -127,12 +129,13 @@ double ClampQ(double q) {
 }
 
 double GainDbOfRaw(int raw) {
-    return std::clamp(raw, 0, kGainRawMax) * 0.2 - 24.0;
+    return std::clamp(raw, 0, kGainRawMax) * kGainStepDb - kGainFloorDb;
 }
 
 std::uint8_t RawOfGainDb(double db) {
-    const double g = std::clamp(db, -24.0, 24.0);
-    return static_cast<std::uint8_t>(static_cast<int>(((g + 24.0) * 100.0) / (0.2 * 100.0) + 0.5));
+    const double g = std::clamp(db, -kGainFloorDb, kGainFloorDb);
+    return static_cast<std::uint8_t>(
+        static_cast<int>(((g + kGainFloorDb) * 100.0) / (kGainStepDb * 100.0) + 0.5));
 }
 
 const char* LabelText(ELabelTable table, int position) {
@@ -161,6 +164,70 @@ int LabelCount(ELabelTable table) {
         return static_cast<int>(kReleaseLabels.size());
     }
     return 0;
+}
+
+namespace {
+
+void SetNumber(SLabelValue& value, double number, int decimals, const char* unit) {
+    value.m_bNumber = true;
+    value.m_dNumber = number;
+    value.m_nDecimals = decimals;
+    value.m_strText = Format(decimals == 0 ? "%.0f" : "%.1f", number);
+    value.m_strUnit = unit;
+}
+
+// A table entry that reads as a number ("0.5", "100") is one.
+void SetTableEntry(SLabelValue& value, const char* entry, const char* unit) {
+    value.m_strText = entry;
+    value.m_strUnit = unit;
+    char* end = nullptr;
+    const double number = std::strtod(entry, &end);
+    if (end != entry && *end == '\0') {
+        const char* point = std::strchr(entry, '.');
+        value.m_bNumber = true;
+        value.m_dNumber = number;
+        value.m_nDecimals = point != nullptr ? static_cast<int>(std::strlen(point + 1)) : 0;
+    }
+}
+
+} // namespace
+
+SLabelValue LabelValue(const SLabelFormat& format, int nValue, int nMin) {
+    SLabelValue value;
+    switch (format.nMode) {
+    case kLabelOffAtMin:
+        if (nValue == nMin) {
+            value.m_strText = "OFF";
+            break;
+        }
+        SetNumber(value, nValue * format.nMultiplier - format.nIntOffset, 0, format.pszUnit);
+        break;
+    case kLabelScaled:
+        SetNumber(value, nValue * format.dScale - format.dOffset, 1, format.pszUnit);
+        break;
+    case kLabelDistance:
+        value.m_strText = DistanceText(nValue);
+        value.m_strUnit = format.pszUnit;
+        break;
+    case kLabelAttack:
+        SetTableEntry(value, LabelText(ELabelTable::Attack, nValue), format.pszUnit);
+        break;
+    case kLabelRelease:
+        SetTableEntry(value, LabelText(ELabelTable::Release, nValue), format.pszUnit);
+        break;
+    case kLabelRatio:
+        SetTableEntry(value, LabelText(ELabelTable::Ratio, nValue), format.pszUnit);
+        break;
+    default:
+        SetNumber(value, nValue * format.nMultiplier - format.nIntOffset, 0, format.pszUnit);
+        break;
+    }
+    return value;
+}
+
+std::string LabelText(const SLabelFormat& format, int nValue, int nMin) {
+    const SLabelValue value = LabelValue(format, nValue, nMin);
+    return value.m_strText + value.m_strUnit;
 }
 
 std::string FreqTextByValue(double hz) {

@@ -17,6 +17,9 @@ constexpr int kGridCount = 420;
 constexpr int kGridFirstTableIndex = 35; // grid points 35..396 are frequency indices 0..361
 constexpr int kGainRawZero = 120;        // raw gain byte of 0 dB
 constexpr int kGainRawMax = 240;
+// The one gain formula: dB = raw * kGainStepDb - kGainFloorDb.
+constexpr double kGainStepDb = 0.2;
+constexpr double kGainFloorDb = 24.0;
 
 extern const std::array<double, kFreqCount> kFrequencyTable; // Hz, 1/36-octave steps
 extern const std::array<double, kQCount> kQTable;
@@ -35,15 +38,52 @@ int IndexOfQ(double q);
 // Clamps a typed Q to 0.4..128.
 double ClampQ(double q);
 
-// Gain byte: dB = raw * 0.2 - 24.
+// Gain byte 0..240 (clamped) in dB.
 double GainDbOfRaw(int raw);
-// Raw gain byte of g dB (g clamped to -24..+24), rounding to the nearest 0.2 dB step.
+// Raw gain byte of g dB (g clamped to -24..+24), rounding to the nearest gain step.
 std::uint8_t RawOfGainDb(double db);
 
 enum class ELabelTable { Ratio, Attack, Release };
 // String of position p in a label table (clamped to the table).
 const char* LabelText(ELabelTable table, int position);
 int LabelCount(ELabelTable table);
+
+// How a value reads as text, the one formatter of a value label beside a slider (its
+// position) and of a field read from an image or a block (its raw value). The display
+// modes are the value label's mode numbers.
+constexpr int kLabelInteger = 20;  // v * multiplier - offset, "%d", unit
+constexpr int kLabelOffAtMin = 47; // "OFF" (without unit) at the minimum, else as kLabelInteger
+constexpr int kLabelScaled = 14;   // v * scale - offset, "%.1f", unit
+constexpr int kLabelDistance = 48; // v / 10 * 0.34, "%.3fm", unit
+constexpr int kLabelAttack = 5;    // attack label table entry, unit
+constexpr int kLabelRelease = 6;   // release label table entry, unit
+constexpr int kLabelRatio = 12;    // ratio label table entry, unit
+
+// The display mode, the integer modes' multiplier and offset, the scaled mode's scale and
+// offset, and the unit (UTF-8). A literal type: the field kinds keep their formats in
+// constexpr tables.
+struct SLabelFormat {
+    int nMode = kLabelInteger;
+    int nMultiplier = 1;
+    int nIntOffset = 0;
+    double dScale = 0;
+    double dOffset = 0;
+    const char* pszUnit = "";
+};
+
+// A value as a format shows it.
+struct SLabelValue {
+    std::string m_strText;  // without unit: "-77", "0.5", "OFF", "Atk X32", "3.400m"
+    std::string m_strUnit;  // the format's unit; empty where the text stands alone ("OFF")
+    bool m_bNumber = false; // the text reads as a number ...
+    double m_dNumber = 0;   // ... this one
+    int m_nDecimals = 0;    // the decimals the text shows
+};
+// Value nValue in format; nMin is the least value (kLabelOffAtMin shows "OFF" there). The
+// table modes clamp nValue into their table.
+SLabelValue LabelValue(const SLabelFormat& format, int nValue, int nMin);
+// The same as one text, the unit right after the number: "-77dBV", "OFF", "0.5ms".
+std::string LabelText(const SLabelFormat& format, int nValue, int nMin);
 
 // Frequency text by value: "%.0f" from 101 Hz up, else "%.1f".
 std::string FreqTextByValue(double hz);

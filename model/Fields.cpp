@@ -11,21 +11,7 @@ namespace zolt {
 
 namespace {
 
-// --- How each kind reads ---
-
-enum class EDecode : std::uint8_t { Linear, Labels, LabelTable, Frequency, Q, GateOff, Text };
-
-struct SKind {
-    EFieldKind m_eKind;
-    EDecode m_eDecode;
-    const char* m_pszUnit;
-    double m_dScale; // Linear: physical = raw * scale + offset
-    double m_dOffset;
-    int m_nDecimals;
-    int m_nMax; // the largest raw value with a meaning; 0: any
-    std::span<const char* const> m_aLabels;
-    ELabelTable m_eTable;
-};
+// --- The kinds ---
 
 constexpr std::array<const char*, 2> kOffOn{"OFF", "ON"};
 constexpr std::array<const char*, 2> kPolarities{"normal", "inverted"};
@@ -34,40 +20,100 @@ constexpr std::array<const char*, 4> kOutputModes{"Auto", "Sing", "Disco", "Deco
 constexpr std::array<const char*, 3> kInputs{"Auto", "AUDIO", "AUX"};
 constexpr std::array<const char*, 2> kSensitivities{"L", "H"};
 constexpr std::array<const char*, 2> kIrControls{"Disable", "Enable"};
+constexpr std::array<const char*, 10> kDigits{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 using EK = EFieldKind;
 using ED = EDecode;
-constexpr ELabelTable kNoTable = ELabelTable::Ratio; // a placeholder: only LabelTable reads it
+
+constexpr SLabelFormat Integer(int nOffset, const char* pszUnit, int nMultiplier = 1) {
+    return {kLabelInteger, nMultiplier, nOffset, 0, 0, pszUnit};
+}
+constexpr SLabelFormat Scaled(double dScale, double dOffset, const char* pszUnit) {
+    return {kLabelScaled, 1, 0, dScale, dOffset, pszUnit};
+}
+constexpr SLabelFormat kPlain = Integer(0, "");
+constexpr SLabelFormat kMs = Scaled(0.1, 0, "ms");
+constexpr SLabelFormat kHalfDb = Scaled(0.5, 10, "dB");
+constexpr SLabelFormat kGainDb = Scaled(kGainStepDb, kGainFloorDb, "dB");
+constexpr SLabelFormat kLimiter = Integer(22, "dBV");
+
+// A kind read through a format and edited over nMin..nMax.
+constexpr SFieldKind Shown(EK eKind, SLabelFormat read, int nReadMax, int nMin, int nMax) {
+    return {eKind, ED::Format, read, nReadMax, {}, nMin, nMax, 1, read};
+}
+// The same, stored as position × nScale and labelled label.
+constexpr SFieldKind Stepped(EK eKind, SLabelFormat read, int nMax, int nScale,
+                             SLabelFormat label) {
+    SFieldKind kind = Shown(eKind, read, 0, 0, nMax);
+    kind.m_nScale = nScale;
+    kind.m_label = label;
+    return kind;
+}
+// A kind read as one of its value names, edited over all of them.
+constexpr SFieldKind Named(EK eKind, std::span<const char* const> aNames) {
+    return {eKind, ED::Labels, kPlain, 0, aNames, 0, static_cast<int>(aNames.size()) - 1};
+}
+constexpr SFieldKind Labelled(SFieldKind kind, SLabelFormat label) {
+    kind.m_label = label;
+    return kind;
+}
+constexpr SFieldKind Table(EK eKind, int nTable, const char* pszUnit, int nMax) {
+    return Shown(eKind, {nTable, 1, 0, 0, 0, pszUnit}, nMax, 0, nMax);
+}
+constexpr SFieldKind Frequency(EK eKind, const char* pszFieldUnit) {
+    SFieldKind kind{eKind, ED::Frequency, kPlain, kFreqCount - 1, {}, 0, kFreqCount - 1};
+    kind.m_pszFieldUnit = pszFieldUnit;
+    return kind;
+}
+constexpr SFieldKind OutputDelay() {
+    SFieldKind kind = Shown(EK::Tenths, kMs, 0, 0, 1500);
+    kind.m_label2 = {kLabelDistance, 1, 0, 0, 0, ""};
+    return kind;
+}
 
 // In the order of EFieldKind.
-constexpr SKind kKinds[] = {
-    {EK::Number, ED::Linear, "", 1, 0, 0, 0, {}, kNoTable},
-    {EK::Reserved, ED::Linear, "", 1, 0, 0, 0, {}, kNoTable},
-    {EK::Text, ED::Text, "", 1, 0, 0, 0, {}, kNoTable},
-    {EK::Frequency, ED::Frequency, "Hz", 1, 0, 0, kFreqCount - 1, {}, kNoTable},
-    {EK::Gain, ED::Linear, "dB", 0.2, -24, 1, kGainRawMax, {}, kNoTable},
-    {EK::Q, ED::Q, "", 1, 0, 2, kQCount - 1, {}, kNoTable},
-    {EK::BandType, ED::Labels, "", 1, 0, 0, 0, kBandTypeNames, kNoTable},
-    {EK::FilterKind, ED::Labels, "", 1, 0, 0, 0, kFilterKinds, kNoTable},
-    {EK::Slope, ED::Labels, "", 1, 0, 0, 0, kSlopeNames, kNoTable},
-    {EK::OnOff, ED::Labels, "", 1, 0, 0, 0, kOffOn, kNoTable},
-    {EK::Polarity, ED::Labels, "", 1, 0, 0, 0, kPolarities, kNoTable},
-    {EK::Percent, ED::Linear, "%", 1, 0, 0, 0, {}, kNoTable},
-    {EK::CentredPercent, ED::Linear, "%", 1, -50, 0, 100, {}, kNoTable},
-    {EK::Tenths, ED::Linear, "ms", 0.1, 0, 1, 0, {}, kNoTable},
-    {EK::HalfDb, ED::Linear, "dB", 0.5, -10, 1, 40, {}, kNoTable},
-    {EK::LimiterLevel, ED::Linear, "dBV", 1, -22, 0, 34, {}, kNoTable},
-    {EK::GateThreshold, ED::GateOff, "dBV", 1, -78, 0, 60, {}, kNoTable},
-    {EK::DynamicThreshold, ED::Linear, "dBV", 1, -48, 0, 60, {}, kNoTable},
-    {EK::Attack, ED::LabelTable, "ms", 1, 0, 0, 0, {}, ELabelTable::Attack},
-    {EK::Release, ED::LabelTable, "", 1, 0, 0, 0, {}, ELabelTable::Release},
-    {EK::Ratio, ED::LabelTable, "", 1, 0, 0, 0, {}, ELabelTable::Ratio},
-    {EK::Feedback, ED::Labels, "", 1, 0, 0, 0, kFeedbackModeNames, kNoTable},
-    {EK::OutputMode, ED::Labels, "", 1, 0, 0, 0, kOutputModes, kNoTable},
-    {EK::Input, ED::Labels, "", 1, 0, 0, 0, kInputs, kNoTable},
-    {EK::Sensitivity, ED::Labels, "", 1, 0, 0, 0, kSensitivities, kNoTable},
-    {EK::Pitch, ED::Linear, "", 1, -7, 0, 14, {}, kNoTable},
-    {EK::IrControl, ED::Labels, "", 1, 0, 0, 0, kIrControls, kNoTable},
+constexpr SFieldKind kKinds[] = {
+    Shown(EK::Number, kPlain, 0, 0, 255),
+    Shown(EK::Reserved, kPlain, 0, 0, 255),
+    {EK::Text, ED::Text, kPlain, 0},
+    Frequency(EK::Frequency, "Hz"),
+    Frequency(EK::BandFrequency, ""),
+    Shown(EK::Gain, kGainDb, kGainRawMax, 0, kGainRawZero + 60),
+    Shown(EK::DynamicGain, kGainDb, kGainRawMax, kGainRawZero - 60, kGainRawZero + 60),
+    {EK::Q, ED::Q, kPlain, kQCount - 1, {}, 0, kQCount - 1},
+    Named(EK::BandType, kBandTypeNames),
+    Named(EK::FilterKind, kFilterKinds),
+    Named(EK::Slope, kSlopeNames),
+    Named(EK::OnOff, kOffOn),
+    Named(EK::Polarity, kPolarities),
+    Shown(EK::Percent, Integer(0, "%"), 0, 0, 100),
+    Shown(EK::MixLevel, Integer(0, "%"), 0, 0, 200),
+    Shown(EK::Repeat, Integer(0, "%"), 0, 0, 90),
+    Shown(EK::PreDelayShare, Integer(0, "%"), 0, 0, 50),
+    Shown(EK::CentredPercent, Integer(50, "%"), 100, 0, 100),
+    OutputDelay(),
+    Stepped(EK::EchoPreDelay, kMs, 150, 10, Integer(0, "ms")),
+    Stepped(EK::EchoDelay, kMs, 250, 20, Integer(0, "ms", 2)),
+    Stepped(EK::ReverbPreDelay, kMs, 100, 20, Integer(0, "ms", 2)),
+    Stepped(EK::ReverbTime, kMs, 100, 500, Integer(0, "ms", 50)),
+    Shown(EK::HalfDb, kHalfDb, 40, 0, 40),
+    Labelled(Shown(EK::InputGain, kHalfDb, 40, 0, 40), Scaled(0.5, 10, "")),
+    Shown(EK::LimiterLevel, kLimiter, 34, 0, 34),
+    Labelled(Shown(EK::OutputLimiterLevel, kLimiter, 34, 0, 34), Integer(22, "dB")),
+    Shown(EK::GateThreshold, {kLabelOffAtMin, 1, 78, 0, 0, "dBV"}, 60, 0, 60),
+    Shown(EK::DynamicThreshold, Integer(48, "dBV"), 60, 0, 60),
+    Table(EK::Attack, kLabelAttack, "ms", 19),
+    Table(EK::Release, kLabelRelease, "", 7),
+    Table(EK::Ratio, kLabelRatio, "", 40),
+    Named(EK::Feedback, kFeedbackModeNames),
+    Named(EK::OutputMode, kOutputModes),
+    Named(EK::Input, kInputs),
+    Named(EK::Sensitivity, kSensitivities),
+    Shown(EK::Pitch, Integer(7, ""), 14, 0, 14),
+    Named(EK::IrControl, kIrControls),
+    {EK::ExciterLevel, ED::Format, kPlain, 0, kDigits, 0, 9},
+    Shown(EK::Volume, kPlain, 0, 0, 84),
+    Shown(EK::EffectVolume, kPlain, 0, 0, 70),
 };
 
 constexpr bool KindsInOrder() {
@@ -76,13 +122,9 @@ constexpr bool KindsInOrder() {
             return false;
         }
     }
-    return std::size(kKinds) == static_cast<std::size_t>(EFieldKind::IrControl) + 1;
+    return std::size(kKinds) == static_cast<std::size_t>(EFieldKind::EffectVolume) + 1;
 }
 static_assert(KindsInOrder());
-
-const SKind& KindOf(EFieldKind kind) {
-    return kKinds[static_cast<std::size_t>(kind)];
-}
 
 // --- The layouts ---
 
@@ -129,13 +171,20 @@ constexpr SItem Record(std::size_t offset, const char* name, const char* chinese
             static_cast<std::uint16_t>(stride)};
 }
 
-constexpr SItem kBandItems[] = {
-    Leaf(band::kFreq, "frequency", "频率", EK::Frequency, 2),
-    Leaf(band::kGain, "gain", "增益", EK::Gain),
-    Leaf(band::kQ, "Q", "Q值", EK::Q),
-    Leaf(band::kType, "type", "类型", EK::BandType),
-};
+// An EQ band record whose gain is of kind eGain.
+constexpr std::array<SItem, 4> BandItems(EFieldKind eGain) {
+    return {
+        Leaf(band::kFreq, "frequency", "频率", EK::BandFrequency, 2),
+        Leaf(band::kGain, "gain", "增益", eGain),
+        Leaf(band::kQ, "Q", "Q值", EK::Q),
+        Leaf(band::kType, "type", "类型", EK::BandType),
+    };
+}
+constexpr auto kBandItems = BandItems(EK::Gain);
 constexpr SLayout kBand{kBandItems};
+// The band part of a dynamic-EQ record: its gain is edited over a narrower range.
+constexpr auto kDynamicBandPartItems = BandItems(EK::DynamicGain);
+constexpr SLayout kDynamicBandPart{kDynamicBandPartItems};
 
 constexpr SItem kCrossoverItems[] = {
     Leaf(xover::kKind, "kind", "种类", EK::FilterKind),
@@ -144,23 +193,35 @@ constexpr SItem kCrossoverItems[] = {
 };
 constexpr SLayout kCrossover{kCrossoverItems};
 
+// Dynamics on four consecutive bytes: a first setting of kind eFirst, then attack time,
+// release time and ratio (a limiter record, the dynamics of a dynamic-EQ band).
+constexpr std::array<SItem, 4> DynamicsItems(const char* name, const char* chinese,
+                                             EFieldKind eFirst) {
+    return {
+        Leaf(limiter::kLevel, name, chinese, eFirst),
+        Leaf(limiter::kAttack, "attack time", "启动时间", EK::Attack),
+        Leaf(limiter::kRelease, "release time", "释放时间", EK::Release),
+        Leaf(limiter::kRatio, "ratio", "压缩比例", EK::Ratio),
+    };
+}
+static_assert(deq::kAttack - deq::kThreshold == limiter::kAttack - limiter::kLevel &&
+              deq::kRelease - deq::kThreshold == limiter::kRelease - limiter::kLevel &&
+              deq::kRatio - deq::kThreshold == limiter::kRatio - limiter::kLevel);
+
+constexpr auto kLimiterItems = DynamicsItems("level", "启动电平", EK::LimiterLevel);
+constexpr SLayout kLimiterRecord{kLimiterItems};
+// An output's limiter: its level is labelled in dB.
+constexpr auto kOutputLimiterItems = DynamicsItems("level", "启动电平", EK::OutputLimiterLevel);
+constexpr SLayout kOutputLimiter{kOutputLimiterItems};
+constexpr auto kBandDynamicsItems = DynamicsItems("threshold", "启动电平", EK::DynamicThreshold);
+constexpr SLayout kBandDynamics{kBandDynamicsItems};
+
 constexpr SItem kDynamicBandItems[] = {
-    Record(0, "", "", kBand),
-    Leaf(deq::kThreshold, "threshold", "启动电平", EK::DynamicThreshold),
-    Leaf(deq::kAttack, "attack time", "启动时间", EK::Attack),
-    Leaf(deq::kRelease, "release time", "释放时间", EK::Release),
-    Leaf(deq::kRatio, "ratio", "压缩比例", EK::Ratio),
+    Record(0, "", "", kDynamicBandPart),
+    Record(deq::kThreshold - limiter::kLevel, "", "", kBandDynamics),
     Leaf(deq::kExtra, "fifth dynamics byte", "第五动态字节", EK::Number),
 };
 constexpr SLayout kDynamicBand{kDynamicBandItems};
-
-constexpr SItem kLimiterItems[] = {
-    Leaf(limiter::kLevel, "level", "启动电平", EK::LimiterLevel),
-    Leaf(limiter::kAttack, "attack time", "启动时间", EK::Attack),
-    Leaf(limiter::kRelease, "release time", "释放时间", EK::Release),
-    Leaf(limiter::kRatio, "ratio", "压缩比例", EK::Ratio),
-};
-constexpr SLayout kLimiter{kLimiterItems};
 
 constexpr SItem kGateItems[] = {
     Leaf(gate::kThreshold, "threshold", "启动电平", EK::GateThreshold),
@@ -171,12 +232,13 @@ constexpr SLayout kGate{kGateItems};
 
 constexpr SItem kExciterItems[] = {
     Leaf(exciter::kFreq, "frequency", "频率", EK::Frequency, 2),
-    Leaf(exciter::kHarmonic, "harmonic", "谐波量", EK::Number),
-    Leaf(exciter::kTimbre, "timbre", "音品", EK::Number),
+    Leaf(exciter::kHarmonic, "harmonic", "谐波量", EK::ExciterLevel),
+    Leaf(exciter::kTimbre, "timbre", "音品", EK::ExciterLevel),
 };
 constexpr SLayout kExciter{kExciterItems};
 
-// The first 48 bytes, which an echo unit and the reverb share.
+// The first bytes, which an echo unit and the reverb share; their pre-delays, next, are
+// edited in different steps.
 constexpr SItem kEffectItems[] = {
     Record(effect::kBands, "EQ band", "均衡段", kBand, effect::kBandCount, band::kSize),
     Leaf(effect::kBypass, "EQ bypass", "EQ旁通", EK::OnOff),
@@ -186,29 +248,30 @@ constexpr SItem kEffectItems[] = {
     Leaf(effect::kDryPolarity, "dry polarity", "直达声极性", EK::Polarity),
     Record(effect::kHighPass, "HPF", "高通", kCrossover),
     Record(effect::kLowPass, "LPF", "低通", kCrossover),
-    Leaf(effect::kPreDelay, "pre-delay", "预延时", EK::Tenths, 2),
 };
 constexpr SLayout kEffect{kEffectItems};
 
 constexpr SItem kEchoItems[] = {
     Record(0, "", "", kEffect),
-    Leaf(effect::kRightPreDelay, "right pre-delay", "右预延时", EK::Percent, 2),
-    Leaf(effect::kDelay, "delay", "延时", EK::Tenths, 2),
+    Leaf(effect::kPreDelay, "pre-delay", "预延时", EK::EchoPreDelay, 2),
+    Leaf(effect::kRightPreDelay, "right pre-delay", "右预延时", EK::PreDelayShare, 2),
+    Leaf(effect::kDelay, "delay", "延时", EK::EchoDelay, 2),
     Leaf(effect::kRightDelay, "right delay", "右延时", EK::CentredPercent, 2),
-    Leaf(effect::kRepeat, "repeat", "重复", EK::Percent),
+    Leaf(effect::kRepeat, "repeat", "重复", EK::Repeat),
 };
 constexpr SLayout kEcho{kEchoItems};
 
 constexpr SItem kReverbItems[] = {
     Record(0, "", "", kEffect),
-    Leaf(effect::kReverbTime, "time", "时间", EK::Tenths, 2),
+    Leaf(effect::kPreDelay, "pre-delay", "预延时", EK::ReverbPreDelay, 2),
+    Leaf(effect::kReverbTime, "time", "时间", EK::ReverbTime, 2),
 };
 constexpr SLayout kReverb{kReverbItems};
 
 constexpr SItem kMicItems[] = {
     Leaf(mic::kLevel, "level", "电平", EK::HalfDb),
     Leaf(mic::kFeedback, "feedback", "啸叫抑制", EK::Feedback),
-    Record(mic::kLimiter, "limiter", "压限器", kLimiter),
+    Record(mic::kLimiter, "limiter", "压限器", kLimiterRecord),
     Record(mic::kGate, "noise gate", "噪声门", kGate),
     Record(mic::kHighPass, "HPF", "高通", kCrossover),
     Record(mic::kLowPass, "LPF", "低通", kCrossover),
@@ -224,7 +287,7 @@ constexpr SItem kMicItems[] = {
 constexpr SLayout kMic{kMicItems};
 
 constexpr SItem kMusicItems[] = {
-    Record(music::kLimiter, "limiter", "压限器", kLimiter),
+    Record(music::kLimiter, "limiter", "压限器", kLimiterRecord),
     Record(music::kGate, "noise gate", "噪声门", kGate),
     Record(music::kHighPass, "HPF", "高通", kCrossover),
     Record(music::kLowPass, "LPF", "低通", kCrossover),
@@ -243,7 +306,7 @@ constexpr SLayout kMusic{kMusicItems};
 
 // A mix source of an output record: level byte, then polarity byte.
 constexpr SItem kMixItems[] = {
-    Leaf(0, "level", "电平", EK::Percent),
+    Leaf(0, "level", "电平", EK::MixLevel),
     Leaf(1, "polarity", "极性", EK::Polarity),
 };
 constexpr SLayout kMix{kMixItems};
@@ -257,7 +320,7 @@ constexpr SItem kOutputItems[] = {
     Record(output::kMix + 8, "Reverb", "混响", kMix),
     Record(output::kBands, "EQ band", "均衡段", kBand, output::kBandCount, band::kSize),
     Leaf(output::kBypass, "EQ bypass", "EQ旁通", EK::OnOff),
-    Record(output::kLimiter, "limiter", "压限器", kLimiter),
+    Record(output::kLimiter, "limiter", "压限器", kOutputLimiter),
     Record(output::kHighPass, "HPF", "高通", kCrossover),
     Record(output::kLowPass, "LPF", "低通", kCrossover),
     Leaf(output::kDelay, "delay", "延时", EK::Tenths, 2),
@@ -292,24 +355,24 @@ constexpr SItem kModeItems[] = {
 
 constexpr SItem kSystemItems[] = {
     Leaf(sysblock::kMode, "Current mode", "当前模式", EK::Number),
-    Leaf(sysblock::kEffectVolume, "Effect volume", "效果音量", EK::Number, 1, 0x7F),
+    Leaf(sysblock::kEffectVolume, "Effect volume", "效果音量", EK::EffectVolume, 1, 0x7F),
     Leaf(sysblock::kEffectVolume, "Effect mute", "效果静音", EK::OnOff, 1, 0x80),
-    Leaf(sysblock::kMicVolume, "Mic volume", "话筒音量", EK::Number, 1, 0x7F),
+    Leaf(sysblock::kMicVolume, "Mic volume", "话筒音量", EK::Volume, 1, 0x7F),
     Leaf(sysblock::kMicVolume, "Mic mute", "话筒静音", EK::OnOff, 1, 0x80),
-    Leaf(sysblock::kMusicVolume, "Music volume", "音乐音量", EK::Number, 1, 0x7F),
+    Leaf(sysblock::kMusicVolume, "Music volume", "音乐音量", EK::Volume, 1, 0x7F),
     Leaf(sysblock::kMusicVolume, "Music mute", "音乐静音", EK::OnOff, 1, 0x80),
-    Leaf(sysblock::kEffectMax, "Effect max volume", "效果最大音量", EK::Number),
-    Leaf(sysblock::kMicMax, "Mic max volume", "话筒最大音量", EK::Number),
-    Leaf(sysblock::kMusicMax, "Music max volume", "音乐最大音量", EK::Number),
+    Leaf(sysblock::kEffectMax, "Effect max volume", "效果最大音量", EK::EffectVolume),
+    Leaf(sysblock::kMicMax, "Mic max volume", "话筒最大音量", EK::Volume),
+    Leaf(sysblock::kMusicMax, "Music max volume", "音乐最大音量", EK::Volume),
     Leaf(sysblock::kPhantom, "Mic 1&2 phantom power", "话筒1&2幻象电源", EK::OnOff),
     Leaf(sysblock::kInput, "Music input", "音乐输入", EK::Input),
     Leaf(sysblock::kSensPitch, "Input sensitivity", "输入灵敏度", EK::Sensitivity, 1, 0x0F),
     Leaf(sysblock::kSensPitch, "Music pitch", "音乐变调", EK::Pitch, 1, 0xF0),
-    Leaf(sysblock::kAudioGain, "AUDIO input gain", "AUDIO输入增益", EK::HalfDb),
-    Leaf(sysblock::kAuxGain, "AUX input gain", "AUX输入增益", EK::HalfDb),
-    Leaf(sysblock::kCoaxGain, "COAX input gain", "COAX输入增益", EK::HalfDb),
+    Leaf(sysblock::kAudioGain, "AUDIO input gain", "AUDIO输入增益", EK::InputGain),
+    Leaf(sysblock::kAuxGain, "AUX input gain", "AUX输入增益", EK::InputGain),
+    Leaf(sysblock::kCoaxGain, "COAX input gain", "COAX输入增益", EK::InputGain),
     Leaf(sysblock::kOptiGain, "OPTI/HDMI1~3/ARC input gain", "OPTI/HDMI1~3/ARC输入增益",
-         EK::HalfDb),
+         EK::InputGain),
     Leaf(sysblock::kIrControl, "IR control", "红外遥控", EK::IrControl),
     Leaf(sysblock::kPanelCode, "Panel password", "面板密码", EK::Text, 4),
     Leaf(sysblock::kSystemCode, "System password", "系统密码", EK::Text, 6),
@@ -468,35 +531,30 @@ std::uint32_t RawOf(const SField& field, const std::uint8_t* bytes) {
     return raw;
 }
 
-std::string Format(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 void SetNumber(SFieldValue& value, double number, int decimals, const char* unit) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, number);
     value.m_bNumber = true;
     value.m_dNumber = number;
     value.m_nDecimals = decimals;
-    value.m_strText = Format(number, decimals);
+    value.m_strText = text;
     value.m_strUnit = unit;
 }
 
-// A label that reads as a number ("0.5", "100") is one.
-void SetLabel(SFieldValue& value, const char* label, const char* unit) {
-    value.m_strText = label;
-    char* end = nullptr;
-    const double number = std::strtod(label, &end);
-    if (end != label && *end == '\0') {
-        const char* point = std::strchr(label, '.');
-        value.m_bNumber = true;
-        value.m_dNumber = number;
-        value.m_nDecimals = point != nullptr ? static_cast<int>(std::strlen(point + 1)) : 0;
-        value.m_strUnit = unit;
-    }
+void SetFormatted(SFieldValue& value, const SLabelFormat& format, int raw) {
+    SLabelValue shown = LabelValue(format, raw, 0);
+    value.m_bNumber = shown.m_bNumber;
+    value.m_dNumber = shown.m_dNumber;
+    value.m_nDecimals = shown.m_nDecimals;
+    value.m_strText = std::move(shown.m_strText);
+    value.m_strUnit = std::move(shown.m_strUnit);
 }
 
 } // namespace
+
+const SFieldKind& FieldKind(EFieldKind kind) {
+    return kKinds[static_cast<std::size_t>(kind)];
+}
 
 std::string SFieldValue::Display() const {
     return m_strUnit.empty() ? m_strText : m_strText + " " + m_strUnit;
@@ -529,11 +587,11 @@ const SField* FieldAt(EArea area, std::size_t offset, std::uint8_t bits) {
 
 SFieldValue ReadField(const SField& field, const std::uint8_t* area) {
     const std::uint8_t* bytes = area + field.m_nOffset;
-    const SKind& kind = KindOf(field.m_eKind);
+    const SFieldKind& kind = FieldKind(field.m_eKind);
     SFieldValue value;
     value.m_nRaw = RawOf(field, bytes);
     const int raw = static_cast<int>(value.m_nRaw);
-    if (kind.m_nMax > 0 && raw > kind.m_nMax) {
+    if (kind.m_nReadMax > 0 && raw > kind.m_nReadMax) {
         value.m_strText = "(" + std::to_string(raw) + ")";
         return value;
     }
@@ -542,32 +600,18 @@ SFieldValue ReadField(const SField& field, const std::uint8_t* area) {
         value.m_strText = FieldText(bytes, field.m_nWidth);
         break;
     case EDecode::Frequency:
-        SetNumber(value, FreqOfIndex(raw), FreqOfIndex(raw) >= 101.0 ? 0 : 1, kind.m_pszUnit);
+        SetNumber(value, FreqOfIndex(raw), FreqOfIndex(raw) >= 101.0 ? 0 : 1, "Hz");
         break;
     case EDecode::Q:
-        SetNumber(value, QOfIndex(raw), kind.m_nDecimals, kind.m_pszUnit);
+        SetNumber(value, QOfIndex(raw), 2, "");
         break;
-    case EDecode::GateOff:
-        if (raw == 0) {
-            value.m_strText = "OFF";
-            break;
-        }
-        SetNumber(value, raw * kind.m_dScale + kind.m_dOffset, kind.m_nDecimals, kind.m_pszUnit);
-        break;
-    case EDecode::Linear:
-        SetNumber(value, raw * kind.m_dScale + kind.m_dOffset, kind.m_nDecimals, kind.m_pszUnit);
+    case EDecode::Format:
+        SetFormatted(value, kind.m_read, raw);
         break;
     case EDecode::Labels:
-        value.m_strText = raw < static_cast<int>(kind.m_aLabels.size())
-                              ? kind.m_aLabels[static_cast<std::size_t>(raw)]
+        value.m_strText = raw < static_cast<int>(kind.m_aNames.size())
+                              ? kind.m_aNames[static_cast<std::size_t>(raw)]
                               : "(" + std::to_string(raw) + ")";
-        break;
-    case EDecode::LabelTable:
-        if (raw >= LabelCount(kind.m_eTable)) {
-            value.m_strText = "(" + std::to_string(raw) + ")";
-            break;
-        }
-        SetLabel(value, LabelText(kind.m_eTable, raw), kind.m_pszUnit);
         break;
     }
     return value;

@@ -11,6 +11,8 @@
 // read-only and any thread may read it.
 #pragma once
 
+#include "model/DataConver.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,36 +24,79 @@ namespace zolt {
 
 enum class EArea : std::uint8_t { Image, System };
 
-// How the raw number of a field reads.
+// What a field holds: how its raw number reads, and how a page's controls edit it. Fields
+// of one kind share one range, one scale and one label format, so a setting that a page
+// edits differently (another range, another label) is a kind of its own.
 enum class EFieldKind : std::uint8_t {
-    Number,           // a plain count or level, no unit
-    Reserved,         // a byte of no settled use, shown as its number
-    Text,             // fixed-width characters (a mode name, a password)
-    Frequency,        // u16 frequency index 0..361 -> Hz
-    Gain,             // EQ gain byte 0..240 -> raw * 0.2 - 24 dB
-    Q,                // Q index 0..100 -> Q
-    BandType,         // 0..3: BY, P, LS, HS
-    FilterKind,       // 0 high-pass, 1 low-pass
-    Slope,            // 0..12: the crossover slope names
-    OnOff,            // 0 OFF, 1 ON
-    Polarity,         // 0 normal, 1 inverted
-    Percent,          // a level in %
-    CentredPercent,   // 0..100 -> raw - 50 %
-    Tenths,           // u16 in 0.1 ms -> ms
-    HalfDb,           // 0..40 -> raw * 0.5 - 10 dB (mic level, input gains)
-    LimiterLevel,     // 0..34 -> raw - 22 dBV
-    GateThreshold,    // 0 OFF, 1..60 -> raw - 78 dBV
-    DynamicThreshold, // 0..60 -> raw - 48 dBV
-    Attack,           // 0..19: attack labels, ms
-    Release,          // 0..7: release labels
-    Ratio,            // 0..40: ratio labels
-    Feedback,         // 0..4: OFF, FB.EX1 .. FB.EX4
-    OutputMode,       // 0..3: Auto, Sing, Disco, Decode
-    Input,            // 0..2: Auto, AUDIO, AUX
-    Sensitivity,      // 0 L, 1 H
-    Pitch,            // 0..14 -> raw - 7
-    IrControl,        // 0 Disable, 1 Enable
+    Number,             // a plain count or level, no unit
+    Reserved,           // a byte of no settled use, shown as its number
+    Text,               // fixed-width characters (a mode name, a password)
+    Frequency,          // u16 frequency index 0..361 -> Hz (crossovers, exciters)
+    BandFrequency,      // the same in an EQ band record
+    Gain,               // EQ gain byte -> raw * 0.2 - 24 dB; edited -24 .. +12 dB
+    DynamicGain,        // the same in a dynamic-EQ band; edited -12 .. +12 dB
+    Q,                  // Q index 0..100 -> Q
+    BandType,           // 0..3: BY, P, LS, HS
+    FilterKind,         // 0 high-pass, 1 low-pass
+    Slope,              // 0..12: the crossover slope names
+    OnOff,              // 0 OFF, 1 ON
+    Polarity,           // 0 normal, 1 inverted
+    Percent,            // an effect's wet or dry level, 0..100 %
+    MixLevel,           // an output's mix level, 0..200 %
+    Repeat,             // an echo's repeat, 0..90 %
+    PreDelayShare,      // u16: an echo's right pre-delay, 0..50 %
+    CentredPercent,     // u16 0..100 -> raw - 50 %
+    Tenths,             // u16 in 0.1 ms -> ms: an output's delay, 0 .. 150 ms
+    EchoPreDelay,       // the same, edited in 1 ms steps to 150 ms
+    EchoDelay,          // the same, edited in 2 ms steps to 500 ms
+    ReverbPreDelay,     // the same, edited in 2 ms steps to 200 ms
+    ReverbTime,         // the same, edited in 50 ms steps to 5000 ms
+    HalfDb,             // 0..40 -> raw * 0.5 - 10 dB (mic level)
+    InputGain,          // the same for an input gain, labelled without unit
+    LimiterLevel,       // 0..34 -> raw - 22 dBV
+    OutputLimiterLevel, // the same, labelled "dB" on the output page
+    GateThreshold,      // 0 OFF, 1..60 -> raw - 78 dBV
+    DynamicThreshold,   // 0..60 -> raw - 48 dBV
+    Attack,             // 0..19: attack labels, ms
+    Release,            // 0..7: release labels
+    Ratio,              // 0..40: ratio labels
+    Feedback,           // 0..4: OFF, FB.EX1 .. FB.EX4
+    OutputMode,         // 0..3: Auto, Sing, Disco, Decode
+    Input,              // 0..2: Auto, AUDIO, AUX
+    Sensitivity,        // 0 L, 1 H
+    Pitch,              // 0..14 -> raw - 7
+    IrControl,          // 0 Disable, 1 Enable
+    ExciterLevel,       // an exciter's harmonic or timbre, 0..9
+    Volume,             // a music or mic volume or its maximum, 0..84
+    EffectVolume,       // the effect volume or its maximum, 0..70
 };
+
+// How ReadField turns a raw number into text.
+enum class EDecode : std::uint8_t {
+    Format,    // through the kind's read format
+    Labels,    // the kind's value names
+    Frequency, // the frequency table
+    Q,         // the Q table
+    Text,      // characters
+};
+
+// A kind's description. A control shows a position p (m_nMin .. m_nMax) of the raw
+// number p * m_nScale, and its value label shows p in m_label (a second label in m_label2).
+struct SFieldKind {
+    EFieldKind m_eKind;
+    EDecode m_eDecode;
+    SLabelFormat m_read;                     // the raw number as read (Format decoding)
+    int m_nReadMax;                          // the largest raw number with a meaning; 0: any
+    std::span<const char* const> m_aNames{}; // value names: Labels decoding, combo entries
+    int m_nMin = 0;
+    int m_nMax = 255;
+    int m_nScale = 1;
+    SLabelFormat m_label{};
+    SLabelFormat m_label2{};
+    const char* m_pszFieldUnit = ""; // the unit a numeric field shows after the value
+};
+
+const SFieldKind& FieldKind(EFieldKind kind);
 
 struct SField {
     EArea m_eArea;

@@ -1,8 +1,6 @@
 #include "pages/DEQ_Dlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
 #include "model/Layout.h"
@@ -117,12 +115,6 @@ constexpr auto MakeCaptions() {
 }
 constexpr auto kCaptions = MakeCaptions();
 
-// A dynamic band's gain: raw 60..180, -12.0 .. +12.0 dB.
-constexpr int kGainMin = kGainRawZero - 60;
-constexpr int kGainMax = kGainRawZero + 60;
-
-constexpr SLabelFormat kThresholdFormat{kLabelInteger, 1, 48, 0, 0, "dBV"}; // -48 .. 12 dBV
-
 // Byte nField of band b's record, within the music block.
 constexpr std::size_t DynamicsByte(int b, std::size_t nField) {
     return music::kDynamicBands + deq::kSize * static_cast<std::size_t>(b) + nField;
@@ -131,20 +123,18 @@ constexpr std::size_t DynamicsByte(int b, std::size_t nField) {
 // Band b's fields: type, frequency, gain and Q through curve item b (an edit highlights
 // it), then its dynamics bytes +5..+8 of the shown channel's record.
 constexpr std::array<SFieldBinding, 8> BandFields(int b) {
-    return {
-        bind::BandType(kType + b, b, kBandTypeNames),
-        bind::BandFrequency(kFreq + b, b),
-        bind::BandGain(kGainSlider + b, kGain + b, b, kGainMin, kGainMax),
-        bind::BandQ(kQ + b, b),
-        bind::LabelledSlider(kThresholdSlider + b, kThresholdLabel + b,
-                             DynamicsByte(b, deq::kThreshold), 60, kThresholdFormat),
-        bind::LabelledSlider(kAttackSlider + b, kAttackLabel + b, DynamicsByte(b, deq::kAttack), 19,
-                             label::kAttack),
-        bind::LabelledSlider(kReleaseSlider + b, kReleaseLabel + b, DynamicsByte(b, deq::kRelease),
-                             7, label::kRelease),
-        bind::LabelledSlider(kRatioSlider + b, kRatioLabel + b, DynamicsByte(b, deq::kRatio), 40,
-                             label::kRatio),
-    };
+    return Join(
+        std::array{
+            bind::BandType(kType + b, b),
+            bind::BandFrequency(kFreq + b, b),
+            bind::BandGain(kGainSlider + b, kGain + b, b, EFieldKind::DynamicGain),
+            bind::BandQ(kQ + b, b),
+        },
+        bind::Dynamics<4>({{{kThresholdSlider + b, kThresholdLabel + b},
+                            {kAttackSlider + b, kAttackLabel + b},
+                            {kReleaseSlider + b, kReleaseLabel + b},
+                            {kRatioSlider + b, kRatioLabel + b}}},
+                          DynamicsByte(b, deq::kThreshold), EFieldKind::DynamicThreshold));
 }
 
 constexpr auto MakeFields() {
@@ -163,59 +153,22 @@ constexpr SChannelPair kPair{
     kSync,         {kLeft, kRight}, {kDeqMusicLeft, kDeqMusicRight}, image::kMusicLink,
     kDeqMusicLeft, &MusicLinkCopy};
 
-SDeqView g_deqView;
+constexpr SDialogTemplate kTemplate{144, 715, 359, kControls};
+
+// No strips: "EQ Reset" puts the three bands back and the columns reload them.
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kDynamic},
+    &kPair,
+    []() -> int& { return DeqView().m_nChannel; },
+    {image::kMusicLeft, image::kMusicRight},
+    kEqReset,
+};
 
 } // namespace
 
-SDeqView& DeqView() {
-    return g_deqView;
-}
-
-void ResetDeqView() {
-    g_deqView = SDeqView{};
-}
-
-const SDialogTemplate CDEQ_Dlg::kTemplate{144, 715, 359, kControls};
-
-const SPageDesc CDEQ_Dlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kDynamic};
-
-CDEQ_Dlg::CDEQ_Dlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pair(this, kPair, &DeqView().m_nChannel, [this] { Refresh(); }) {
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { ResetEq(); });
+CDEQ_Dlg::CDEQ_Dlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CDEQ_Dlg::Refresh() {
-    m_pair.FollowLink();
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(DeqView().m_nChannel);
-}
-
-std::size_t CDEQ_Dlg::BlockOffset(EBlock) const {
-    return DeqView().m_nChannel == kDeqMusicLeft ? image::kMusicLeft : image::kMusicRight;
-}
-
-CKTVEQ* CDEQ_Dlg::CurveSet() const {
-    return CurveSetOfBlock(DeqView().m_nChannel);
-}
-
-void CDEQ_Dlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
-}
-
-// The shown channel's three bands back to their default frequencies, flat, peaking; their
-// dynamics bytes stay. The display shows them with nothing highlighted.
-void CDEQ_Dlg::ResetEq() {
-    const int nChannel = DeqView().m_nChannel;
-    ResetEqBlock(nChannel);
-    for (int b = 0; b < kBandCount; ++b) {
-        Fields().LoadItem(b);
-    }
-    Display().ShowSet(nChannel);
-    Display().SelectFilter(-1);
 }
 
 } // namespace zolt

@@ -9,8 +9,7 @@
 // A reload never writes. UI thread only.
 #pragma once
 
-#include "pages/ChannelPair.h"
-#include "pages/PageBase.h"
+#include "pages/PairedEqPage.h"
 
 namespace zolt {
 
@@ -55,33 +54,18 @@ constexpr int kDeqMusicRight = 17;
 struct SDeqView {
     int m_nChannel = kDeqMusicLeft; // kDeqMusicLeft or kDeqMusicRight
 };
-SDeqView& DeqView();
+inline SDeqView& DeqView() {
+    return PageView<SDeqView>();
+}
 // Back to the start-up state (Music Left). Tests use it.
-void ResetDeqView();
+inline void ResetDeqView() {
+    ResetPageView<SDeqView>();
+}
 
-class CDEQ_Dlg : public CPageBase {
+class CDEQ_Dlg : public CPairedEqPage {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     explicit CDEQ_Dlg(QWidget* pParent);
-
-    // Re-reads every control from the working image. A Music link found set while Music
-    // Right is shown (from a read-back, a file or the Music page) moves the page to Music
-    // Left.
-    void Refresh() override;
-    int ShownEqBlock() const override { return DeqView().m_nChannel; }
-
-protected:
-    std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
-    void OnCurveItemDragged(int nItem) override;
-
-private:
-    void ResetEq();
-
-    CChannelPair m_pair;
 };
 
 } // namespace zolt

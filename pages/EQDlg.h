@@ -1,14 +1,16 @@
 // The EQ band strip: a narrow child dialog (template 136) that edits one band of an
 // equaliser — its type, gain, centre frequency and Q — through the band's CFilter, which
-// writes the band record of the working image and recomputes the band's curve. After
-// every edit the strip tells its bank with WM_BAND_ACTIVATED (wParam 0, lParam = band
-// index; sent after a type, gain, frequency or Q field edit, posted after a slider move)
-// and highlights the band on the curve display. Nothing is sent to the device.
+// writes the band record of the working image and recomputes the band's curve. Its inputs
+// are field-binding rows of that curve object, loaded and written by the page kit's
+// binder. After every edit the strip tells its bank with WM_BAND_ACTIVATED (wParam 0,
+// lParam = band index; sent after a type, gain, frequency or Q field edit, posted after a
+// slider move) and highlights the band on the curve display. Nothing is sent to the device.
 // UI thread only; edits take the image lock around their writes.
 #pragma once
 
 #include "controls/Colour.h"
 #include "controls/Message.h"
+#include "pages/FieldBinding.h"
 
 #include <QPointer>
 
@@ -34,7 +36,7 @@ constexpr int kQ = 1024;
 // The strip's gain range in raw gain bytes: -24.0 .. +12.0 dB.
 constexpr int kStripGainMax = 180;
 
-class CEQDlg : public CDialogWindow {
+class CEQDlg : public CDialogWindow, private CFieldSource {
     Q_OBJECT
 public:
     // Creates the strip from template 136 as a child of pPage; pListener (the strip bank)
@@ -49,8 +51,7 @@ public:
     // without, only the number is stored (right after creation, before a band is given).
     // Other block numbers leave the strip without a band to edit.
     void Bind(int nBlock, bool bRebind);
-    // Band index 0..n-1 within the bound block: caption "index + 1", the band's curve
-    // object moves this strip's gain slider while its point is dragged, reload.
+    // Band index 0..n-1 within the bound block: caption "index + 1", reload.
     void SetBand(int nBand);
     // Every input from the band record (gain, frequency and Q kept within the inputs'
     // ranges: a gain above +12 dB shows as +12.0).
@@ -66,6 +67,7 @@ public:
     int Block() const { return m_nBlock; }
     int Band() const { return m_nBand; }
     CFilter* Filter() const { return m_pFilter; }
+    const CFieldBinder& Fields() const { return m_fields; }
 
     CFontStatic* Caption() const { return m_pCaption; }
     CBitComboBox* TypeList() const { return m_pType; }
@@ -80,26 +82,19 @@ protected:
 private:
     void SetUpControls();
     void LookUpFilter();
-    void LinkSlider(CFilter* pFilter);
-    // The band's values, within the inputs' ranges.
-    struct SBand {
-        int m_nType;
-        int m_nGain;
-        int m_nFreq;
-        int m_nQ;
-    };
-    SBand ReadBand() const;
-    void LoadGain(int nGain);
-    void OnTypeChosen(int nType);
-    void OnFieldCommitted(int nId);
-    void OnSliderMoved();
-    void Highlight();
+
+    // CFieldSource: every row edits the bound band's curve object.
+    std::size_t BlockOffset(EBlock eBlock) const override;
+    CFilter* CurveFilter(int nItem) const override;
+    // Tells the bank and highlights the band; a slider move also focuses the gain field.
+    void AfterWrite(const SFieldBinding& row, int nControl) override;
 
     QPointer<QObject> m_pListener;
     QPointer<CFStatic> m_pDisplay;
     int m_nBlock = -1;
     int m_nBand = 0;
     CFilter* m_pFilter = nullptr;
+    CFieldBinder m_fields;
     CFontStatic* m_pCaption = nullptr;
     CBitComboBox* m_pType = nullptr;
     CNumEdit* m_pGain = nullptr;

@@ -89,28 +89,27 @@ constexpr auto kCaptions = Join(EffectUnitCaptions(kIds),
                                     {kRightDelayCaption, "右通道延时", "Echo Right Delay"},
                                 }});
 
-// The times after the shared part: pre-delay and delay in 0.1 ms (stored as position × 10
-// and × 20, loaded truncating), the right channel's shares, the repeat.
-constexpr SLabelFormat kRightDelay{kLabelInteger, 1, 50, 0, 0, "%"}; // -50 .. 50 %
-
+// The times after the shared part: pre-delay and delay in 0.1 ms (edited in steps of 1 ms
+// and 2 ms, loaded truncating), the right channel's shares, the repeat.
 constexpr auto kFields = Join(
     EffectUnitFields(kIds),
     std::array{
-        bind::LabelledWordSlider(kPreDelaySlider, kPreDelayLabel, effect::kPreDelay, 150,
-                                 MsLabel(1), 10),
+        bind::LabelledWordSlider(kPreDelaySlider, kPreDelayLabel, effect::kPreDelay,
+                                 EFieldKind::EchoPreDelay),
         bind::LabelledWordSlider(kRightPreDelaySlider, kRightPreDelayLabel, effect::kRightPreDelay,
-                                 50, label::kPercent),
-        bind::LabelledWordSlider(kDelaySlider, kDelayLabel, effect::kDelay, 250, MsLabel(2), 20),
-        bind::LabelledWordSlider(kRightDelaySlider, kRightDelayLabel, effect::kRightDelay, 100,
-                                 kRightDelay),
-        bind::LabelledSlider(kRepeatSlider, kRepeatLabel, effect::kRepeat, 90, label::kPercent),
+                                 EFieldKind::PreDelayShare),
+        bind::LabelledWordSlider(kDelaySlider, kDelayLabel, effect::kDelay, EFieldKind::EchoDelay),
+        bind::LabelledWordSlider(kRightDelaySlider, kRightDelayLabel, effect::kRightDelay,
+                                 EFieldKind::CentredPercent),
+        bind::LabelledSlider(kRepeatSlider, kRepeatLabel, effect::kRepeat, EFieldKind::Repeat),
     });
 
+constexpr SDialogTemplate kTemplate{147, 715, 170, kControls};
+
+// The panel draws on the effect page's display, which shows the bypass of the unit.
+constexpr SPageDesc kDesc{&kTemplate, kCaptions, kFields, 0, -1, kEqPass};
+
 } // namespace
-
-const SDialogTemplate CEcho_Dlg::kTemplate{147, 715, 170, kControls};
-
-const SPageDesc CEcho_Dlg::kDesc{&kTemplate, kCaptions, kFields};
 
 CEcho_Dlg::CEcho_Dlg(CFStatic* pDisplay, QWidget* pParent)
     : CEffectPanel(kDesc, kIds, pDisplay,

@@ -53,9 +53,6 @@ constexpr int kRightDelaySlider = 3608;
 class CEcho_Dlg : public CEffectPanel {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     // Draws on the effect page's display pDisplay; bound to the current unit when that is
     // an echo unit, else to echo A.
     CEcho_Dlg(CFStatic* pDisplay, QWidget* pParent);

@@ -38,11 +38,6 @@ void ResetEffectUnit();
 constexpr int kEffectHighPassItem = static_cast<int>(effect::kBandCount);
 constexpr int kEffectLowPassItem = kEffectHighPassItem + 1;
 
-// Whole milliseconds: position × nMultiplier, "ms" right after the number.
-constexpr SLabelFormat MsLabel(int nMultiplier) {
-    return {kLabelInteger, nMultiplier, 0, 0, 0, "ms"};
-}
-
 // The controls both panels have, by the ids of the panel's template.
 struct SEffectPanelIds {
     int m_nTypeCaption;
@@ -68,18 +63,19 @@ struct SEffectPanelIds {
 // The field rows of the shared part of a unit's block.
 constexpr std::array<SFieldBinding, 9> EffectUnitFields(const SEffectPanelIds& ids) {
     constexpr auto polarity = [](int nButton, std::size_t nOffset) {
-        return bind::Flag(nButton, nOffset).Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
+        return bind::Flag(nButton, nOffset, EFieldKind::Polarity)
+            .Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
     };
     return {
         bind::Flag(ids.m_nEqPass, effect::kBypass).Highlighting(kClearHighlight),
-        bind::LabelledSlider(ids.m_nWetSlider, ids.m_nWetLabel, effect::kWet, 100, label::kPercent),
+        bind::LabelledSlider(ids.m_nWetSlider, ids.m_nWetLabel, effect::kWet, EFieldKind::Percent),
         polarity(ids.m_nWetPolarity, effect::kWetPolarity),
-        bind::LabelledSlider(ids.m_nDrySlider, ids.m_nDryLabel, effect::kDry, 100, label::kPercent),
+        bind::LabelledSlider(ids.m_nDrySlider, ids.m_nDryLabel, effect::kDry, EFieldKind::Percent),
         polarity(ids.m_nDryPolarity, effect::kDryPolarity),
         bind::CrossoverFrequency(ids.m_nHighPassSlider, ids.m_nHighPassField, kEffectHighPassItem),
-        bind::CrossoverSlope(ids.m_nHighPassSlope, kEffectHighPassItem, kSlopeNames),
+        bind::CrossoverSlope(ids.m_nHighPassSlope, kEffectHighPassItem),
         bind::CrossoverFrequency(ids.m_nLowPassSlider, ids.m_nLowPassField, kEffectLowPassItem),
-        bind::CrossoverSlope(ids.m_nLowPassSlope, kEffectLowPassItem, kSlopeNames),
+        bind::CrossoverSlope(ids.m_nLowPassSlope, kEffectLowPassItem),
     };
 }
 
@@ -92,16 +88,6 @@ constexpr std::array<SCaption, 5> EffectUnitCaptions(const SEffectPanelIds& ids)
         {ids.m_nQCaption, "Q值", "Q"},
         {ids.m_nEqReset, "EQ重置", "EQ Reset"},
     }};
-}
-
-// The shared rows followed by a panel's own.
-template <class T, std::size_t N, std::size_t M>
-constexpr std::array<T, N + M> Join(const std::array<T, N>& aFirst,
-                                    const std::array<T, M>& aSecond) {
-    std::array<T, N + M> aAll{};
-    std::copy(aFirst.begin(), aFirst.end(), aAll.begin());
-    std::copy(aSecond.begin(), aSecond.end(), aAll.begin() + N);
-    return aAll;
 }
 
 class CEffectPanel : public CPageBase {

@@ -5,16 +5,15 @@
 #include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
 #include "controls/NumEdit.h"
-#include "eq/KTVEQ.h"
+#include "eq/Filter.h"
 #include "model/Command.h"
+#include "model/Layout.h"
 
 #include <QSignalBlocker>
 
 #include <algorithm>
 
 namespace zolt {
-
-const std::array<const char*, 10> kDigitItems{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 namespace {
 
@@ -52,20 +51,55 @@ int SliderPos(const CBitmapSlider* pSlider) {
     return pSlider->IsVertical() ? pSlider->PosFromFarEnd() : pSlider->Pos();
 }
 
-int NumEditMode(EField eField) {
-    switch (eField) {
+void SetUpNumEdit(CNumEdit* pField, const SFieldBinding& row) {
+    const SFieldKind& kind = row.Kind();
+    switch (row.m_eField) {
     case EField::Gain:
-        return kNumEditScaled;
+        pField->SetDisplayMode(kNumEditScaled);
+        pField->SetScale(kind.m_label.dScale);
+        pField->SetOffset(kind.m_label.dOffset);
+        break;
     case EField::Q:
-        return kNumEditQ;
+        pField->SetDisplayMode(kNumEditQ);
+        break;
     default:
-        return kNumEditFrequency;
+        pField->SetDisplayMode(kNumEditFrequency, QString::fromUtf8(kind.m_pszFieldUnit));
+        break;
+    }
+    pField->SetRange(kind.m_nMin, kind.m_nMax);
+}
+
+// The bits of its byte a row's value takes.
+std::uint8_t BitsOf(EField eField) {
+    switch (eField) {
+    case EField::HighNibble:
+        return 0xF0;
+    case EField::LowNibble:
+        return 0x0F;
+    case EField::Level:
+        return 0x7F;
+    default:
+        return 0xFF;
     }
 }
 
-// Gain fields show the raw byte as dB: raw × 0.2 − 24.
-constexpr double kGainStep = 0.2;
-constexpr double kGainOffset = 24.0;
+// Offset of a curve field within its filter's record.
+std::size_t RecordOffset(EField eField, const CFilter& filter) {
+    switch (eField) {
+    case EField::Frequency:
+        return filter.IsCrossover() ? xover::kFreq : band::kFreq;
+    case EField::Gain:
+        return band::kGain;
+    case EField::Q:
+        return band::kQ;
+    case EField::Type:
+        return band::kType;
+    default:
+        return xover::kSlope;
+    }
+}
+
+constexpr std::uint8_t kMuteBit = 0x80;
 
 } // namespace
 
@@ -79,34 +113,29 @@ template <class T> T* CFieldBinder::Control(int nId) const {
 
 void CFieldBinder::SetUp() {
     for (const SFieldBinding& row : m_aRows) {
+        const SFieldKind& kind = row.Kind();
         if (auto* pSlider = Control<CBitmapSlider>(row.m_nSlider)) {
             if (pSlider->IsVertical()) {
                 SetUpVerticalSlider(pSlider);
             } else {
                 SetUpHorizontalSlider(pSlider);
             }
-            pSlider->SetRange(row.m_nMin, row.m_nMax);
+            pSlider->SetRange(kind.m_nMin, kind.m_nMax);
         }
         const std::array<std::pair<int, const SLabelFormat*>, 2> labels{
-            {{row.m_nLabel, &row.m_label}, {row.m_nLabel2, &row.m_label2}}};
+            {{row.m_nLabel, &kind.m_label}, {row.m_nLabel2, &kind.m_label2}}};
         for (const auto& [nLabel, pFormat] : labels) {
             if (auto* pLabel = Control<CEdit_Static>(nLabel)) {
-                pLabel->SetRange(row.m_nMin, row.m_nMax);
+                pLabel->SetRange(kind.m_nMin, kind.m_nMax);
                 pLabel->SetFormat(*pFormat);
             }
         }
         if (auto* pField = Control<CNumEdit>(row.m_nField)) {
-            pField->SetDisplayMode(NumEditMode(row.m_eField),
-                                   QString::fromUtf8(row.m_pszFieldUnit));
-            pField->SetRange(row.m_nMin, row.m_nMax);
-            if (row.m_eField == EField::Gain) {
-                pField->SetScale(kGainStep);
-                pField->SetOffset(kGainOffset);
-            }
+            SetUpNumEdit(pField, row);
             pField->LinkSlider(Control<CBitmapSlider>(row.m_nSlider));
         }
         if (auto* pCombo = Control<CBitComboBox>(row.m_nCombo)) {
-            for (const char* pszItem : row.m_aItems) {
+            for (const char* pszItem : kind.m_aNames) {
                 pCombo->addItem(QString::fromUtf8(pszItem));
             }
             pCombo->SetStandardSkin();
@@ -114,29 +143,66 @@ void CFieldBinder::SetUp() {
                     [this, &row](int nIndex) { OnCombo(row, nIndex); });
         }
         if (auto* pButton = Control<CBitButton>(row.m_nButton)) {
-            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked, row.m_nChecked, row.m_nChecked,
-                                 row.m_nChecked, row.m_nUnchecked);
-            connect(pButton, &QAbstractButton::clicked, this, [this, &row] { OnButton(row); });
+            // A flag button shows what a click will make of it while pressed; a mute button
+            // keeps its own look.
+            const bool bMute = row.m_eField == EField::Level;
+            pButton->SetPictures(row.m_nUnchecked, row.m_nUnchecked,
+                                 bMute ? row.m_nUnchecked : row.m_nChecked, row.m_nChecked,
+                                 row.m_nChecked, bMute ? row.m_nChecked : row.m_nUnchecked);
+            connect(pButton, &QAbstractButton::clicked, this, [this, &row] {
+                if (row.m_eField == EField::Level) {
+                    OnMute(row);
+                } else {
+                    OnButton(row);
+                }
+            });
         }
     }
 }
 
 // --- where a row's value lives ------------------------------------------------------------
 
-std::uint8_t* CFieldBinder::BytesOf(const SFieldBinding& row) const {
+std::uint8_t* CFieldBinder::BytesOf(const SFieldBinding& row, std::size_t nOffset) const {
     switch (row.m_eBlock) {
     case EBlock::System:
-        return System() + row.m_nOffset;
+        return System() + nOffset;
     case EBlock::Image:
-        return Image() + row.m_nOffset;
+        return Image() + nOffset;
     default:
-        return Image() + m_source.BlockOffset(row.m_eBlock) + row.m_nOffset;
+        return Image() + m_source.BlockOffset(row.m_eBlock) + nOffset;
     }
 }
 
 CFilter* CFieldBinder::FilterOf(const SFieldBinding& row) const {
-    CKTVEQ* pSet = m_source.CurveSet();
-    return pSet != nullptr ? pSet->Filter(row.m_nItem) : nullptr;
+    return m_source.CurveFilter(row.m_nItem);
+}
+
+std::optional<SFieldPlace> CFieldBinder::Place(const SFieldBinding& row) const {
+    const CImageGuard guard(ImageLock());
+    if (IsCurveField(row.m_eField)) {
+        const CFilter* pFilter = FilterOf(row);
+        if (pFilter == nullptr) {
+            return std::nullopt;
+        }
+        const auto nRecord = static_cast<std::size_t>(pFilter->Record() - Image());
+        return SFieldPlace{EArea::Image, nRecord + RecordOffset(row.m_eField, *pFilter), 0xFF};
+    }
+    const std::uint8_t* pBase = row.m_eBlock == EBlock::System ? System() : Image();
+    const EArea eArea = row.m_eBlock == EBlock::System ? EArea::System : EArea::Image;
+    return SFieldPlace{eArea, static_cast<std::size_t>(BytesOf(row, row.m_nOffset) - pBase),
+                       BitsOf(row.m_eField)};
+}
+
+const SFieldBinding* CFieldBinder::RowOf(int SFieldBinding::*pControl, int nId) const {
+    const auto it = std::find_if(m_aRows.begin(), m_aRows.end(),
+                                 [&](const SFieldBinding& row) { return row.*pControl == nId; });
+    return nId != 0 && it != m_aRows.end() ? &*it : nullptr;
+}
+
+std::uint8_t CFieldBinder::StoredByte(int nButton) const {
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nButton, nButton);
+    const CImageGuard guard(ImageLock());
+    return pRow != nullptr ? *BytesOf(*pRow, pRow->m_nOffset) : 0;
 }
 
 // The stored value of a row as the position its controls show; -1 when a curve row has no
@@ -161,18 +227,21 @@ int CFieldBinder::Stored(const SFieldBinding& row) const {
             return pFilter->Slope();
         }
     }
-    const std::uint8_t* pBytes = BytesOf(row);
+    const std::uint8_t* pBytes = BytesOf(row, row.m_nOffset);
+    const int nScale = row.Kind().m_nScale;
     switch (row.m_eField) {
     case EField::Word:
-        return GetU16(pBytes) / row.m_nScale;
+        return GetU16(pBytes) / nScale;
     case EField::HighNibble:
         return *pBytes >> 4;
     case EField::LowNibble:
         return *pBytes & 0x0F;
     case EField::Flag:
         return *pBytes != 0 ? 1 : 0;
+    case EField::Level:
+        return *pBytes & BitsOf(EField::Level);
     default:
-        return *pBytes / row.m_nScale;
+        return *pBytes / nScale;
     }
 }
 
@@ -181,14 +250,6 @@ int CFieldBinder::Stored(const SFieldBinding& row) const {
 void CFieldBinder::LoadAll() {
     for (const SFieldBinding& row : m_aRows) {
         Load(row);
-    }
-}
-
-void CFieldBinder::LoadField(int nField) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nField == nField) {
-            Load(row, true);
-        }
     }
 }
 
@@ -208,7 +269,7 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
     if (auto* pField = Control<CNumEdit>(row.m_nField)) {
         // A value outside the range (from a device or a file) shows at the end its slider
         // shows, never the text the field had for another band or channel.
-        pField->SetValue(std::clamp(nValue, row.m_nMin, row.m_nMax));
+        pField->SetValue(std::clamp(nValue, row.Kind().m_nMin, row.Kind().m_nMax));
     }
     if (bFieldOnly) {
         return;
@@ -219,7 +280,12 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
         pCombo->setCurrentIndex(nValue < pCombo->count() ? nValue : -1);
     }
     if (auto* pButton = Control<CBitButton>(row.m_nButton)) {
-        pButton->SetChecked(nValue);
+        if (row.m_eField == EField::Level) {
+            const CImageGuard guard(ImageLock());
+            pButton->SetChecked((*BytesOf(row, row.m_nOffset) & kMuteBit) != 0 ? 1 : 0);
+        } else {
+            pButton->SetChecked(nValue);
+        }
     }
 }
 
@@ -245,7 +311,7 @@ void CFieldBinder::Show(const SFieldBinding& row, int nPosition, int nExcept) {
 
 // --- write --------------------------------------------------------------------------------
 
-void CFieldBinder::Store(const SFieldBinding& row, int nPosition) {
+void CFieldBinder::Store(const SFieldBinding& row, int nPosition, int nControl) {
     {
         const CImageGuard guard(ImageLock());
         if (IsCurveField(row.m_eField)) {
@@ -253,72 +319,104 @@ void CFieldBinder::Store(const SFieldBinding& row, int nPosition) {
             if (pFilter == nullptr) {
                 return;
             }
-            switch (row.m_eField) {
-            case EField::Frequency:
-                pFilter->SetFreqIndex(nPosition);
-                break;
-            case EField::Gain:
-                pFilter->SetGainByte(nPosition);
-                break;
-            case EField::Q:
-                pFilter->SetQIndex(nPosition);
-                break;
-            case EField::Type:
-                pFilter->SetType(nPosition);
-                break;
-            default:
-                pFilter->SetSlope(nPosition);
-                break;
-            }
+            StoreCurve(row, *pFilter, nPosition);
         } else {
-            std::uint8_t* pBytes = BytesOf(row);
-            const int nValue = nPosition * row.m_nScale;
-            switch (row.m_eField) {
-            case EField::Word:
-                SetU16(pBytes, static_cast<std::uint16_t>(nValue));
-                break;
-            case EField::HighNibble:
-                *pBytes = static_cast<std::uint8_t>((nValue << 4) | (*pBytes & 0x0F));
-                break;
-            case EField::LowNibble:
-                *pBytes = static_cast<std::uint8_t>((*pBytes & 0xF0) | (nValue & 0x0F));
-                break;
-            default:
-                *pBytes = static_cast<std::uint8_t>(nValue);
-                break;
-            }
+            StoreBits(row, nPosition);
         }
     }
-    m_source.AfterWrite(row);
+    m_source.AfterWrite(row, nControl);
+}
+
+void CFieldBinder::StoreCurve(const SFieldBinding& row, CFilter& filter, int nPosition) {
+    switch (row.m_eField) {
+    case EField::Frequency:
+        filter.SetFreqIndex(nPosition);
+        break;
+    case EField::Gain:
+        filter.SetGainByte(nPosition);
+        break;
+    case EField::Q:
+        filter.SetQIndex(nPosition);
+        break;
+    case EField::Type:
+        filter.SetType(nPosition);
+        break;
+    default:
+        filter.SetSlope(nPosition);
+        break;
+    }
+}
+
+void CFieldBinder::StoreBits(const SFieldBinding& row, int nPosition) {
+    std::uint8_t* pBytes = BytesOf(row, row.m_nOffset);
+    const int nValue = nPosition * row.Kind().m_nScale;
+    switch (row.m_eField) {
+    case EField::Word:
+        SetU16(pBytes, static_cast<std::uint16_t>(nValue));
+        break;
+    case EField::HighNibble:
+        *pBytes = static_cast<std::uint8_t>((nValue << 4) | (*pBytes & 0x0F));
+        break;
+    case EField::LowNibble:
+        *pBytes = static_cast<std::uint8_t>((*pBytes & 0xF0) | (nValue & 0x0F));
+        break;
+    case EField::Level:
+        *pBytes = static_cast<std::uint8_t>(std::min<int>(nValue, *BytesOf(row, row.m_nLimit)));
+        break;
+    default:
+        *pBytes = static_cast<std::uint8_t>(nValue);
+        break;
+    }
 }
 
 bool CFieldBinder::OnSlider(int nSlider) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nSlider == nSlider) {
-            const int nPosition = SliderPos(Control<CBitmapSlider>(nSlider));
-            Show(row, nPosition, nSlider);
-            Store(row, nPosition);
-            return true;
-        }
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nSlider, nSlider);
+    if (pRow == nullptr) {
+        return false;
     }
-    return false;
+    const int nPosition = SliderPos(Control<CBitmapSlider>(nSlider));
+    if (pRow->m_eField == EField::Level) {
+        // The level may not pass its limit: the slider snaps back to what was stored.
+        Store(*pRow, nPosition, nSlider);
+        Load(*pRow);
+        return true;
+    }
+    Show(*pRow, nPosition, nSlider);
+    Store(*pRow, nPosition, nSlider);
+    return true;
 }
 
 bool CFieldBinder::OnField(int nField) {
-    for (const SFieldBinding& row : m_aRows) {
-        if (row.m_nField == nField) {
-            const int nValue = Control<CNumEdit>(nField)->Value();
-            Show(row, nValue, nField);
-            Store(row, nValue);
-            return true;
-        }
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nField, nField);
+    if (pRow == nullptr) {
+        return false;
     }
-    return false;
+    const int nValue = Control<CNumEdit>(nField)->Value();
+    Show(*pRow, nValue, nField);
+    Store(*pRow, nValue, nField);
+    return true;
+}
+
+void CFieldBinder::HoldToLimit(int nSlider) {
+    const SFieldBinding* pRow = RowOf(&SFieldBinding::m_nSlider, nSlider);
+    if (pRow == nullptr || pRow->m_eField != EField::Level) {
+        return;
+    }
+    {
+        const CImageGuard guard(ImageLock());
+        std::uint8_t& nLevel = *BytesOf(*pRow, pRow->m_nOffset);
+        const std::uint8_t nLimit = *BytesOf(*pRow, pRow->m_nLimit);
+        if ((nLevel & BitsOf(EField::Level)) <= nLimit) {
+            return;
+        }
+        nLevel = nLimit;
+    }
+    Load(*pRow);
 }
 
 void CFieldBinder::OnCombo(const SFieldBinding& row, int nIndex) {
     if (nIndex >= 0) {
-        Store(row, nIndex);
+        Store(row, nIndex, row.m_nCombo);
     }
 }
 
@@ -326,12 +424,27 @@ void CFieldBinder::OnButton(const SFieldBinding& row) {
     bool bSet = false;
     {
         const CImageGuard guard(ImageLock());
-        std::uint8_t& bFlag = *BytesOf(row);
+        std::uint8_t& bFlag = *BytesOf(row, row.m_nOffset);
         bFlag = bFlag != 0 ? 0 : 1;
         bSet = bFlag != 0;
     }
     Control<CBitButton>(row.m_nButton)->SetChecked(bSet ? 1 : 0);
-    m_source.AfterWrite(row);
+    m_source.AfterWrite(row, row.m_nButton);
+}
+
+// A mute button follows its own look: a click mutes a level shown unmuted and the other
+// way round; the level bits stay.
+void CFieldBinder::OnMute(const SFieldBinding& row) {
+    auto* pButton = Control<CBitButton>(row.m_nButton);
+    const bool bMuted = pButton->Checked() == 0;
+    pButton->SetChecked(bMuted ? 1 : 0);
+    {
+        const CImageGuard guard(ImageLock());
+        std::uint8_t& nByte = *BytesOf(row, row.m_nOffset);
+        nByte =
+            static_cast<std::uint8_t>((nByte & BitsOf(EField::Level)) | (bMuted ? kMuteBit : 0));
+    }
+    m_source.AfterWrite(row, row.m_nButton);
 }
 
 void CFieldBinder::EnableAll(bool bEnable) {

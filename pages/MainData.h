@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/Layout.h"
+#include "pages/PairedEqPage.h"
 
 namespace zolt {
 
@@ -96,8 +97,12 @@ struct SOutputView {
     int m_nOut34 = 9;     // 8 "Out 4" or 9 "Out 3"
     int m_nSurround = 14; // 14 "Surround L" or 15 "Surround R"
 };
-SOutputView& OutputView();
+inline SOutputView& OutputView() {
+    return PageView<SOutputView>();
+}
 // Back to the start-up state. Tests use it.
-void ResetOutputView();
+inline void ResetOutputView() {
+    ResetPageView<SOutputView>();
+}
 
 } // namespace zolt

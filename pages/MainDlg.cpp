@@ -122,11 +122,6 @@ constexpr SCaption kCaptions[] = {
 
 // The fields. The mix, the EQ bypass and the crossovers belong to the shown channel; the
 // limiter to the view's first record; each mute and delay to its own record.
-constexpr SLabelFormat kLimitLevel{kLabelInteger, 1, 22, 0, 0, "dB"}; // -22 .. 12 dB
-constexpr SLabelFormat kDelayTime{kLabelScaled, 1, 0, 0.1, 0, "ms"};  // 0.0 .. 150.0 ms
-constexpr int kLevelMax = 200;                                        // percent
-constexpr int kDelayMax = 1500;                                       // 0.1 ms
-
 constexpr std::size_t Level(std::size_t nSource) {
     return output::kMix + 2 * nSource;
 }
@@ -135,49 +130,49 @@ constexpr std::size_t Polarity(std::size_t nSource) {
 }
 
 constexpr SFieldBinding MixLevel(int nSlider, int nLabel, std::size_t nSource) {
-    return bind::LabelledSlider(nSlider, nLabel, Level(nSource), kLevelMax, label::kPercent);
+    return bind::LabelledSlider(nSlider, nLabel, Level(nSource), EFieldKind::MixLevel);
 }
 constexpr SFieldBinding MixPolarity(int nButton, std::size_t nSource) {
-    return bind::Flag(nButton, Polarity(nSource)).Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
+    return bind::Flag(nButton, Polarity(nSource), EFieldKind::Polarity)
+        .Pictures(kSkinPolarityPlus, kSkinPolarityMinus);
 }
 constexpr SFieldBinding Delay(int nSlider, int nLabel, int nDistance, EBlock eRecord) {
-    return bind::LabelledWordSlider(nSlider, nLabel, output::kDelay, kDelayMax, kDelayTime)
-        .WithLabel2(nDistance, label::kDistance)
+    return bind::LabelledWordSlider(nSlider, nLabel, output::kDelay, EFieldKind::Tenths)
+        .WithLabel2(nDistance)
         .In(eRecord);
 }
 
-// A limiter value, always the view's first record's.
-constexpr SFieldBinding LimiterSlider(int nSlider, int nLabel, std::size_t nField, int nMax,
-                                      SLabelFormat format) {
-    return bind::LabelledSlider(nSlider, nLabel, output::kLimiter + nField, nMax, format)
-        .In(EBlock::First);
-}
-
-constexpr SFieldBinding kFields[] = {
-    MixLevel(kMusicSlider, kMusicLabel, 0),
-    MixLevel(kMicSlider, kMicLabel, 1),
-    MixLevel(kEchoASlider, kEchoALabel, 2),
-    MixLevel(kEchoBSlider, kEchoBLabel, 3),
-    MixLevel(kReverbSlider, kReverbLabel, 4),
-    MixPolarity(kMusicPolarity, 0),
-    MixPolarity(kMicPolarity, 1),
-    MixPolarity(kEchoAPolarity, 2),
-    MixPolarity(kEchoBPolarity, 3),
-    MixPolarity(kReverbPolarity, 4),
-    bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
-    LimiterSlider(kLimitLevelSlider, kLimitLevelLabel, limiter::kLevel, 34, kLimitLevel),
-    LimiterSlider(kLimitAttackSlider, kLimitAttackLabel, limiter::kAttack, 19, label::kAttack),
-    LimiterSlider(kLimitReleaseSlider, kLimitReleaseLabel, limiter::kRelease, 7, label::kRelease),
-    LimiterSlider(kLimitRatioSlider, kLimitRatioLabel, limiter::kRatio, 40, label::kRatio),
-    Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
-    Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
-    bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
-    bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem, kSlopeNames),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem, kSlopeNames),
-};
+constexpr auto kFields = Join(
+    std::array{
+        MixLevel(kMusicSlider, kMusicLabel, 0),
+        MixLevel(kMicSlider, kMicLabel, 1),
+        MixLevel(kEchoASlider, kEchoALabel, 2),
+        MixLevel(kEchoBSlider, kEchoBLabel, 3),
+        MixLevel(kReverbSlider, kReverbLabel, 4),
+        MixPolarity(kMusicPolarity, 0),
+        MixPolarity(kMicPolarity, 1),
+        MixPolarity(kEchoAPolarity, 2),
+        MixPolarity(kEchoBPolarity, 3),
+        MixPolarity(kReverbPolarity, 4),
+        bind::Flag(kEqPass, output::kBypass).Highlighting(kClearHighlight),
+    },
+    // The limiter is always the view's first record's.
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      output::kLimiter + limiter::kLevel, EFieldKind::OutputLimiterLevel,
+                      EBlock::First),
+    std::array{
+        Delay(kFirstDelaySlider, kFirstDelayLabel, kFirstDistanceLabel, EBlock::First),
+        Delay(kSecondDelaySlider, kSecondDelayLabel, kSecondDistanceLabel, EBlock::Second),
+        bind::Flag(kFirstMute, output::kMute).In(EBlock::First),
+        bind::Flag(kSecondMute, output::kMute).In(EBlock::Second),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kOutputHighPassItem),
+        bind::CrossoverSlope(kHpfSlope, kOutputHighPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kOutputLowPassItem),
+        bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem),
+    });
 
 // The pairs: the first channel button shows the first record's channel, the second button
 // the second record's; unlinking copies the first record over the second.
@@ -276,19 +271,23 @@ int OutputMode() {
     return Image()[image::kOutputMode];
 }
 
+constexpr SDialogTemplate kTemplate{149, 715, 359, kControls};
+
+// The page starts on the Out1&2 view; its records move with the view and the output set.
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kOutput, kEqPass},
+    &kOut12Pair,
+    []() -> int& { return OutputView().m_nOut12; },
+    {},
+    kEqReset,
+    &kStrips,
+    nullptr,
+    true,
+};
+
 } // namespace
 
-const SDialogTemplate CMainDlg::kTemplate{149, 715, 359, kControls};
-
-const SPageDesc CMainDlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kOutput};
-
-CMainDlg::CMainDlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pView(&kViews[0]),
-      m_pair(this, kOut12Pair, &OutputView().m_nOut12, [this] { Refresh(); }) {
-    Display().ShowSet(Channel());
-    AttachStrips(std::make_unique<CEqStripBank>(this, &Display(), kStrips, Channel()));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMainDlg::CMainDlg(QWidget* pParent) : CPairedEqPage(kPage, pParent), m_pView(&kViews[0]) {
     ApplyLanguage();
     Refresh();
 }
@@ -313,7 +312,7 @@ int CMainDlg::Record(EBlock eBlock) const {
     return eBlock == EBlock::Second ? nFirst + 1 : nFirst;
 }
 
-void CMainDlg::ConfigureView(int nIndex) {
+void CMainDlg::ShowView(int nIndex) {
     const auto* pView =
         std::find_if(std::begin(kViews), std::end(kViews),
                      [nIndex](const auto& view) { return view.m_nIndex == nIndex; });
@@ -322,7 +321,7 @@ void CMainDlg::ConfigureView(int nIndex) {
     }
     m_pView = pView;
     if (IsPairView()) {
-        m_pair.SetRow(*m_pView->m_pPair, &(OutputView().*(m_pView->m_pChannel)));
+        Pair().SetRow(*m_pView->m_pPair, &(OutputView().*(m_pView->m_pChannel)));
     }
     for (int nId : kSecondChannelControls) {
         DlgItem(this, nId)->setVisible(IsPairView());
@@ -333,7 +332,7 @@ void CMainDlg::ConfigureView(int nIndex) {
 
 void CMainDlg::Refresh() {
     if (IsPairView()) {
-        m_pair.FollowLink();
+        Pair().FollowLink();
     }
     Strips().SwitchBlock(Channel());
     LoadEnableState(OutputMode());
@@ -352,7 +351,7 @@ void CMainDlg::LoadEnableState(int nMode) {
         DlgItem(this, nId)->setEnabled(bEnabled);
     }
     if (IsPairView()) {
-        m_pair.LoadButtons();
+        Pair().LoadButtons();
     }
     if (!IsPairView() || !bEnabled) {
         for (int nId : {kFirstChannel, kSecondChannel}) {
@@ -373,19 +372,20 @@ void CMainDlg::ApplyViewCaptions() {
     ApplyCaptions(this, m_pView->m_aCaptions);
 }
 
+// While the output mode is 0 the page shows set 1 with every control disabled: the display
+// is neither bypassed nor draggable; a mode beyond 3 shows no bypass either.
+bool CMainDlg::DisplayBypassed() const {
+    const int nMode = OutputMode();
+    return nMode >= 1 && nMode <= 3 && CPairedEqPage::DisplayBypassed();
+}
+
+bool CMainDlg::DisplayInteractive() const {
+    return OutputMode() != 0;
+}
+
 std::size_t CMainDlg::BlockOffset(EBlock eBlock) const {
     const int nSet = LiveOutputSet(Image()[image::kOutputMode]);
     return OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(Record(eBlock));
-}
-
-CKTVEQ* CMainDlg::CurveSet() const {
-    return CurveSetOfBlock(Channel());
-}
-
-// A dragged crossover point updates only its numeric field; its slider stays where it is
-// until the next reload.
-void CMainDlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem, true);
 }
 
 } // namespace zolt

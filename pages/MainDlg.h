@@ -10,26 +10,21 @@
 // A reload never writes. UI thread only.
 #pragma once
 
-#include "pages/ChannelPair.h"
 #include "pages/MainData.h"
-#include "pages/PageBase.h"
 
 namespace zolt {
 
 struct SOutputViewDesc;
 
-class CMainDlg : public CPageBase {
+class CMainDlg : public CPairedEqPage {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     explicit CMainDlg(QWidget* pParent);
 
     // Chooses the output view for page index 3, 4 or 7..9 (other indexes change nothing):
     // shows or hides the second channel's controls, shows the view's channel on the display
     // and binds the strips to it. The main window refreshes the page afterwards.
-    void ConfigureView(int nIndex);
+    void ShowView(int nIndex) override;
     int View() const;
 
     // Re-reads every control for the view, its channel and the live output set. A link
@@ -38,17 +33,16 @@ public:
     // another set or channel than the fields and the display), which drops the highlight.
     void Refresh() override;
     void ApplyLanguage() override;
-    int ShownEqBlock() const override { return Channel(); }
 
 protected:
+    // The EQ block number the page shows now (8..15).
+    int Channel() const override;
     std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
-    void OnCurveItemDragged(int nItem) override;
+    bool DisplayBypassed() const override;
+    bool DisplayInteractive() const override;
 
 private:
     bool IsPairView() const;
-    // The EQ block number the page shows now (8..15).
-    int Channel() const;
     // Output record 0..7 of a row's block.
     int Record(EBlock eBlock) const;
     // Output mode nMode (the image byte): 0 disables the page.
@@ -56,7 +50,6 @@ private:
     void ApplyViewCaptions();
 
     const SOutputViewDesc* m_pView;
-    CChannelPair m_pair;
 };
 
 } // namespace zolt

@@ -1,8 +1,6 @@
 #include "pages/Mic_Dlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
 
@@ -120,39 +118,35 @@ constexpr SCaption kCaptions[] = {
     {kQCaption, "Q值", "Q"},
 };
 
-// The microphone level: -10.0 .. 10.0 dB in half steps.
-constexpr SLabelFormat kLevelFormat{kLabelScaled, 1, 0, 0.5, 10.0, "dB"};
-
 // Every field belongs to the shown pair's block, the limiter and the noise gate included.
-constexpr SFieldBinding kFields[] = {
-    bind::Flag(kEqBypass, mic::kBypass).Highlighting(kClearHighlight),
-    bind::CrossoverSlope(kHpfSlope, kMicHighPassItem, kSlopeNames),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kMicHighPassItem),
-    bind::CrossoverSlope(kLpfSlope, kMicLowPassItem, kSlopeNames),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kMicLowPassItem),
-    bind::LabelledSlider(kLevelSlider, kLevelLabel, mic::kLevel, 40, kLevelFormat),
-    bind::Combo(kFeedback, mic::kFeedback, kFeedbackModeNames),
-    bind::LabelledSlider(kGateThresholdSlider, kGateThresholdLabel, mic::kGate + gate::kThreshold,
-                         60, label::kGateThreshold),
-    bind::LabelledSlider(kGateAttackSlider, kGateAttackLabel, mic::kGate + gate::kAttack, 19,
-                         label::kAttack),
-    bind::LabelledSlider(kGateReleaseSlider, kGateReleaseLabel, mic::kGate + gate::kRelease, 7,
-                         label::kRelease),
-    bind::LabelledSlider(kLimitLevelSlider, kLimitLevelLabel, mic::kLimiter + limiter::kLevel, 34,
-                         label::kLimitLevel),
-    bind::LabelledSlider(kLimitAttackSlider, kLimitAttackLabel, mic::kLimiter + limiter::kAttack,
-                         19, label::kAttack),
-    bind::LabelledSlider(kLimitReleaseSlider, kLimitReleaseLabel, mic::kLimiter + limiter::kRelease,
-                         7, label::kRelease),
-    bind::LabelledSlider(kLimitRatioSlider, kLimitRatioLabel, mic::kLimiter + limiter::kRatio, 40,
-                         label::kRatio),
-    bind::FrequencyPair(kHighFreqSlider, kHighFreqField, mic::kHighExciter + exciter::kFreq),
-    bind::Combo(kHighHarmonic, mic::kHighExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kHighTimbre, mic::kHighExciter + exciter::kTimbre, kDigitItems),
-    bind::FrequencyPair(kLowFreqSlider, kLowFreqField, mic::kLowExciter + exciter::kFreq),
-    bind::Combo(kLowHarmonic, mic::kLowExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kLowTimbre, mic::kLowExciter + exciter::kTimbre, kDigitItems),
-};
+constexpr auto kFields = Join(
+    std::array{
+        bind::Flag(kEqBypass, mic::kBypass).Highlighting(kClearHighlight),
+        bind::CrossoverSlope(kHpfSlope, kMicHighPassItem),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kMicHighPassItem),
+        bind::CrossoverSlope(kLpfSlope, kMicLowPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kMicLowPassItem),
+        bind::LabelledSlider(kLevelSlider, kLevelLabel, mic::kLevel, EFieldKind::HalfDb),
+        bind::Combo(kFeedback, mic::kFeedback, EFieldKind::Feedback),
+    },
+    bind::Dynamics<3>({{{kGateThresholdSlider, kGateThresholdLabel},
+                        {kGateAttackSlider, kGateAttackLabel},
+                        {kGateReleaseSlider, kGateReleaseLabel}}},
+                      mic::kGate + gate::kThreshold, EFieldKind::GateThreshold),
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      mic::kLimiter + limiter::kLevel, EFieldKind::LimiterLevel),
+    std::array{
+        bind::FrequencyPair(kHighFreqSlider, kHighFreqField, mic::kHighExciter + exciter::kFreq),
+        bind::Combo(kHighHarmonic, mic::kHighExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kHighTimbre, mic::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+        bind::FrequencyPair(kLowFreqSlider, kLowFreqField, mic::kLowExciter + exciter::kFreq),
+        bind::Combo(kLowHarmonic, mic::kLowExciter + exciter::kHarmonic, EFieldKind::ExciterLevel),
+        bind::Combo(kLowTimbre, mic::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+    });
 
 constexpr SChannelPair kPair{kSync,           {kPair12, kPair34}, {kMicPair12, kMicPair34},
                              image::kMicLink, kMicPair12,         &MicLinkCopy};
@@ -162,57 +156,23 @@ constexpr SChannelPair kPair{kSync,           {kPair12, kPair34}, {kMicPair12, k
 // trackbar scrolls only when its position changes.
 constexpr SStripBankLayout kStrips{10, 50, EStripScroll::OnChange, kBandScroll};
 
-SMicView g_micView;
+constexpr SDialogTemplate kTemplate{145, 715, 359, kControls};
+
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMic, kEqBypass},
+    &kPair,
+    []() -> int& { return MicView().m_nPair; },
+    {image::kMic12, image::kMic34},
+    kEqReset,
+    &kStrips,
+    [] { return &MicView().m_strips; },
+};
 
 } // namespace
 
-SMicView& MicView() {
-    return g_micView;
-}
-
-void ResetMicView() {
-    g_micView = SMicView{};
-}
-
-const SDialogTemplate CMic_Dlg::kTemplate{145, 715, 359, kControls};
-
-const SPageDesc CMic_Dlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMic};
-
-CMic_Dlg::CMic_Dlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent), m_pair(this, kPair, &MicView().m_nPair, [this] { Refresh(); }) {
-    SMicView& view = MicView();
-    Display().ShowSet(view.m_nPair);
-    AttachStrips(
-        std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nPair, &view.m_strips));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMic_Dlg::CMic_Dlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CMic_Dlg::Refresh() {
-    m_pair.FollowLink();
-    const int nPair = MicView().m_nPair;
-    if (Strips().Block() != nPair) {
-        Strips().SwitchBlock(nPair);
-    } else {
-        Strips().ReloadAll();
-    }
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(nPair);
-}
-
-std::size_t CMic_Dlg::BlockOffset(EBlock) const {
-    return MicView().m_nPair == kMicPair34 ? image::kMic34 : image::kMic12;
-}
-
-CKTVEQ* CMic_Dlg::CurveSet() const {
-    return CurveSetOfBlock(MicView().m_nPair);
-}
-
-void CMic_Dlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
 }
 
 } // namespace zolt

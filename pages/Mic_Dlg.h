@@ -8,9 +8,7 @@
 #pragma once
 
 #include "model/Layout.h"
-#include "pages/ChannelPair.h"
-#include "pages/EqStripBank.h"
-#include "pages/PageBase.h"
+#include "pages/PairedEqPage.h"
 
 namespace zolt {
 
@@ -93,30 +91,18 @@ struct SMicView {
     int m_nPair = kMicPair12; // the shown pair, also its EQ block number
     SStripView m_strips{};    // first and last visible band
 };
-SMicView& MicView();
+inline SMicView& MicView() {
+    return PageView<SMicView>();
+}
 // Back to the start-up state (Mic 1&2, bands 1..10 visible). Tests use it.
-void ResetMicView();
+inline void ResetMicView() {
+    ResetPageView<SMicView>();
+}
 
-class CMic_Dlg : public CPageBase {
+class CMic_Dlg : public CPairedEqPage {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     explicit CMic_Dlg(QWidget* pParent);
-
-    // Re-reads every control from the working image. A Mic link found set while Mic 3&4 is
-    // shown (from a read-back or a file) moves the page to Mic 1&2.
-    void Refresh() override;
-    int ShownEqBlock() const override { return MicView().m_nPair; }
-
-protected:
-    std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
-    void OnCurveItemDragged(int nItem) override;
-
-private:
-    CChannelPair m_pair;
 };
 
 } // namespace zolt

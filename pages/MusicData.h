@@ -2,7 +2,7 @@
 #pragma once
 
 #include "model/Layout.h"
-#include "pages/EqStripBank.h"
+#include "pages/PairedEqPage.h"
 
 namespace zolt {
 
@@ -84,8 +84,12 @@ struct SMusicView {
     int m_nChannel = 0;    // 0 Music Left, 1 Music Right; also the EQ block number shown
     SStripView m_strips{}; // first and last visible band
 };
-SMusicView& MusicView();
+inline SMusicView& MusicView() {
+    return PageView<SMusicView>();
+}
 // Back to the start-up state (Music Left, bands 1..10 visible). Tests use it.
-void ResetMusicView();
+inline void ResetMusicView() {
+    ResetPageView<SMusicView>();
+}
 
 } // namespace zolt

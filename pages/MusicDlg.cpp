@@ -1,12 +1,9 @@
 #include "pages/MusicDlg.h"
 
-#include "controls/BitButton.h"
 #include "eq/CFStatic.h"
-#include "eq/KTVEQ.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
 #include "model/Defaults.h"
-#include "pages/EqStripBank.h"
 
 namespace zolt {
 
@@ -128,44 +125,39 @@ constexpr SCaption kCaptions[] = {
 // page's); everything else belongs to the shown channel.
 constexpr std::size_t kLimiter = image::kMusicLeft + music::kLimiter;
 constexpr std::size_t kGate = image::kMusicLeft + music::kGate;
-constexpr SLabelFormat kKeyFormat{kLabelInteger, 1, 7, 0, 0, ""}; // -7 .. +7
 
-constexpr SFieldBinding MusicLeftSlider(int nSlider, int nLabel, std::size_t nOffset, int nMax,
-                                        SLabelFormat format) {
-    return bind::LabelledSlider(nSlider, nLabel, nOffset, nMax, format).In(EBlock::Image);
-}
-
-constexpr SFieldBinding kFields[] = {
-    bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, 14, kKeyFormat)
-        .In(EBlock::System)
-        .As(EField::HighNibble),
-    MusicLeftSlider(kGateThresholdSlider, kGateThresholdLabel, kGate + gate::kThreshold, 60,
-                    label::kGateThreshold),
-    MusicLeftSlider(kGateAttackSlider, kGateAttackLabel, kGate + gate::kAttack, 19, label::kAttack),
-    MusicLeftSlider(kGateReleaseSlider, kGateReleaseLabel, kGate + gate::kRelease, 7,
-                    label::kRelease),
-    MusicLeftSlider(kLimitLevelSlider, kLimitLevelLabel, kLimiter + limiter::kLevel, 34,
-                    label::kLimitLevel),
-    MusicLeftSlider(kLimitAttackSlider, kLimitAttackLabel, kLimiter + limiter::kAttack, 19,
-                    label::kAttack),
-    MusicLeftSlider(kLimitReleaseSlider, kLimitReleaseLabel, kLimiter + limiter::kRelease, 7,
-                    label::kRelease),
-    MusicLeftSlider(kLimitRatioSlider, kLimitRatioLabel, kLimiter + limiter::kRatio, 40,
-                    label::kRatio),
-    bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
-    bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, kSlopeNames),
-    bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
-    bind::CrossoverSlope(kHpfSlope, kHighPassItem, kSlopeNames),
-    bind::CrossoverFrequency(kLpfSlider, kLpfField, kLowPassItem),
-    bind::CrossoverSlope(kLpfSlope, kLowPassItem, kSlopeNames),
-    bind::Flag(kEqBypass, music::kBypass).Highlighting(kClearHighlight),
-    bind::FrequencyPair(kLowFreqSlider, kLowFreqField, music::kLowExciter + exciter::kFreq),
-    bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, kDigitItems),
-    bind::FrequencyPair(kHighFreqSlider, kHighFreqField, music::kHighExciter + exciter::kFreq),
-    bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic, kDigitItems),
-    bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, kDigitItems),
-};
+constexpr auto kFields = Join(
+    std::array{
+        bind::LabelledSlider(kKeySlider, kKeyLabel, sysblock::kSensPitch, EFieldKind::Pitch)
+            .In(EBlock::System)
+            .As(EField::HighNibble),
+    },
+    bind::Dynamics<3>({{{kGateThresholdSlider, kGateThresholdLabel},
+                        {kGateAttackSlider, kGateAttackLabel},
+                        {kGateReleaseSlider, kGateReleaseLabel}}},
+                      kGate + gate::kThreshold, EFieldKind::GateThreshold, EBlock::Image),
+    bind::Dynamics<4>({{{kLimitLevelSlider, kLimitLevelLabel},
+                        {kLimitAttackSlider, kLimitAttackLabel},
+                        {kLimitReleaseSlider, kLimitReleaseLabel},
+                        {kLimitRatioSlider, kLimitRatioLabel}}},
+                      kLimiter + limiter::kLevel, EFieldKind::LimiterLevel, EBlock::Image),
+    std::array{
+        bind::FrequencyPair(kMainHpfSlider, kMainHpfField, music::kMainHighPass + xover::kFreq),
+        bind::Combo(kMainHpfSlope, music::kMainHighPass + xover::kSlope, EFieldKind::Slope),
+        bind::CrossoverFrequency(kHpfSlider, kHpfField, kHighPassItem),
+        bind::CrossoverSlope(kHpfSlope, kHighPassItem),
+        bind::CrossoverFrequency(kLpfSlider, kLpfField, kLowPassItem),
+        bind::CrossoverSlope(kLpfSlope, kLowPassItem),
+        bind::Flag(kEqBypass, music::kBypass).Highlighting(kClearHighlight),
+        bind::FrequencyPair(kLowFreqSlider, kLowFreqField, music::kLowExciter + exciter::kFreq),
+        bind::Combo(kLowHarmonic, music::kLowExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kLowTimbre, music::kLowExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+        bind::FrequencyPair(kHighFreqSlider, kHighFreqField, music::kHighExciter + exciter::kFreq),
+        bind::Combo(kHighHarmonic, music::kHighExciter + exciter::kHarmonic,
+                    EFieldKind::ExciterLevel),
+        bind::Combo(kHighTimbre, music::kHighExciter + exciter::kTimbre, EFieldKind::ExciterLevel),
+    });
 
 constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 0, &MusicLinkCopy};
 
@@ -174,47 +166,23 @@ constexpr SChannelPair kPair{kSync, {kLeft, kRight}, {0, 1}, image::kMusicLink, 
 // notification of the trackbar re-assigns and reloads the strips.
 constexpr SStripBankLayout kStrips{10, 50, EStripScroll::EveryNotification, kBandScroll};
 
+constexpr SDialogTemplate kTemplate{135, 715, 359, kControls};
+
+constexpr SPairedEqPage kPage{
+    {&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMusic, kEqBypass},
+    &kPair,
+    []() -> int& { return MusicView().m_nChannel; },
+    {image::kMusicLeft, image::kMusicRight},
+    kEqReset,
+    &kStrips,
+    [] { return &MusicView().m_strips; },
+};
+
 } // namespace
 
-const SDialogTemplate CMusicDlg::kTemplate{135, 715, 359, kControls};
-
-const SPageDesc CMusicDlg::kDesc{&kTemplate, kCaptions, kFields, kDisplay, curvegroup::kMusic};
-
-CMusicDlg::CMusicDlg(QWidget* pParent)
-    : CPageBase(kDesc, pParent),
-      m_pair(this, kPair, &MusicView().m_nChannel, [this] { Refresh(); }) {
-    SMusicView& view = MusicView();
-    Display().ShowSet(view.m_nChannel);
-    AttachStrips(
-        std::make_unique<CEqStripBank>(this, &Display(), kStrips, view.m_nChannel, &view.m_strips));
-    connect(DlgItem<CBitButton>(this, kEqReset), &QAbstractButton::clicked, this,
-            [this] { Strips().ResetEq(); });
+CMusicDlg::CMusicDlg(QWidget* pParent) : CPairedEqPage(kPage, pParent) {
     ApplyLanguage();
     Refresh();
-}
-
-void CMusicDlg::Refresh() {
-    m_pair.FollowLink();
-    if (Strips().Block() != MusicView().m_nChannel) {
-        Strips().SwitchBlock(MusicView().m_nChannel);
-    } else {
-        Strips().ReloadAll();
-    }
-    m_pair.LoadButtons();
-    LoadFields();
-    Display().ShowSet(MusicView().m_nChannel);
-}
-
-std::size_t CMusicDlg::BlockOffset(EBlock) const {
-    return MusicView().m_nChannel == 0 ? image::kMusicLeft : image::kMusicRight;
-}
-
-CKTVEQ* CMusicDlg::CurveSet() const {
-    return CurveSetOfBlock(MusicView().m_nChannel);
-}
-
-void CMusicDlg::OnCurveItemDragged(int nItem) {
-    Fields().LoadItem(nItem);
 }
 
 } // namespace zolt

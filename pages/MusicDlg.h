@@ -7,33 +7,15 @@
 // link's synchronisation sends what changed. A reload never writes. UI thread only.
 #pragma once
 
-#include "pages/ChannelPair.h"
 #include "pages/MusicData.h"
-#include "pages/PageBase.h"
+#include "pages/PairedEqPage.h"
 
 namespace zolt {
 
-class CMusicDlg : public CPageBase {
+class CMusicDlg : public CPairedEqPage {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     explicit CMusicDlg(QWidget* pParent);
-
-    // Re-reads every control from the working image and the system block. A Music link
-    // found set while Music Right is shown (from a read-back or a file) moves the page to
-    // Music Left.
-    void Refresh() override;
-    int ShownEqBlock() const override { return MusicView().m_nChannel; }
-
-protected:
-    std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
-    void OnCurveItemDragged(int nItem) override;
-
-private:
-    CChannelPair m_pair;
 };
 
 } // namespace zolt

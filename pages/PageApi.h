@@ -50,6 +50,10 @@ public:
     // Sets every caption for the language flag (g_flags.m_nLanguage: 1 Chinese, 0 English).
     virtual void ApplyLanguage() = 0;
 
+    // The page shows the view of page index 0..9 (a page shown by several tabs: the output
+    // page's five views); called before Refresh whenever that tab is chosen.
+    virtual void ShowView(int index) { static_cast<void>(index); }
+
     // The EQ block (0..17) whose equaliser the page shows now, -1 when it shows none: the
     // window's "Import filters..." and "Export filters..." work on it.
     virtual int ShownEqBlock() const { return -1; }

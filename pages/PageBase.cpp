@@ -13,7 +13,8 @@
 namespace zolt {
 
 CPageBase::CPageBase(const SPageDesc& desc, QWidget* pParent)
-    : CDialogWindow(pParent), m_aCaptions(desc.m_aCaptions), m_fields(this, desc.m_aFields, *this) {
+    : CDialogWindow(pParent), m_aCaptions(desc.m_aCaptions), m_nBypass(desc.m_nBypass),
+      m_fields(this, desc.m_aFields, *this) {
     const int nDisplay = desc.m_nDisplay;
     BuildDialog(this, *desc.m_pTemplate,
                 [nDisplay](const SControlTemplate& row, QWidget* pParentWidget) -> QWidget* {
@@ -49,6 +50,21 @@ void CPageBase::Refresh() {
     LoadFields();
 }
 
+void CPageBase::LoadFields() {
+    m_fields.LoadAll();
+    ShowDisplayState();
+}
+
+void CPageBase::ShowDisplayState() {
+    if (m_pDisplay != nullptr) {
+        m_pDisplay->SetState(DisplayBypassed(), DisplayInteractive());
+    }
+}
+
+bool CPageBase::DisplayBypassed() const {
+    return m_nBypass != 0 && m_fields.StoredByte(m_nBypass) == 1;
+}
+
 void CPageBase::ApplyLanguage() {
     ApplyCaptions(this, m_aCaptions);
     update();
@@ -62,10 +78,16 @@ CKTVEQ* CPageBase::CurveSet() const {
     return nullptr;
 }
 
-void CPageBase::AfterWrite(const SFieldBinding& row) {
+CFilter* CPageBase::CurveFilter(int nItem) const {
+    CKTVEQ* pSet = CurveSet();
+    return pSet != nullptr ? pSet->Filter(nItem) : nullptr;
+}
+
+void CPageBase::AfterWrite(const SFieldBinding& row, int) {
     if (row.m_nHighlight != kNoHighlight && m_pDisplay != nullptr) {
         m_pDisplay->SelectFilter(row.m_nHighlight);
     }
+    ShowDisplayState();
 }
 
 void CPageBase::OnCurveItemDragged(int) {}

@@ -29,6 +29,7 @@ inline constexpr ECtl kButton = ECtl::BitButton;
 } // namespace ctlkind
 
 class CEqStripBank;
+class CKTVEQ;
 class CFStatic;
 
 struct SPageDesc {
@@ -37,6 +38,7 @@ struct SPageDesc {
     std::span<const SFieldBinding> m_aFields;
     int m_nDisplay = 0;     // id of the page's curve display in the template; 0: none
     int m_nCurveGroup = -1; // the curve group the display lays out
+    int m_nBypass = 0;      // the button of the shown set's EQ bypass flag; 0: none
 };
 
 class CPageBase : public CDialogWindow, public CPage, protected CFieldSource {
@@ -60,16 +62,28 @@ public:
     void CurvePointDragged(int nItem);
 
 protected:
-    void LoadFields() { m_fields.LoadAll(); }
+    // Loads every bound control and tells the display its state.
+    void LoadFields();
+    // Tells the display whether the shown set is bypassed and whether it may be dragged.
+    void ShowDisplayState();
+    // The shown set's EQ bypass flag is 1 (the bypass button's byte; never on a page
+    // without one).
+    virtual bool DisplayBypassed() const;
+    // The display may be dragged unless the page says otherwise.
+    virtual bool DisplayInteractive() const { return true; }
     // A display owned by another window (the effect page's panels share the container's).
     void UseDisplay(CFStatic* pDisplay) { m_pDisplay = pDisplay; }
     void AttachStrips(std::unique_ptr<CEqStripBank> pStrips);
 
-    // CFieldSource: pages with Edited / First / Second rows or curve fields override these.
+    // CFieldSource: pages with Edited / First / Second rows override BlockOffset.
     std::size_t BlockOffset(EBlock eBlock) const override;
-    CKTVEQ* CurveSet() const override;
-    // Highlights the row's display item; pages add their own follow-ups.
-    void AfterWrite(const SFieldBinding& row) override;
+    CFilter* CurveFilter(int nItem) const override;
+    // Highlights the row's display item and tells the display its state; pages add their
+    // own follow-ups.
+    void AfterWrite(const SFieldBinding& row, int nControl) override;
+    // The curve set whose filters the curve fields edit; null when there is none. The
+    // image lock is held.
+    virtual CKTVEQ* CurveSet() const;
 
     // A point dragged on the display that the strip bank does not take (a crossover, a band
     // of a page without strips): the page reloads what shows it.
@@ -79,6 +93,7 @@ protected:
 
 private:
     std::span<const SCaption> m_aCaptions;
+    int m_nBypass;
     CFStatic* m_pDisplay = nullptr;
     std::unique_ptr<CEqStripBank> m_pStrips;
     CFieldBinder m_fields;

@@ -74,22 +74,23 @@ constexpr auto kCaptions =
                                        {kTimeCaption, "混响时间", "Reverb Time"},
                                    }});
 
-// The times after the shared part, in 0.1 ms: pre-delay stored as position × 20, reverb
-// time as position × 500, both loaded truncating.
+// The times after the shared part, in 0.1 ms: pre-delay edited in steps of 2 ms, reverb
+// time in steps of 50 ms, both loaded truncating.
 constexpr auto kFields =
     Join(EffectUnitFields(kIds),
          std::array{
-             bind::LabelledWordSlider(kPreDelaySlider, kPreDelayLabel, effect::kPreDelay, 100,
-                                      MsLabel(2), 20),
-             bind::LabelledWordSlider(kTimeSlider, kTimeLabel, effect::kReverbTime, 100,
-                                      MsLabel(50), 500),
+             bind::LabelledWordSlider(kPreDelaySlider, kPreDelayLabel, effect::kPreDelay,
+                                      EFieldKind::ReverbPreDelay),
+             bind::LabelledWordSlider(kTimeSlider, kTimeLabel, effect::kReverbTime,
+                                      EFieldKind::ReverbTime),
          });
 
+constexpr SDialogTemplate kTemplate{148, 715, 170, kControls};
+
+// The panel draws on the effect page's display, which shows the bypass of the unit.
+constexpr SPageDesc kDesc{&kTemplate, kCaptions, kFields, 0, -1, kEqPass};
+
 } // namespace
-
-const SDialogTemplate CRev_Dlg::kTemplate{148, 715, 170, kControls};
-
-const SPageDesc CRev_Dlg::kDesc{&kTemplate, kCaptions, kFields};
 
 CRev_Dlg::CRev_Dlg(CFStatic* pDisplay, QWidget* pParent)
     : CEffectPanel(kDesc, kIds, pDisplay, effectunit::kReverb, pParent) {}

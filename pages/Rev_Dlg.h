@@ -43,9 +43,6 @@ constexpr int kTimeSlider = 3625;
 class CRev_Dlg : public CEffectPanel {
     Q_OBJECT
 public:
-    static const SDialogTemplate kTemplate;
-    static const SPageDesc kDesc;
-
     // Draws on the effect page's display pDisplay; always bound to the reverb.
     CRev_Dlg(CFStatic* pDisplay, QWidget* pParent);
 };

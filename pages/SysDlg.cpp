@@ -127,33 +127,25 @@ constexpr SControlTemplate kRows[] = {
 // The settings: maximum volumes, input gains and the hidden pitch on sliders, the phantom
 // power, music input, sensitivity (the low nibble of byte 9, whose high nibble is the pitch)
 // and the hidden IR control on combo boxes. Entries are the same in both languages.
-constexpr std::array<const char*, 2> kOffOn{"OFF", "ON"};
-constexpr std::array<const char*, 3> kInputs{"Auto", "AUDIO", "AUX"};
-constexpr std::array<const char*, 2> kSensitivities{"L", "H"};
-constexpr std::array<const char*, 2> kIrStates{"Disable", "Enable"};
-constexpr SLabelFormat kPitchFormat{kLabelInteger, 1, 7, 0, 0, ""}; // -7 .. +7
-
-constexpr SFieldBinding SystemSlider(int nSlider, std::size_t nByte, int nMax,
-                                     SLabelFormat format) {
-    return bind::LabelledSlider(nSlider, nSlider + kLabelOffset, nByte, nMax, format)
-        .In(EBlock::System);
+constexpr SFieldBinding SystemSlider(int nSlider, std::size_t nByte, EFieldKind eKind) {
+    return bind::LabelledSlider(nSlider, nSlider + kLabelOffset, nByte, eKind).In(EBlock::System);
 }
 
 constexpr SFieldBinding kFields[] = {
-    SystemSlider(kEffectMaxSlider, sysblock::kEffectMax, 70, label::kPlain),
-    SystemSlider(kMicMaxSlider, sysblock::kMicMax, 84, label::kPlain),
-    SystemSlider(kMusicMaxSlider, sysblock::kMusicMax, 84, label::kPlain),
-    SystemSlider(kAudioGainSlider, sysblock::kAudioGain, 40, label::kInputLevel),
-    SystemSlider(kAuxGainSlider, sysblock::kAuxGain, 40, label::kInputLevel),
-    SystemSlider(kCoaxGainSlider, sysblock::kCoaxGain, 40, label::kInputLevel),
-    SystemSlider(kOptiGainSlider, sysblock::kOptiGain, 40, label::kInputLevel),
-    SystemSlider(kPitchSlider, sysblock::kSensPitch, 14, kPitchFormat).As(EField::HighNibble),
-    bind::Combo(kPhantomCombo, sysblock::kPhantom, kOffOn).In(EBlock::System),
-    bind::Combo(kInputCombo, sysblock::kInput, kInputs).In(EBlock::System),
-    bind::Combo(kSensitivityCombo, sysblock::kSensPitch, kSensitivities)
+    SystemSlider(kEffectMaxSlider, sysblock::kEffectMax, EFieldKind::EffectVolume),
+    SystemSlider(kMicMaxSlider, sysblock::kMicMax, EFieldKind::Volume),
+    SystemSlider(kMusicMaxSlider, sysblock::kMusicMax, EFieldKind::Volume),
+    SystemSlider(kAudioGainSlider, sysblock::kAudioGain, EFieldKind::InputGain),
+    SystemSlider(kAuxGainSlider, sysblock::kAuxGain, EFieldKind::InputGain),
+    SystemSlider(kCoaxGainSlider, sysblock::kCoaxGain, EFieldKind::InputGain),
+    SystemSlider(kOptiGainSlider, sysblock::kOptiGain, EFieldKind::InputGain),
+    SystemSlider(kPitchSlider, sysblock::kSensPitch, EFieldKind::Pitch).As(EField::HighNibble),
+    bind::Combo(kPhantomCombo, sysblock::kPhantom, EFieldKind::OnOff).In(EBlock::System),
+    bind::Combo(kInputCombo, sysblock::kInput, EFieldKind::Input).In(EBlock::System),
+    bind::Combo(kSensitivityCombo, sysblock::kSensPitch, EFieldKind::Sensitivity)
         .In(EBlock::System)
         .As(EField::LowNibble),
-    bind::Combo(kIrCombo, sysblock::kIrControl, kIrStates).In(EBlock::System),
+    bind::Combo(kIrCombo, sysblock::kIrControl, EFieldKind::IrControl).In(EBlock::System),
 };
 
 constexpr bool IsMaximum(const SFieldBinding& row) {
@@ -457,7 +449,7 @@ void CSysDlg::OnStore() {
     }
 }
 
-void CSysDlg::AfterWrite(const SFieldBinding& row) {
+void CSysDlg::AfterWrite(const SFieldBinding& row, int) {
     if (IsMaximum(row)) {
         m_api.ClampVolumes();
     }

@@ -83,7 +83,7 @@ public:
 
 protected:
     // A new maximum volume lowers a volume above it.
-    void AfterWrite(const SFieldBinding& row) override;
+    void AfterWrite(const SFieldBinding& row, int nControl) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "shell/Capture.h"
 
 #include "model/Command.h"
+#include "shell/PageRegistry.h"
 #include "shell/ZoltDlg.h"
 
 #include <QApplication>
@@ -20,21 +21,15 @@ constexpr int kGiveUpMs = 60000;
 // With a processor on line the meters get a few polls before the pictures are taken.
 constexpr int kMeterPollsMs = 1500;
 
-constexpr std::array<const char*, 10> kPageFileNames = {
-    "music", "deq", "mic", "out1-2", "out3-4", "system", "effect", "center", "sub", "surround",
-};
-
 constexpr struct {
     int m_nLanguage;
     const char* m_pszSuffix;
 } kLanguages[] = {{1, "zh"}, {0, "en"}};
 
-constexpr int kSystemPage = 5;
-
 } // namespace
 
 QString PageFileName(int index) {
-    return QString::fromLatin1(kPageFileNames.at(static_cast<std::size_t>(index)));
+    return QString::fromLatin1(PageRow(index).m_pszFile);
 }
 
 CCapture::CCapture(CZoltDlg& dlg, QString strDir) : m_dlg(dlg), m_strDir(std::move(strDir)) {
@@ -81,13 +76,13 @@ QStringList CCapture::RenderAll() {
     for (const auto& lang : kLanguages) {
         m_dlg.SetLanguage(lang.m_nLanguage);
         const QString suffix = QString::fromLatin1(lang.m_pszSuffix);
-        for (int index = 0; index < 10; ++index) {
+        for (int index = 0; index < kPageCount; ++index) {
             m_dlg.ShowPage(index);
             Save(*m_dlg.PageWidget(index),
                  QStringLiteral("%1-%2-%3.png").arg(index).arg(PageFileName(index), suffix),
                  failed);
         }
-        m_dlg.ShowPage(kSystemPage);
+        m_dlg.ShowPage(kSystemPageIndex);
         Save(m_dlg, QStringLiteral("window-%1.png").arg(suffix), failed);
     }
     m_dlg.SetLanguage(language);

@@ -1,8 +1,8 @@
 // The screenshot run (--capture DIR): once start-up is over (the lookup has ended and,
 // when a processor answered, its read-back has arrived and the meters have had a few
-// polls) every page index 0..9 is rendered
-// in Chinese and in English to DIR/<index>-<page>-<zh|en>.png and the main window, on the
-// System page, to DIR/window-<zh|en>.png; then the application quits. UI thread.
+// polls) every page index of the page registry is rendered in Chinese and in English to
+// DIR/<index>-<page>-<zh|en>.png and the main window, on the System page, to
+// DIR/window-<zh|en>.png; then the application quits. UI thread.
 #pragma once
 
 #include <QObject>
@@ -14,7 +14,7 @@ namespace zolt {
 
 class CZoltDlg;
 
-// File-name part of page index 0..9.
+// File-name part of a page index.
 QString PageFileName(int index);
 
 class CCapture : public QObject {

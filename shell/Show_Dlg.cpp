@@ -26,22 +26,10 @@ constexpr SControlTemplate kControls[] = {
 };
 constexpr SDialogTemplate kTemplate{171, 187, 55, kControls};
 
-struct STexts {
-    const char* m_pszTransferCaption;
-    const char* m_pszBusy;
-    const char* m_pszLookupCaption;
-    const char* m_pszLookup;
-};
-
-// [0] English, [1] Chinese.
-constexpr STexts kTexts[2] = {
-    {"Data transmission", "Data transmission", "Device lookup ", "Device lookup"},
-    {"数据传输", "数据正在传输中", "设备查找中", "设备查找中"},
-};
-
-const STexts& Texts() {
-    return kTexts[static_cast<std::size_t>(Language())];
-}
+constexpr SText kTransferCaption{"数据传输", "Data transmission"};
+constexpr SText kBusy{"数据正在传输中", "Data transmission"};
+constexpr SText kLookupCaption{"设备查找中", "Device lookup "};
+constexpr SText kLookup{"设备查找中", "Device lookup"};
 
 } // namespace
 
@@ -62,7 +50,7 @@ void CShowDlg::Start(int total) {
     m_nTotal = total;
     m_pBar->setRange(0, total);
     m_pBar->setValue(0);
-    Open(EMode::Bar, QString::fromUtf8(Texts().m_pszTransferCaption));
+    Open(EMode::Bar, LanguageText(kTransferCaption));
 }
 
 void CShowDlg::Step(int step) {
@@ -76,14 +64,14 @@ void CShowDlg::Step(int step) {
 }
 
 void CShowDlg::Busy() {
-    m_pText->setText(QString::fromUtf8(Texts().m_pszBusy));
-    Open(EMode::Busy, QString::fromUtf8(Texts().m_pszTransferCaption));
+    m_pText->setText(LanguageText(kBusy));
+    Open(EMode::Busy, LanguageText(kTransferCaption));
     m_watch.start(kBusyPollMs);
 }
 
 void CShowDlg::Lookup() {
-    m_pText->setText(QString::fromUtf8(Texts().m_pszLookup));
-    Open(EMode::Lookup, QString::fromUtf8(Texts().m_pszLookupCaption));
+    m_pText->setText(LanguageText(kLookup));
+    Open(EMode::Lookup, LanguageText(kLookupCaption));
     m_watch.start(kLookupPollMs);
 }
 

@@ -11,16 +11,12 @@ namespace zolt {
 
 namespace {
 
-struct SUndoTexts {
-    const char* m_pszUndo;
-    const char* m_pszRedo;
-    const char* m_pszNothing; // the history holds no step
-    const char* m_pszFresh;   // ... because a whole image was read or imported
-};
-constexpr SUndoTexts kUndoTexts[2] = {
-    {"Undo %1", "Redo %1", "Nothing to undo", "Nothing to undo since the last read-back or import"},
-    {"撤销 %1", "重做 %1", "没有可撤销的操作", "自上次读取或导入以来没有可撤销的操作"},
-};
+constexpr SText kUndo{"撤销 %1", "Undo %1"};
+constexpr SText kRedo{"重做 %1", "Redo %1"};
+constexpr SText kNothing{"没有可撤销的操作", "Nothing to undo"}; // the history holds no step
+// ... because a whole image was read or imported
+constexpr SText kFresh{"自上次读取或导入以来没有可撤销的操作",
+                       "Nothing to undo since the last read-back or import"};
 
 // A step's description in a menu entry, where "&" would mark a shortcut letter ("Mic 1&2").
 QString MenuText(const SEditStep& step) {
@@ -121,25 +117,23 @@ void CUndoTracker::Applied() {
 }
 
 void CUndoTracker::AddActions(QMenu& menu) {
-    const SUndoTexts& texts = kUndoTexts[Language()];
     const SEditStep* pUndo = m_history.NextUndo();
     if (m_history.UndoCount() + m_history.RedoCount() > 0) {
         m_bFresh = false;
     }
     QAction* pUndoAction = nullptr;
     if (pUndo != nullptr) {
-        pUndoAction = menu.addAction(QString::fromUtf8(texts.m_pszUndo).arg(MenuText(*pUndo)), this,
-                                     [this] { Undo(); });
-    } else {
         pUndoAction =
-            menu.addAction(QString::fromUtf8(m_bFresh ? texts.m_pszFresh : texts.m_pszNothing));
+            menu.addAction(LanguageText(kUndo).arg(MenuText(*pUndo)), this, [this] { Undo(); });
+    } else {
+        pUndoAction = menu.addAction(LanguageText(m_bFresh ? kFresh : kNothing));
         pUndoAction->setEnabled(false);
     }
     pUndoAction->setShortcut(QKeySequence::Undo);
     const SEditStep* pRedo = m_history.NextRedo();
     const QString strRedo = pRedo != nullptr ? MenuText(*pRedo) : QString();
-    QAction* pRedoAction = menu.addAction(QString::fromUtf8(texts.m_pszRedo).arg(strRedo).trimmed(),
-                                          this, [this] { Redo(); });
+    QAction* pRedoAction =
+        menu.addAction(LanguageText(kRedo).arg(strRedo).trimmed(), this, [this] { Redo(); });
     pRedoAction->setEnabled(pRedo != nullptr);
     pRedoAction->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_Y));
 }

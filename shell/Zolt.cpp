@@ -5,7 +5,7 @@
 #include "model/Defaults.h"
 #include "shell/Capture.h"
 #include "shell/ZoltDlg.h"
-#include "sim/SimServer.h"
+#include "sim/SimLine.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -30,16 +30,8 @@ bool HasArgument(int argc, char** argv, const char* name) {
     return false;
 }
 
-// The simulated processor of --simulator; its pty path is the first candidate.
-std::unique_ptr<sim::CSimServer> StartSimulator() {
-    auto server = std::make_unique<sim::CSimServer>();
-    std::string error;
-    if (!server->Start(error)) {
-        std::fprintf(stderr, "zolt: the simulated processor did not start: %s\n", error.c_str());
-        return nullptr;
-    }
-    return server;
-}
+// The port name of --simulator's processor inside the program.
+constexpr const char* kSimulatorPort = "simulator";
 
 } // namespace
 
@@ -70,13 +62,14 @@ int RunZolt(const SCommandLine& options) {
     FactoryDefaults();
     g_flags.m_nLanguage = options.m_onLanguage.value_or(LanguageOfLocale(QLocale::system()));
 
-    std::unique_ptr<sim::CSimServer> simulator;
+    // Every port is a serial device, except the simulated processor's, the first candidate.
+    CSerialOpener serialPorts;
+    sim::CSimOpener ports(SystemClock(), &serialPorts);
     SZoltOptions window;
+    window.m_pOpener = &ports;
     if (options.m_bSimulator) {
-        simulator = StartSimulator();
-        if (simulator) {
-            window.m_astrPorts.push_back(simulator->Path());
-        }
+        ports.Add(kSimulatorPort).KeepFrames(false); // it runs for as long as the program
+        window.m_astrPorts.push_back(kSimulatorPort);
     }
     window.m_astrPorts.insert(window.m_astrPorts.end(), options.m_astrPorts.begin(),
                               options.m_astrPorts.end());

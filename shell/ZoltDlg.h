@@ -1,24 +1,21 @@
 // The main window: the volume strip (music, mic and the hidden effect volume with their
 // limits and mutes), the program-name / connection display, the connect and language
-// buttons, and the tab bar over the pages. It owns the device link and the connection,
-// implements the operations the pages call and the link's notification sink, and handles
-// every link notification on the UI thread: the comm thread only posts to it.
+// buttons, and the tab bar over the pages of the page registry. It hosts the session (the
+// link, the connection and what the link's messages mean) and shows what the session tells
+// it; it implements the operations the pages call, and hands the file operations to its
+// file commands.
 #pragma once
 
 #include "controls/Message.h"
-#include "link/Connection.h"
-#include "link/DeviceLink.h"
-#include "link/Notify.h"
-#include "link/PresetFiles.h"
+#include "link/Session.h"
 #include "pages/PageApi.h"
+#include "shell/PageRegistry.h"
 
 #include <QSize>
 #include <QTimer>
 
 #include <array>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,17 +25,13 @@ class QSocketNotifier;
 namespace zolt {
 
 class CBitButton;
-class CBitmapSlider;
-class CEdit_Static;
+class CPageBase;
 class CEnTabCtrl;
+class CFileCommands;
 class CFontStatic;
-class CMainDlg;
 class CShowDlg;
 class CUndoTracker;
-
-constexpr int kPageCount = 10; // page indexes 0..9, each with a tab
-constexpr int kTabCount = 10;
-constexpr int kSystemPageIndex = 5;
+class CVolumeStrip;
 
 struct SZoltOptions {
     // The screen size the start-up check reads; empty: the real primary screen. Tests and
@@ -48,8 +41,12 @@ struct SZoltOptions {
     std::vector<std::string> m_astrPorts;
     // Only the ports above are candidates (tests: no real port is ever probed).
     bool m_bNamedPortsOnly = false;
-    // The clock of the link's pauses; null: the real one (tests pass a faster one).
+    // The clock of the link's pauses; null: the real one (tests pass the virtual one).
     CClock* m_pClock = nullptr;
+    // Makes a port's transport by its name; null: every port is a serial device.
+    CTransportOpener* m_pOpener = nullptr;
+    // The window runs the link turn by turn on its own thread (tests, in virtual time).
+    bool m_bStepped = false;
     // Tells of serial devices plugged in; null: the system's (udev). Tests announce ports.
     std::unique_ptr<CPortWatch> m_pPortWatch;
 };
@@ -58,7 +55,7 @@ struct SZoltOptions {
 // 1290 x 740, but never more than the screen leaves for the window with its frame.
 QSize SmallScreenWindowSize(QSize screen);
 
-class CZoltDlg : public CMessageWidget, public CPageApi, public CNotifySink {
+class CZoltDlg : public CMessageWidget, public CPageApi, public CSessionHost {
     Q_OBJECT
 public:
     explicit CZoltDlg(SZoltOptions options = {});
@@ -71,29 +68,28 @@ public:
     std::array<std::uint8_t, 12> MeterValues(int pollKind) const override;
     void ExportMode() override;
     void ImportMode() override;
-    void ExportAllModes();
     void ImportAllModes() override;
-    // "Import all" once the file is chosen; on line, when the transfer is done, it offers to
-    // read the modes back and compare them with the file.
-    void ImportAllModesFrom(const std::string& path);
-    // A room-correction filter list into the equaliser of EQ block 0..17 (the shown page's),
-    // with the report of how close the stored bands come; the equaliser as a list.
-    void ImportFiltersFrom(const std::string& path, int block);
-    void ExportFiltersTo(const std::string& path, int block);
+    // The preset files, the filter lists and the check after "Import all".
+    CFileCommands& Files() { return *m_pFiles; }
     // Undo and redo of the user's edits.
     CUndoTracker& Undo() { return *m_pUndo; }
 
-    // --- The link's notification sink ---
-    void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // --- The session's host ---
+    void RunOnHostThread(std::function<void()> task) override;
+    bool IsSystemPageShown() const override { return m_bSystemShown; }
     void ProgressStart(int total) override;
     void ProgressStep(int step) override;
     void ProgressBusy() override;
     void ProgressLookup() override;
     void ProgressHide() override;
     void MessageBox(std::string_view text, std::string_view caption) override;
-    void RefreshProgramName() override { ConnectionDisplay(true); }
-    void RunAllModesExport() override;
-    bool IsSystemPageShown() const override { return m_bSystemShown; }
+    void ConnectionChanged() override { ConnectionDisplay(true); }
+    void ImageReplaced() override;
+    void SystemBlockRead() override;
+    void AllModesRead() override;
+    void MetersArrived(int pollKind) override;
+    void CommandsDone() override;
+    void LinkEnded() override;
 
     // --- The window ---
     // Shows the page of index 0..9 and re-reads it; nothing when it is already current.
@@ -113,8 +109,9 @@ public:
     // True when the start-up screen check found a small screen and added scroll bars.
     bool Scrollable() const { return m_bScrollable; }
 
-    CDeviceLink& Link() { return m_link; }
-    CConnection& Connection() { return m_connection; }
+    CSession& Session() { return m_session; }
+    CDeviceLink& Link() { return m_session.Link(); }
+    CConnection& Connection() { return m_session.Connection(); }
     CShowDlg& ProgressBox() { return *m_pProgress; }
     // The widget holding every control of the window; inside a scroll area on small
     // screens.
@@ -130,61 +127,35 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    struct SVolumeControls {
-        CBitmapSlider* m_pSlider;
-        CEdit_Static* m_pLabel;
-        CBitButton* m_pMute;
-        CFontStatic* m_pCaption;
-    };
-
     void CreateControls();
     void CreatePages();
     void CheckScreen(QSize screen);
-    bool OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
-    void OnVolumeSlider(int volume);
-    void OnMute(int volume);
-    void ShowVolume(int volume, std::uint8_t value);
-    void ShowPendingBoxes();
     void ShowAbout();
     CPage& PageOf(int index) const;
-    void NoteStartupProgress(unsigned message);
     void DarkenMetersOffline();
-    void WatchLookup();
+    void OnConnectButton();
     void OnPortsPlugged();
-    void OfferImportCheck();
-    void ShowImportCheck();
 
-    CDeviceLink m_link;
-    CConnection m_connection;
+    CSession m_session;
     QScrollArea* m_pScroll = nullptr;
     CMessageWidget* m_pContent = nullptr;
     CEnTabCtrl* m_pTabs = nullptr;
-    std::array<SVolumeControls, 3> m_aVolumes{};
+    CVolumeStrip* m_pVolumes = nullptr;
     CFontStatic* m_pProgramName = nullptr;
     CBitButton* m_pConnect = nullptr;
     CBitButton* m_pLanguage = nullptr;
     CShowDlg* m_pProgress = nullptr;
 
-    std::array<QWidget*, kPageCount> m_apPageWidgets{};
-    std::array<CPage*, kPageCount> m_apPages{};
-    CMainDlg* m_pOutput = nullptr;
+    std::vector<CPageBase*> m_apPages; // by page index; the views of a page share it
     CUndoTracker* m_pUndo = nullptr;
+    std::unique_ptr<CFileCommands> m_pFiles;
     int m_nCurrentPage = -1;
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;
     bool m_bScrollable = false;
-    QTimer m_lookupWatch;
+    QTimer m_turns; // a stepped session's turns
     std::unique_ptr<CPortWatch> m_pPortWatch;
     std::unique_ptr<QSocketNotifier> m_pPlugged; // goes before the watch closes its descriptor
-
-    // The check after an on-line "Import all": offered when its transfer is done, then the
-    // read-back; m_sent is what the import sent.
-    enum class EImportCheck { None, Offer, ReadBack };
-    EImportCheck m_eImportCheck = EImportCheck::None;
-    SPresetFile m_sent;
-
-    std::mutex m_boxLock; // guards m_aPendingBoxes (the comm thread adds to it)
-    std::deque<std::pair<QString, QString>> m_aPendingBoxes;
 };
 
 } // namespace zolt

@@ -89,8 +89,10 @@ std::optional<SAnswerChunk> CAnswerSchedule::TakeDue(Micros now) {
 }
 
 CSimServer::CSimServer(SSimFaults faults, SSimState state, SSimOptions options)
-    : m_processor(faults, std::move(state)), m_options(std::move(options)),
-      m_schedule(m_options.m_dByteMicros) {}
+    : m_device(faults, std::move(state)), m_options(std::move(options)),
+      m_schedule(m_options.m_dByteMicros) {
+    m_device.KeepFrames(false); // the log and the frame times tell what it took
+}
 
 CSimServer::~CSimServer() {
     Stop();
@@ -162,18 +164,15 @@ void CSimServer::CloseLine() {
 }
 
 SSimState CSimServer::State() const {
-    std::lock_guard lock(m_mutex);
-    return m_processor.State();
+    return m_device.State();
 }
 
 void CSimServer::Edit(const std::function<void(SSimState&)>& edit) {
-    std::lock_guard lock(m_mutex);
-    edit(m_processor.State());
+    m_device.Edit(edit);
 }
 
 int CSimServer::FramesReceived() const {
-    std::lock_guard lock(m_mutex);
-    return m_processor.FramesReceived();
+    return m_device.FramesReceived();
 }
 
 std::vector<SFrameTime> CSimServer::FrameTimes() const {
@@ -241,13 +240,12 @@ void CSimServer::Take(const SWireFrame& frame, Clock::time_point start) {
         return;
     }
     Log(frame);
-    std::lock_guard lock(m_mutex);
     if (m_options.m_bRecordTimes) {
+        std::lock_guard lock(m_mutex);
         m_aTimes.push_back({start, frame.Command()});
     }
-    const std::vector<std::uint8_t> answer = m_processor.Handle(frame);
-    m_bHangUpPlanned = m_processor.HangUpDue();
-    m_schedule.Add(frame, answer, m_processor.Faults(), SinceStart(start), m_bHangUpPlanned);
+    const std::vector<std::uint8_t> answer = m_device.Take(frame, m_bHangUpPlanned);
+    m_schedule.Add(frame, answer, m_device.Faults(), SinceStart(start), m_bHangUpPlanned);
 }
 
 // Writes every part of an answer that is due; a hang-up part closes the line. A part

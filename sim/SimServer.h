@@ -5,7 +5,7 @@
 // have crossed the line.
 #pragma once
 
-#include "sim/SimProcessor.h"
+#include "sim/SimDevice.h"
 
 #include <atomic>
 #include <chrono>
@@ -106,11 +106,11 @@ private:
     void Log(const SWireFrame& frame);
     void CloseLine();
 
-    CSimProcessor m_processor;
+    CSimDevice m_device;
     SSimOptions m_options;
     CAnswerSchedule m_schedule;    // serving thread only
     bool m_bHangUpPlanned = false; // serving thread only
-    mutable std::mutex m_mutex;    // guards m_processor and m_aTimes
+    mutable std::mutex m_mutex;    // guards m_aTimes
     std::vector<SFrameTime> m_aTimes;
     std::string m_strPath;
     int m_nMaster = -1;

@@ -13,6 +13,10 @@
 namespace zolt {
 namespace {
 
+QString LabelQString(const SLabelFormat& format, int nPos, int nMin) {
+    return QString::fromStdString(LabelText(format, nPos, nMin));
+}
+
 TEST(ValueLabel, OffAtTheMinimumWithoutUnitThenNumbersWithIt) {
     CEdit_Static label;
     label.SetRange(0, 60);
@@ -40,21 +44,18 @@ TEST(ValueLabel, ScaledDistanceAndTableModes) {
     scaled.nMode = kLabelScaled;
     scaled.dScale = 0.5;
     scaled.dOffset = 10.0;
-    EXPECT_EQ(LabelText(scaled, 0, 0), QStringLiteral("-10.0"));
-    EXPECT_EQ(LabelText(scaled, 20, 0), QStringLiteral("0.0"));
-    EXPECT_EQ(LabelText(scaled, 40, 0), QStringLiteral("10.0"));
+    EXPECT_EQ(LabelQString(scaled, 0, 0), QStringLiteral("-10.0"));
+    EXPECT_EQ(LabelQString(scaled, 20, 0), QStringLiteral("0.0"));
+    EXPECT_EQ(LabelQString(scaled, 40, 0), QStringLiteral("10.0"));
 
     SLabelFormat integer{kLabelInteger, 2, 0, 0, 0, "ms"};
-    EXPECT_EQ(LabelText(integer, 250, 0), QStringLiteral("500ms"));
-    EXPECT_EQ(LabelText({kLabelInteger, 1, 50, 0, 0, "%"}, 0, 0),
-              QStringLiteral("-50%"));
-    EXPECT_EQ(LabelText({kLabelDistance, 1, 0, 0, 0, ""}, 100, 0), QStringLiteral("3.400m"));
-    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, "ms"}, 0, 0),
-              QStringLiteral("0.5ms"));
-    EXPECT_EQ(LabelText({kLabelAttack, 1, 0, 0, 0, "ms"}, 19, 0),
-              QStringLiteral("400ms"));
-    EXPECT_EQ(LabelText({kLabelRelease, 1, 0, 0, 0, ""}, 7, 0), QStringLiteral("Atk X32"));
-    EXPECT_EQ(LabelText({kLabelRatio, 1, 0, 0, 0, ""}, 40, 0), QStringLiteral("100"));
+    EXPECT_EQ(LabelQString(integer, 250, 0), QStringLiteral("500ms"));
+    EXPECT_EQ(LabelQString({kLabelInteger, 1, 50, 0, 0, "%"}, 0, 0), QStringLiteral("-50%"));
+    EXPECT_EQ(LabelQString({kLabelDistance, 1, 0, 0, 0, ""}, 100, 0), QStringLiteral("3.400m"));
+    EXPECT_EQ(LabelQString({kLabelAttack, 1, 0, 0, 0, "ms"}, 0, 0), QStringLiteral("0.5ms"));
+    EXPECT_EQ(LabelQString({kLabelAttack, 1, 0, 0, 0, "ms"}, 19, 0), QStringLiteral("400ms"));
+    EXPECT_EQ(LabelQString({kLabelRelease, 1, 0, 0, 0, ""}, 7, 0), QStringLiteral("Atk X32"));
+    EXPECT_EQ(LabelQString({kLabelRatio, 1, 0, 0, 0, ""}, 40, 0), QStringLiteral("100"));
 }
 
 TEST(FontLabel, TheSameColourAgainDoesNotRepaint) {

@@ -37,7 +37,9 @@ public:
         return {EPortStatus::Ok, count};
     }
     void Purge() override {}
+    EPortEvent Wait(Milliseconds) override { return EPortEvent::Readable; }
     void RequestStop() override {}
+    bool StopRequested() const override { return false; }
     bool Done() const { return m_nNext >= m_aChunks.size(); }
 
 private:

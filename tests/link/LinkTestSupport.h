@@ -48,7 +48,7 @@ public:
     void MessageBox(std::string_view text, std::string_view) override {
         m_aBoxes.emplace_back(text);
     }
-    void RefreshProgramName() override { ++m_nNameRefreshes; }
+    void ConnectionChanged() override { ++m_nNameRefreshes; }
     void ShowCurrentPage() override { ++m_nPageShows; }
     void RunAllModesExport() override { ++m_nExports; }
     bool IsSystemPageShown() const override { return m_bSystemPage; }
@@ -81,7 +81,11 @@ public:
     SPortResult BytesWaiting() override;
     SPortResult Read(std::uint8_t* buffer, std::size_t capacity) override;
     void Purge() override;
+    EPortEvent Wait(Milliseconds) override {
+        return BytesWaiting().m_nCount > 0 ? EPortEvent::Readable : EPortEvent::TimedOut;
+    }
     void RequestStop() override { ++m_nStopRequests; }
+    bool StopRequested() const override { return m_nStopRequests > 0; }
 
     // An acknowledgement for every frame; the replies of polls, probe, names, system
     // block, modes and recall from the data below (mode n filled with Pattern(n)).

@@ -137,6 +137,7 @@ TEST(Fields, PhysicalValuesRoundTripThroughTheValueTables) {
     for (const SField& field : Fields(EArea::Image)) {
         switch (field.m_eKind) {
         case EFieldKind::Frequency:
+        case EFieldKind::BandFrequency:
             for (int raw = 0; raw < kFreqCount; ++raw) {
                 const SFieldValue value = ReadField(field, With(field, raw).data());
                 ASSERT_TRUE(value.m_bNumber);
@@ -147,6 +148,7 @@ TEST(Fields, PhysicalValuesRoundTripThroughTheValueTables) {
             ++checked;
             break;
         case EFieldKind::Gain:
+        case EFieldKind::DynamicGain:
             for (int raw = 0; raw <= kGainRawMax; ++raw) {
                 const SFieldValue value = ReadField(field, With(field, raw).data());
                 ASSERT_EQ(RawOfGainDb(value.m_dNumber), raw) << field.Name();

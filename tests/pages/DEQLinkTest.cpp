@@ -1,7 +1,7 @@
-// The Dynamic EQ page end to end: the program finds a simulated processor on a
-// pseudo-terminal and reads it back, the user edits the dynamic bands, and the link sends
-// each changed record as its dynamic-EQ band frame.
-#include "PageOverPty.h"
+// The Dynamic EQ page end to end: the program finds a simulated processor and reads it
+// back, the user edits the dynamic bands, and the link sends each changed record as its
+// dynamic-EQ band frame.
+#include "PageOverLine.h"
 
 #include "pages/DEQ_Dlg.h"
 
@@ -10,10 +10,10 @@ namespace {
 
 using namespace deqid;
 
-class DEQOverPty : public test::CPageOverPty<CDEQ_Dlg> {
+class DEQOverLine : public test::CPageOverLine<CDEQ_Dlg> {
 protected:
     void SetUp() override {
-        CPageOverPty::SetUp();
+        CPageOverLine::SetUp();
         ResetDeqView();
     }
     static std::vector<int> RecordFrame(int nRecord, std::size_t nOffset) {
@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(DEQOverPty, EditsArriveAsTheirRecordsFrames) {
+TEST_F(DEQOverLine, EditsArriveAsTheirRecordsFrames) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     FramesSent(); // the read-back
     ASSERT_TRUE(ProcessorMatches());

@@ -1,7 +1,7 @@
-// The effect page end to end: the program finds a simulated processor on a pseudo-terminal
-// and reads it back, the user edits echo A, echo B and the reverb, and the link brings the
-// processor up to date. What the processor received is read from its frame log.
-#include "PageOverPty.h"
+// The effect page end to end: the program finds a simulated processor and reads it back,
+// the user edits echo A, echo B and the reverb, and the link brings the processor up to date.
+// What the processor received is read from its record of frames.
+#include "PageOverLine.h"
 
 #include "model/DataConver.h"
 #include "pages/Echo_Dlg.h"
@@ -11,14 +11,14 @@
 namespace zolt {
 namespace {
 
-class EffectOverPty : public test::CPageOverPty<CEffect_Dlg> {
+class EffectOverLine : public test::CPageOverLine<CEffect_Dlg> {
 protected:
     void SetUp() override {
-        CPageOverPty::SetUp();
+        CPageOverLine::SetUp();
         ResetEffectUnit();
     }
     void TearDown() override {
-        CPageOverPty::TearDown();
+        CPageOverLine::TearDown();
         ResetEffectUnit();
     }
     void Select(int nSelector, QWidget* pPanel) {
@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(EffectOverPty, AnEditOfEachUnitArrivesAsItsFrame) {
+TEST_F(EffectOverLine, AnEditOfEachUnitArrivesAsItsFrame) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     m_pPage->Refresh();
     FramesSent(); // the read-back

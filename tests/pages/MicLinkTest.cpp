@@ -1,7 +1,7 @@
-// The Microphone page end to end: the program finds a simulated processor on a
-// pseudo-terminal and reads it back, the user edits both pairs on the page, and the link
-// brings the processor up to date. What the processor received is read from its frame log.
-#include "PageOverPty.h"
+// The Microphone page end to end: the program finds a simulated processor and reads it
+// back, the user edits both pairs on the page, and the link brings the processor up to date.
+// What the processor received is read from its record of frames.
+#include "PageOverLine.h"
 
 #include "pages/EQDlg.h"
 #include "pages/EqStripBank.h"
@@ -12,15 +12,15 @@ namespace {
 
 using namespace micid;
 
-class MicOverPty : public test::CPageOverPty<CMic_Dlg> {
+class MicOverLine : public test::CPageOverLine<CMic_Dlg> {
 protected:
     void SetUp() override {
-        CPageOverPty::SetUp();
+        CPageOverLine::SetUp();
         ResetMicView();
     }
 };
 
-TEST_F(MicOverPty, EditsOnEachPairArriveAsTheirFramesAndUnlinkingSendsOnlyTheFlag) {
+TEST_F(MicOverLine, EditsOnEachPairArriveAsTheirFramesAndUnlinkingSendsOnlyTheFlag) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     FramesSent(); // the read-back
     ASSERT_TRUE(ProcessorMatches());

@@ -1,7 +1,7 @@
-// The Music page end to end: the program finds a simulated processor on a pseudo-terminal
-// and reads it back, the user edits on the page, and the link brings the processor up to
-// date. What the processor received is read from its frame log.
-#include "PageOverPty.h"
+// The Music page end to end: the program finds a simulated processor and reads it back,
+// the user edits on the page, and the link brings the processor up to date. What the
+// processor received is read from its record of frames.
+#include "PageOverLine.h"
 
 #include "pages/MusicData.h"
 #include "pages/MusicDlg.h"
@@ -11,15 +11,15 @@ namespace {
 
 using namespace musicid;
 
-class MusicOverPty : public test::CPageOverPty<CMusicDlg> {
+class MusicOverLine : public test::CPageOverLine<CMusicDlg> {
 protected:
     void SetUp() override {
-        CPageOverPty::SetUp();
+        CPageOverLine::SetUp();
         ResetMusicView();
     }
 };
 
-TEST_F(MusicOverPty, EditsArriveAsTheirFramesAndUnlinkingSendsOnlyTheFlag) {
+TEST_F(MusicOverLine, EditsArriveAsTheirFramesAndUnlinkingSendsOnlyTheFlag) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     FramesSent(); // the read-back
     ASSERT_TRUE(ProcessorMatches());

@@ -1,7 +1,7 @@
-// The output page end to end: the program finds a simulated processor on a pseudo-terminal
-// and reads it back, the user edits in each of the five output views, and the link brings
-// the processor up to date. What the processor received is read from its frame log.
-#include "PageOverPty.h"
+// The output page end to end: the program finds a simulated processor and reads it back,
+// the user edits in each of the five output views, and the link brings the processor up to
+// date. What the processor received is read from its record of frames.
+#include "PageOverLine.h"
 
 #include "pages/MainData.h"
 #include "pages/MainDlg.h"
@@ -12,20 +12,20 @@ namespace {
 using namespace outputid;
 using Frames = std::vector<std::vector<int>>;
 
-class OutputOverPty : public test::CPageOverPty<CMainDlg> {
+class OutputOverLine : public test::CPageOverLine<CMainDlg> {
 protected:
     void SetUp() override {
-        CPageOverPty::SetUp();
+        CPageOverLine::SetUp();
         ResetOutputView();
     }
     void ShowView(int nIndex) {
-        m_pPage->ConfigureView(nIndex);
+        m_pPage->ShowView(nIndex);
         m_pPage->Refresh();
         QApplication::processEvents();
     }
 };
 
-TEST_F(OutputOverPty, AnEditInEachViewArrivesAsItsFrame) {
+TEST_F(OutputOverLine, AnEditInEachViewArrivesAsItsFrame) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     FramesSent(); // the read-back
     ASSERT_TRUE(ProcessorMatches());

@@ -38,7 +38,7 @@ protected:
     }
     // As the main window does on a tab change.
     void ShowView(int nIndex) {
-        m_pPage->ConfigureView(nIndex);
+        m_pPage->ShowView(nIndex);
         m_pPage->Refresh();
         QApplication::processEvents();
     }

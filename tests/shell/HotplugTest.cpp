@@ -3,38 +3,28 @@
 #include "controls/DialogTemplate.h"
 #include "controls/FontStatic.h"
 #include "shell/Show_Dlg.h"
-#include "sim/SimServer.h"
+#include "sim/SimLine.h"
 #include "tests/sim/TestSupport.h"
-
-#include <filesystem>
 
 namespace zolt {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kTimeoutMs = 20000;
 
 // The window off line, told of serial devices plugged in through a watch the test drives.
-// Its only port is an adapter's stable name, a link the test points at a simulated
-// processor's pty when it "plugs it in".
+// Its only port is an adapter's stable name; "plugging in" a simulated processor makes it
+// reachable under that name and announces it. The processors are on lines in virtual time,
+// and the window runs the link turn by turn.
 class HotplugTest : public ShellTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::path(ZOLT_TEST_OUTPUT_DIR) / "hotplug" / info->name();
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_adapter = m_dir / "usb-processor";
-    }
-
-    std::unique_ptr<CZoltDlg> MakeWatchingWindow(CClock* clock = nullptr) {
+    std::unique_ptr<CZoltDlg> MakeWatchingWindow() {
         SZoltOptions options;
         options.m_screenSize = kLargeScreen;
-        options.m_astrPorts = {m_adapter.string()};
+        options.m_astrPorts = {kAdapter};
         options.m_bNamedPortsOnly = true;
-        options.m_pClock = clock;
+        options.m_pClock = &m_clock;
+        options.m_pOpener = &m_opener;
+        options.m_bStepped = true;
         auto watch = std::make_unique<test::CAnnouncedPorts>();
         m_pWatch = watch.get();
         options.m_pPortWatch = std::move(watch);
@@ -43,28 +33,22 @@ protected:
         return dlg;
     }
 
-    sim::CSimServer& StartSimulator(sim::SSimFaults faults = {}) {
-        m_aSims.push_back(std::make_unique<sim::CSimServer>(faults));
-        std::string error;
-        EXPECT_TRUE(m_aSims.back()->Start(error)) << error;
-        return *m_aSims.back();
-    }
-
-    // The adapter's name now leads to the processor's pty, and the watch tells of the pty.
-    void PlugIn(const sim::CSimServer& processor) {
-        fs::remove(m_adapter);
-        fs::create_symlink(processor.Path(), m_adapter);
-        m_pWatch->Announce(processor.Path());
+    // A processor is plugged in as the adapter, and the watch tells of it.
+    sim::CSimDevice& PlugIn(sim::SSimFaults faults = {},
+                            sim::SSimState state = sim::MakeFactoryState()) {
+        sim::CSimDevice& processor = m_opener.Add(kAdapter, std::move(faults), std::move(state));
+        m_pWatch->Announce(kAdapter);
+        return processor;
     }
 
     static QString ProgramName(CZoltDlg& dlg) {
         return DlgItem<CFontStatic>(&dlg.Content(), 3830)->Text();
     }
 
-    // Declared first so every window (and its port) goes before the simulators do.
-    std::vector<std::unique_ptr<sim::CSimServer>> m_aSims;
-    fs::path m_dir;
-    fs::path m_adapter;
+    static constexpr const char* kAdapter = "/dev/serial/by-id/usb-processor";
+    // Declared first so every window (and its port) goes before the processors do.
+    CVirtualClock m_clock;
+    sim::CSimOpener m_opener{m_clock};
     test::CAnnouncedPorts* m_pWatch = nullptr;
 };
 
@@ -78,10 +62,7 @@ TEST_F(HotplugTest, AProcessorPluggedInWhileOffLineIsFoundAndReadBack) {
     sim::SSimState state = sim::MakeFactoryState();
     state.m_abSystem[0] = 5; // playing mode 5
     state.m_abImage = state.m_aModes[5];
-    m_aSims.push_back(std::make_unique<sim::CSimServer>(sim::SSimFaults{}, state));
-    std::string error;
-    ASSERT_TRUE(m_aSims.back()->Start(error)) << error;
-    PlugIn(*m_aSims.back());
+    PlugIn({}, state);
     ASSERT_TRUE(
         WaitUntil([&] { return ProgramName(*dlg) == QStringLiteral("5:Sim mode 5"); }, kTimeoutMs))
         << ProgramName(*dlg).toStdString();
@@ -89,7 +70,7 @@ TEST_F(HotplugTest, AProcessorPluggedInWhileOffLineIsFoundAndReadBack) {
     EXPECT_TRUE(g_flags.m_bOnline);
     EXPECT_TRUE(WindowTakesInput());
     EXPECT_EQ(m_boxes.size(), 1) << m_boxes.join('|').toStdString();
-    EXPECT_EQ(dlg->Connection().PortInUse(), m_adapter.string());
+    EXPECT_EQ(dlg->Connection().PortInUse(), kAdapter);
 }
 
 TEST_F(HotplugTest, AProcessorThatHangsUpIsReportedOnceAndTheNextOneIsFound) {
@@ -99,17 +80,17 @@ TEST_F(HotplugTest, AProcessorThatHangsUpIsReportedOnceAndTheNextOneIsFound) {
 
     sim::SSimFaults hangUp;
     hangUp.m_nHangUpAfter = 40; // the probe, the read-back, a few polls
-    PlugIn(StartSimulator(hangUp));
+    PlugIn(hangUp);
     ASSERT_TRUE(WaitUntil([&] { return g_flags.m_bOnline.load(); }, kTimeoutMs));
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bOnline; }, kTimeoutMs));
     QTest::qWait(500);
     ASSERT_EQ(m_boxes.size(), 1) << m_boxes.join('|').toStdString();
     EXPECT_TRUE(m_boxes[0].startsWith(QString::fromStdString(
-        "Unable to Open Device!\n" + m_adapter.string() + ": the line hung up")))
+        "Unable to Open Device!\n" + std::string(kAdapter) + ": the line hung up")))
         << m_boxes[0].toStdString();
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
 
-    PlugIn(StartSimulator()); // the adapter again, with a processor that stays
+    PlugIn(); // the adapter again, with a processor that stays
     EXPECT_TRUE(
         WaitUntil([&] { return ProgramName(*dlg) == QStringLiteral("1:Sim mode 1"); }, kTimeoutMs))
         << ProgramName(*dlg).toStdString();
@@ -117,22 +98,20 @@ TEST_F(HotplugTest, AProcessorThatHangsUpIsReportedOnceAndTheNextOneIsFound) {
 }
 
 TEST_F(HotplugTest, ADeviceThatDoesNotAnswerOrIsNotTheNamedPortIsPassedOverInSilence) {
-    test::CFastClock clock; // the silent probe's resends pass ten times faster
-    auto dlg = MakeWatchingWindow(&clock);
+    auto dlg = MakeWatchingWindow();
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     m_boxes.clear();
 
-    sim::CSimServer& stranger = StartSimulator(); // a device on another port
-    m_pWatch->Announce(stranger.Path());
+    sim::CSimDevice& stranger = m_opener.Add("stranger"); // a device on another port
+    m_pWatch->Announce("stranger");
     sim::SSimFaults silent;
     silent.m_bSilent = true;
-    sim::CSimServer& mute = StartSimulator(silent);
-    PlugIn(mute);
-    ASSERT_TRUE(WaitUntil([&] { return mute.FrameTimes().size() >= 3; }, kTimeoutMs));
+    sim::CSimDevice& mute = PlugIn(silent);
+    ASSERT_TRUE(WaitUntil([&] { return mute.FramesReceived() >= 3; }, kTimeoutMs));
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bOnline && WindowTakesInput(); }, kTimeoutMs));
     QTest::qWait(300);
     EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
-    EXPECT_TRUE(stranger.FrameTimes().empty());
+    EXPECT_EQ(stranger.FramesReceived(), 0);
     EXPECT_FALSE(dlg->ProgressBox().isVisible());
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
 }

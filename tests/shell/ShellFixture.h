@@ -6,14 +6,13 @@
 #include "model/Command.h"
 #include "model/Defaults.h"
 #include "shell/ZoltDlg.h"
-#include "sim/SimServer.h"
-
-#include "../sim/TestSupport.h"
+#include "sim/SimLine.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QStringList>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -30,13 +29,16 @@ inline bool WindowTakesInput() {
 
 // Runs the event loop until the condition holds or timeoutMs has passed; returns whether it
 // holds, so the test asserts on it (Qt's own QTRY macros would only return from the test).
+// One pass of the event loop at a time: a window that steps its link runs one turn a pass,
+// so a state that lasts only a few turns of the virtual clock is seen too.
 template <class FCondition> bool WaitUntil(FCondition condition, int timeoutMs = 5000) {
     const QDeadlineTimer deadline(timeoutMs);
     while (!condition()) {
         if (deadline.hasExpired()) {
             return false;
         }
-        QTest::qWait(10);
+        QCoreApplication::processEvents();
+        QThread::usleep(50);
     }
     return true;
 }
@@ -68,30 +70,33 @@ protected:
     }};
 };
 
-// A window on line with a simulated processor on a pty.
+// A window on line with a simulated processor on a line in virtual time: the window runs
+// the link turn by turn on its own thread, so a read-back or a transfer takes moments.
 class SimShellTest : public ShellTest {
 protected:
     static constexpr int kTimeoutMs = 20000;
+    // The processor's port.
+    static constexpr const char* kPort = "sim0";
 
-    // fast: the line and the window's clock run ten times faster than the real ones.
-    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {}, bool fast = false) {
-        m_sim = std::make_unique<sim::CSimServer>(faults, sim::MakeFactoryState(),
-                                                  fast ? test::FastLine() : sim::SSimOptions{});
-        std::string error;
-        EXPECT_TRUE(m_sim->Start(error)) << error;
+    std::unique_ptr<CZoltDlg> Connect(sim::SSimFaults faults = {},
+                                      sim::SSimState state = sim::MakeFactoryState()) {
+        m_sim = &m_opener.Add(kPort, std::move(faults), std::move(state));
         SZoltOptions options;
         options.m_screenSize = kLargeScreen;
-        options.m_astrPorts = {m_sim->Path()};
+        options.m_astrPorts = {kPort};
         options.m_bNamedPortsOnly = true;
-        options.m_pClock = fast ? &m_fastClock : nullptr;
+        options.m_pClock = &m_clock;
+        options.m_pOpener = &m_opener;
+        options.m_bStepped = true;
         auto dlg = std::make_unique<CZoltDlg>(std::move(options));
         dlg->show();
         return dlg;
     }
 
-    // Declared first so the window (and its port) goes before the simulator does.
-    std::unique_ptr<sim::CSimServer> m_sim;
-    test::CFastClock m_fastClock;
+    // Declared first so the window (and its port) goes before the processors do.
+    CVirtualClock m_clock;
+    sim::CSimOpener m_opener{m_clock};
+    sim::CSimDevice* m_sim = nullptr;
 };
 
 } // namespace zolt

@@ -8,8 +8,12 @@
 #include "controls/SLamp.h"
 #include "link/SerialPort.h"
 #include "pages/SysDlg.h"
+#include "shell/FileCommands.h"
 #include "shell/Show_Dlg.h"
+#include "sim/SimServer.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -93,7 +97,7 @@ TEST_F(SimulatorTest, ASilentPortEndsTheLookupWithOneMessage) {
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     QTest::qWait(200);
     EXPECT_EQ(m_boxes,
-              QStringList{QString::fromStdString("Unable to Open Device!\n" + m_sim->Path() +
+              QStringList{QString::fromStdString("Unable to Open Device!\n" + std::string(kPort) +
                                                  ": no answer to the probe (3 "
                                                  "transmissions)")});
     EXPECT_FALSE(g_flags.m_bOnline);
@@ -109,8 +113,8 @@ TEST_F(SimulatorTest, AProcessorThatHangsUpLeavesAUsableWindow) {
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bOnline; }, kTimeoutMs));
     QTest::qWait(500);
     ASSERT_EQ(m_boxes.size(), 1);
-    EXPECT_TRUE(m_boxes[0].startsWith(
-        QString::fromStdString("Unable to Open Device!\n" + m_sim->Path() + ": the line hung up")))
+    EXPECT_TRUE(m_boxes[0].startsWith(QString::fromStdString(
+        "Unable to Open Device!\n" + std::string(kPort) + ": the line hung up")))
         << m_boxes[0].toStdString();
     EXPECT_EQ(ProgramName(*dlg), QStringLiteral("Off Line"));
     EXPECT_TRUE(WindowTakesInput());
@@ -128,9 +132,10 @@ TEST_F(SimulatorTest, AProbeThatIsOnlyAcknowledgedDoesNotHoldTheWindow) {
                           kTimeoutMs));
     EXPECT_TRUE(WindowTakesInput());
     EXPECT_FALSE(g_flags.m_bLookup);
-    EXPECT_EQ(m_boxes, QStringList{QString::fromStdString(
-                           m_sim->Path() + ": the device acknowledged the probe without sending "
-                                           "its state, so nothing was read back")});
+    EXPECT_EQ(m_boxes,
+              QStringList{QString::fromStdString(
+                  std::string(kPort) + ": the device acknowledged the probe without sending "
+                                       "its state, so nothing was read back")});
     EXPECT_NE(ProgramName(*dlg), QStringLiteral("Off Line"));
     CBitButton* button = DlgItem<CBitButton>(&dlg->Content(), kConnectButton);
     EXPECT_EQ(button->text(), QStringLiteral("Disconnect"));
@@ -149,17 +154,18 @@ TEST_F(SimulatorTest, TheConnectionDisplaySaysOnLineWhileTheReadBackRuns) {
     EXPECT_FALSE(dlg->StartupSettled());
 }
 
+// Over a real pseudo-terminal, as a serial port another program holds.
 TEST_F(SimulatorTest, APortInUseByAnotherProgramIsNamedInTheMessage) {
-    m_sim = std::make_unique<sim::CSimServer>();
+    sim::CSimServer processor;
     std::string error;
-    ASSERT_TRUE(m_sim->Start(error)) << error;
+    ASSERT_TRUE(processor.Start(error)) << error;
     CSerialPort otherProgram;
-    ASSERT_TRUE(otherProgram.Open(m_sim->Path()));
-    auto dlg = MakeWindow({m_sim->Path()});
+    ASSERT_TRUE(otherProgram.Open(processor.Path()));
+    auto dlg = MakeWindow({processor.Path()});
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(m_boxes[0].startsWith(QString::fromStdString(
-        "Unable to Open Device!\n" + m_sim->Path() + ": in use by another program")))
+        "Unable to Open Device!\n" + processor.Path() + ": in use by another program")))
         << m_boxes[0].toStdString();
 }
 
@@ -214,7 +220,7 @@ TEST_F(SimulatorTest, StoreRecallAndPasswordChangeReachTheProcessor) {
 TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
     sim::SSimFaults faults;
     faults.m_nDropWrite = 4; // mode 4's frame is acknowledged but never stored
-    auto dlg = Connect(faults, true);
+    auto dlg = Connect(faults);
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
 
     sim::SSimState edited = sim::MakeFactoryState();
@@ -234,7 +240,7 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
     });
     auto checkAfterImport = [&](std::size_t expectedBoxes) {
         boxes.clear();
-        dlg->ImportAllModesFrom(path.string());
+        dlg->Files().ImportAllModesFrom(path.string());
         return WaitUntil([&] { return boxes.size() == expectedBoxes; }, kTimeoutMs);
     };
 
@@ -255,6 +261,40 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
     ASSERT_TRUE(checkAfterImport(1));
     CImageGuard guard(ImageLock());
     EXPECT_EQ(dlg->Link().Queue().Count(), 0u);
+}
+
+// "Export all" on line: every mode is read from the processor, then the save dialog asks
+// where, and the file holds the processor's store.
+TEST_F(SimulatorTest, ExportAllReadsEveryModeAndSavesThemWhereTheUserSays) {
+    sim::SSimState state = sim::MakeFactoryState();
+    state.m_aModes[21][2000] = 0x5A;
+    state.m_abSystem[sysblock::kMusicMax] = 70;
+    auto dlg = Connect({}, state);
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    const std::filesystem::path file =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-export-all.dat";
+    std::filesystem::remove(file);
+
+    QTimer answer; // the user names the file once the save dialog is up
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        answer.stop();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QString::fromStdString(file.string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    answer.start(10);
+    QTest::mouseClick(
+        DlgItem<CBitButton>(dlg->PageWidget(kSystemPageIndex), sysid::kExportAllButton),
+        Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(file); }, kTimeoutMs));
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(bytes, sim::AllModesFile(state));
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
 }
 
 // A file dialog is modal, but the link stays on line behind it: the meters go on showing

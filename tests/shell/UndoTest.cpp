@@ -3,6 +3,8 @@
 // processor follows every undo through the ordinary synchronisation.
 #include "ShellFixture.h"
 
+#include "shell/FileCommands.h"
+
 #include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
 #include "eq/CFStatic.h"
@@ -265,7 +267,7 @@ TEST_F(FilterListTest, AListGoesToTheShownPairAndIsOneUndoableStep) {
     const auto path = WriteList("mic-room.txt", "Preamp: -3.0 dB\n"
                                                 "Filter 1: ON PK Fc 63 Hz Gain -5.0 dB Q 4.00\n"
                                                 "Filter 2: ON HS Fc 8000 Hz Gain 2.0 dB Q 0.70\n");
-    dlg->ImportFiltersFrom(path.string(), kMicPair12);
+    dlg->Files().ImportFiltersFrom(path.string(), kMicPair12);
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(m_boxes[0].contains(QStringLiteral("Preamp"))) << m_boxes[0].toStdString();
 
@@ -290,7 +292,7 @@ TEST_F(FilterListTest, AListGoesToTheShownPairAndIsOneUndoableStep) {
     EXPECT_EQ(WorkingImage(), before);
 
     const auto exported = std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "mic-export.txt";
-    dlg->ExportFiltersTo(exported.string(), kMicPair12);
+    dlg->Files().ExportFiltersTo(exported.string(), kMicPair12);
     std::ifstream in(exported);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const CImageGuard guard(ImageLock());
@@ -302,7 +304,7 @@ TEST_F(FilterListTest, ABadListIsRefusedWithTheFileAndLineAndChangesNothing) {
     const Bytes before = WorkingImage();
     const auto path = WriteList("bad-room.txt", "Filter 1: ON PK Fc 63 Hz Gain -5.0 dB Q 4.00\n"
                                                 "Filter 2: sideways\n");
-    dlg->ImportFiltersFrom(path.string(), 0);
+    dlg->Files().ImportFiltersFrom(path.string(), 0);
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(m_boxes[0].startsWith(QStringLiteral("Filter list read Error\n") +
                                       QString::fromStdString(path.string())))
@@ -311,13 +313,13 @@ TEST_F(FilterListTest, ABadListIsRefusedWithTheFileAndLineAndChangesNothing) {
     EXPECT_EQ(WorkingImage(), before);
 
     m_boxes.clear();
-    dlg->ImportFiltersFrom(ZOLT_TEST_OUTPUT_DIR, 0); // a directory
+    dlg->Files().ImportFiltersFrom(ZOLT_TEST_OUTPUT_DIR, 0); // a directory
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(m_boxes[0].startsWith(QStringLiteral("Filter list read Error\n")));
     EXPECT_EQ(WorkingImage(), before);
 
     m_boxes.clear();
-    dlg->ExportFiltersTo("/nonexistent/dir/out.txt", 0);
+    dlg->Files().ExportFiltersTo("/nonexistent/dir/out.txt", 0);
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(
         m_boxes[0].startsWith(QStringLiteral("Filter list Write Error\n/nonexistent/dir/out.txt")))

@@ -275,7 +275,7 @@ TEST_F(ShellTest, ABoxRaisedOnTheCommThreadIsShownOnTheWindowsThread) {
     auto dlg = MakeWindow({"/nonexistent/ttyUSB9"});
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     m_boxes.clear();
-    std::thread comm([&] { dlg->MessageBox("11", ""); });
+    std::thread comm([&] { Notify().MessageBox("11", ""); }); // the link's sink: the session
     comm.join();
     EXPECT_TRUE(m_boxes.isEmpty());
     EXPECT_TRUE(WaitUntil([&] { return m_boxes == QStringList{QStringLiteral("11")}; }))

@@ -1,7 +1,7 @@
 // The link against a simulated processor that answers late, at once, byte by byte, not at
 // all, or with the wrong mode, in virtual time: every transfer ends complete with every
 // byte in its place, or fails with a message that says why, in bounded time.
-#include "VirtualLine.h"
+#include "VirtualSession.h"
 
 #include "link/PresetFiles.h"
 #include "model/Command.h"
@@ -40,8 +40,8 @@ protected:
     }
 
     // The program holds what the processor holds: names, system block, working image.
-    static void ExpectReadBack(const CVirtualLine& line) {
-        const sim::SSimState& state = line.Processor().State();
+    static void ExpectReadBack(const sim::CSimDevice& device) {
+        const sim::SSimState state = device.State();
         CImageGuard guard(ImageLock());
         EXPECT_TRUE(SameBytes(Image(), state.m_abImage, kImageSize));
         EXPECT_TRUE(SameBytes(Shadow(), state.m_abImage, kImageSize));
@@ -51,8 +51,8 @@ protected:
         }
     }
 
-    static void ExpectStoreHoldsTheProcessorsModes(const CVirtualLine& line) {
-        const sim::SSimState& state = line.Processor().State();
+    static void ExpectStoreHoldsTheProcessorsModes(const sim::CSimDevice& device) {
+        const sim::SSimState state = device.State();
         CImageGuard guard(ImageLock());
         for (std::size_t n = 1; n <= kModeCount; ++n) {
             EXPECT_TRUE(SameBytes(Slot(n), state.m_aModes[n], kImageSize)) << "mode " << n;
@@ -60,14 +60,15 @@ protected:
     }
 
     // No frame was written more than three times.
-    static void ExpectAtMostThreeTransmissions(const CVirtualLine& line) {
-        for (const auto& [command, parameter] : line.Taken()) {
-            EXPECT_LE(line.TimesTaken(command, parameter), 3) << FrameName(command, parameter);
+    static void ExpectAtMostThreeTransmissions(const sim::CSimDevice& device) {
+        for (const sim::SWireFrame& frame : device.Frames()) {
+            EXPECT_LE(device.TimesTaken(frame.Command(), frame.Parameter()), 3)
+                << FrameName(frame.Command(), frame.Parameter());
         }
     }
 
-    static std::string Why(const CVirtualComm& comm) {
-        return FailureText(comm.m_link.Failure()) + " | " + TransferText(comm.m_link.Transfer());
+    static std::string Why(CVirtualSession& comm) {
+        return FailureText(comm.Link().Failure()) + " | " + TransferText(comm.Link().Transfer());
     }
 
     // An all-modes file of the factory state with every mode and the system block changed.
@@ -98,17 +99,17 @@ TEST_F(LinkFaults, TheReadBackCompletesWhateverTheDelayOnTheWay) {
     for (int delay = 0; delay <= 2500; delay += 50) {
         SCOPED_TRACE("answers " + std::to_string(delay) + " ms late");
         ResetProcessData();
-        CVirtualComm comm(Delayed(delay, 0, true));
+        CVirtualSession comm(Delayed(delay, 0, true));
         comm.Open();
         ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 10min)) << Why(comm);
-        ExpectReadBack(comm.m_line);
-        ExpectAtMostThreeTransmissions(comm.m_line);
+        ExpectReadBack(comm.Device());
+        ExpectAtMostThreeTransmissions(comm.Device());
         if (delay <= 950) { // within the answer window: nothing is written twice
-            EXPECT_EQ(comm.m_line.Taken().size(), kReadBackFrames);
+            EXPECT_EQ(comm.Device().Frames().size(), kReadBackFrames);
         }
         // Each frame waits for its own answer and no longer.
         EXPECT_LT(comm.m_clock.Now(), kReadBackFrames * (Milliseconds(delay) + 300ms) + 1s);
-        EXPECT_TRUE(comm.m_aBoxes.empty());
+        EXPECT_TRUE(comm.m_host.m_aBoxes.empty());
     }
 }
 
@@ -119,20 +120,20 @@ TEST_F(LinkFaults, TheReadBackFromASlowProcessorCompletesOrFailsClearly) {
     for (int delay = 0; delay <= 2500; delay += 50) {
         SCOPED_TRACE("answers " + std::to_string(delay) + " ms late");
         ResetProcessData();
-        CVirtualComm comm(Delayed(delay));
+        CVirtualSession comm(Delayed(delay));
         comm.Open();
         const bool done = comm.RunUntil([&] { return comm.ReadBack(); }, 10min);
-        ExpectAtMostThreeTransmissions(comm.m_line);
+        ExpectAtMostThreeTransmissions(comm.Device());
         if (done) {
-            ExpectReadBack(comm.m_line);
+            ExpectReadBack(comm.Device());
         } else {
             ASSERT_TRUE(comm.Failed());
-            EXPECT_EQ(FailureText(comm.m_link.Failure()).rfind("no answer to ", 0), 0u)
+            EXPECT_EQ(FailureText(comm.Link().Failure()).rfind("no answer to ", 0), 0u)
                 << Why(comm);
         }
         EXPECT_TRUE(done || delay > 1000);
         EXPECT_LT(comm.m_clock.Now(), kReadBackFrames * 3 * 1100ms);
-        EXPECT_TRUE(comm.m_aBoxes.empty());
+        EXPECT_TRUE(comm.m_host.m_aBoxes.empty());
     }
 }
 
@@ -142,24 +143,24 @@ TEST_F(LinkFaults, AReadOfAllModesEndsCompleteOrFailsSayingWhereWhateverTheBulkD
             SCOPED_TRACE("mode replies " + std::to_string(delay) + " ms late" +
                          (onTheWay ? " on the way" : ""));
             ResetProcessData();
-            CVirtualComm comm(Delayed(0, delay, onTheWay));
+            CVirtualSession comm(Delayed(0, delay, onTheWay));
             comm.Open();
             ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
-            comm.m_link.SendCommand(cmd::kReadMode, 1);
-            const bool done = comm.RunUntil([&] { return comm.m_nExports > 0; }, 30min);
-            ExpectAtMostThreeTransmissions(comm.m_line);
-            EXPECT_TRUE(comm.m_aBoxes.empty());
+            comm.Link().SendCommand(cmd::kReadMode, 1);
+            const bool done = comm.RunUntil([&] { return comm.m_host.m_nAllModes > 0; }, 30min);
+            ExpectAtMostThreeTransmissions(comm.Device());
+            EXPECT_TRUE(comm.m_host.m_aBoxes.empty());
             if (done) {
-                ExpectStoreHoldsTheProcessorsModes(comm.m_line);
-                EXPECT_EQ(comm.m_nExports, 1);
+                ExpectStoreHoldsTheProcessorsModes(comm.Device());
+                EXPECT_EQ(comm.m_host.m_nAllModes, 1);
             } else {
                 ASSERT_TRUE(comm.Failed());
-                EXPECT_EQ(FailureText(comm.m_link.Failure()).rfind("no answer to read mode ", 0),
+                EXPECT_EQ(FailureText(comm.Link().Failure()).rfind("no answer to read mode ", 0),
                           0u);
-                EXPECT_EQ(TransferText(comm.m_link.Transfer())
+                EXPECT_EQ(TransferText(comm.Link().Transfer())
                               .rfind("The read of all modes stopped at mode ", 0),
                           0u);
-                EXPECT_EQ(comm.m_nExports, 0);
+                EXPECT_EQ(comm.m_host.m_nAllModes, 0);
             }
             // The bulk answer window is about 3.5 s; three transmissions wait 10.5 s.
             EXPECT_TRUE(done || delay > (onTheWay ? 10000 : 3000)) << Why(comm);
@@ -177,20 +178,20 @@ TEST_F(LinkFaults, ARestoreEndsCompleteOrSaysWhatReachedTheProcessorWhateverTheB
             SCOPED_TRACE("write acknowledgements " + std::to_string(delay) + " ms late" +
                          (onTheWay ? " on the way" : ""));
             ResetProcessData();
-            CVirtualComm comm(Delayed(0, delay, onTheWay));
+            CVirtualSession comm(Delayed(0, delay, onTheWay));
             comm.Open();
             ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
-            ASSERT_TRUE(ImportAllModes(file, comm.m_link));
+            ASSERT_TRUE(ImportAllModes(file, comm.Link()));
             const bool done = comm.RunUntil([&] { return comm.Drained(); }, 30min);
-            ExpectAtMostThreeTransmissions(comm.m_line);
-            const sim::SSimState& state = comm.m_line.Processor().State();
+            ExpectAtMostThreeTransmissions(comm.Device());
+            const sim::SSimState state = comm.Device().State();
             if (done) {
                 EXPECT_EQ(state.m_aModes, edited.m_aModes);
                 EXPECT_EQ(state.m_abSystem, edited.m_abSystem);
             } else {
                 ASSERT_TRUE(comm.Failed());
-                EXPECT_TRUE(HoldsMix(comm.m_link.Transfer()));
-                EXPECT_NE(TransferText(comm.m_link.Transfer()).find("Restore the file again"),
+                EXPECT_TRUE(HoldsMix(comm.Link().Transfer()));
+                EXPECT_NE(TransferText(comm.Link().Transfer()).find("Restore the file again"),
                           std::string::npos);
             }
             EXPECT_TRUE(done || delay > (onTheWay ? 10000 : 3000)) << Why(comm);
@@ -204,32 +205,32 @@ TEST_F(LinkFaults, AnswersSentAtOnceAreTakenWithoutAResend) {
     const std::string file = EditedFile(edited);
     sim::SSimFaults early;
     early.m_bAnswerEarly = true;
-    CVirtualComm comm(early);
+    CVirtualSession comm(early);
     comm.Open();
     ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min)) << Why(comm);
-    ExpectReadBack(comm.m_line);
-    ASSERT_TRUE(ImportAllModes(file, comm.m_link));
+    ExpectReadBack(comm.Device());
+    ASSERT_TRUE(ImportAllModes(file, comm.Link()));
     ASSERT_TRUE(comm.RunUntil([&] { return comm.Drained(); }, 5min)) << Why(comm);
-    EXPECT_EQ(comm.m_line.Processor().State().m_aModes, edited.m_aModes);
-    EXPECT_EQ(comm.m_line.Taken().size(), kReadBackFrames + 22); // not one frame twice
+    EXPECT_EQ(comm.Device().State().m_aModes, edited.m_aModes);
+    EXPECT_EQ(comm.Device().Frames().size(), kReadBackFrames + 22); // not one frame twice
 }
 
 TEST_F(LinkFaults, AnswersTrickledByteByByteArriveWholeOrFailWithAClearCause) {
     sim::SSimFaults trickle;
     trickle.m_nTrickleMs = 1; // the working image then takes 2.7 s
-    CVirtualComm slow(trickle);
+    CVirtualSession slow(trickle);
     slow.Open();
     ASSERT_TRUE(slow.RunUntil([&] { return slow.ReadBack(); }, 5min)) << Why(slow);
-    ExpectReadBack(slow.m_line);
-    EXPECT_EQ(slow.m_line.Taken().size(), kReadBackFrames);
+    ExpectReadBack(slow.Device());
+    EXPECT_EQ(slow.Device().Frames().size(), kReadBackFrames);
 
     ResetProcessData();
     trickle.m_nTrickleMs = 5; // 13.6 s: longer than an answer may take
-    CVirtualComm slower(trickle);
+    CVirtualSession slower(trickle);
     slower.Open();
     EXPECT_FALSE(slower.RunUntil([&] { return slower.ReadBack(); }, 5min));
     ASSERT_TRUE(slower.Failed());
-    EXPECT_EQ(FailureText(slower.m_link.Failure()),
+    EXPECT_EQ(FailureText(slower.Link().Failure()),
               "the answer to read mode 0 did not arrive complete in time (3 transmissions)");
     EXPECT_LT(slower.m_clock.Now(), 2min);
 }
@@ -237,60 +238,63 @@ TEST_F(LinkFaults, AnswersTrickledByteByByteArriveWholeOrFailWithAClearCause) {
 TEST_F(LinkFaults, ALostAnswerCostsOneResendOfItsFrameAndNothingElse) {
     sim::SSimFaults lossy;
     lossy.m_anLoseAnswers = {2}; // the first "read name 0"
-    CVirtualComm comm(lossy);
+    CVirtualSession comm(lossy);
     comm.Open();
     ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min)) << Why(comm);
-    ExpectReadBack(comm.m_line);
-    EXPECT_EQ(comm.m_line.Taken().size(), kReadBackFrames + 1);
-    EXPECT_EQ(comm.m_line.TimesTaken(cmd::kReadName, 0), 2);
+    ExpectReadBack(comm.Device());
+    EXPECT_EQ(comm.Device().Frames().size(), kReadBackFrames + 1);
+    EXPECT_EQ(comm.Device().TimesTaken(cmd::kReadName, 0), 2);
 
     // Name 0 unanswered twice and name 1 once; then, in a restore, one write's answer.
     ResetProcessData();
     sim::SSimState edited;
     const std::string file = EditedFile(edited);
     lossy.m_anLoseAnswers = {2, 3, 5, int(kReadBackFrames) + 3 + 7};
-    CVirtualComm lossier(lossy);
+    CVirtualSession lossier(lossy);
     lossier.Open();
     ASSERT_TRUE(lossier.RunUntil([&] { return lossier.ReadBack(); }, 1min)) << Why(lossier);
-    ExpectReadBack(lossier.m_line);
-    EXPECT_EQ(lossier.m_line.TimesTaken(cmd::kReadName, 0), 3);
-    EXPECT_EQ(lossier.m_line.TimesTaken(cmd::kReadName, 1), 2);
-    EXPECT_EQ(lossier.m_line.Taken().size(), kReadBackFrames + 3);
-    ASSERT_TRUE(ImportAllModes(file, lossier.m_link));
+    ExpectReadBack(lossier.Device());
+    EXPECT_EQ(lossier.Device().TimesTaken(cmd::kReadName, 0), 3);
+    EXPECT_EQ(lossier.Device().TimesTaken(cmd::kReadName, 1), 2);
+    EXPECT_EQ(lossier.Device().Frames().size(), kReadBackFrames + 3);
+    ASSERT_TRUE(ImportAllModes(file, lossier.Link()));
     ASSERT_TRUE(lossier.RunUntil([&] { return lossier.Drained(); }, 5min)) << Why(lossier);
-    EXPECT_EQ(lossier.m_line.Processor().State().m_aModes, edited.m_aModes);
-    EXPECT_EQ(lossier.m_line.TimesTaken(cmd::kWriteMode, 7), 2);
-    EXPECT_EQ(lossier.m_line.Taken().size(), kReadBackFrames + 3 + 22 + 1);
+    EXPECT_EQ(lossier.Device().State().m_aModes, edited.m_aModes);
+    EXPECT_EQ(lossier.Device().TimesTaken(cmd::kWriteMode, 7), 2);
+    EXPECT_EQ(lossier.Device().Frames().size(), kReadBackFrames + 3 + 22 + 1);
 }
 
 TEST_F(LinkFaults, AModeReplyLabelledWithAnotherModeIsNeverStoredAsEither) {
     sim::SSimFaults once;
     once.m_nWrongMode = 3;
     once.m_nWrongModeTimes = 1;
-    CVirtualComm comm(once);
+    CVirtualSession comm(once);
     comm.Open();
     ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
-    comm.m_link.SendCommand(cmd::kReadMode, 1);
-    ASSERT_TRUE(comm.RunUntil([&] { return comm.m_nExports > 0; }, 5min)) << Why(comm);
-    ExpectStoreHoldsTheProcessorsModes(comm.m_line); // mode 3 asked again and stored right
-    EXPECT_EQ(comm.m_line.TimesTaken(cmd::kReadMode, 3), 2);
-    ASSERT_EQ(comm.m_aBoxes.size(), 1u);
-    EXPECT_EQ(comm.m_aBoxes[0].rfind("11\nMode 3 was asked for, the processor sent mode 4", 0), 0u);
+    comm.Link().SendCommand(cmd::kReadMode, 1);
+    ASSERT_TRUE(comm.RunUntil([&] { return comm.m_host.m_nAllModes > 0; }, 5min)) << Why(comm);
+    ExpectStoreHoldsTheProcessorsModes(comm.Device()); // mode 3 asked again and stored right
+    EXPECT_EQ(comm.Device().TimesTaken(cmd::kReadMode, 3), 2);
+    ASSERT_EQ(comm.m_host.m_aBoxes.size(), 1u);
+    EXPECT_EQ(
+        comm.m_host.m_aBoxes[0].rfind("11\nMode 3 was asked for, the processor sent mode 4", 0),
+        0u);
 
     ResetProcessData();
     sim::SSimFaults always;
     always.m_nWrongMode = 3;
-    CVirtualComm broken(always);
+    CVirtualSession broken(always);
     broken.Open();
     ASSERT_TRUE(broken.RunUntil([&] { return broken.ReadBack(); }, 1min));
-    broken.m_link.SendCommand(cmd::kReadMode, 1);
-    EXPECT_FALSE(broken.RunUntil([&] { return broken.m_nExports > 0; }, 5min));
+    broken.Link().SendCommand(cmd::kReadMode, 1);
+    EXPECT_FALSE(broken.RunUntil([&] { return broken.m_host.m_nAllModes > 0; }, 5min));
     ASSERT_TRUE(broken.Failed());
-    EXPECT_EQ(FailureText(broken.m_link.Failure()),
+    EXPECT_EQ(FailureText(broken.Link().Failure()),
               "mode 3 was asked for, the processor answered with mode 4 (3 transmissions)");
-    EXPECT_NE(TransferText(broken.m_link.Transfer()).find("stopped at mode 3"), std::string::npos);
-    EXPECT_EQ(broken.m_nExports, 0); // no file holding a mode that was not received
-    const auto& mode3 = broken.m_line.Processor().State().m_aModes[3];
+    EXPECT_NE(TransferText(broken.Link().Transfer()).find("stopped at mode 3"), std::string::npos);
+    EXPECT_EQ(broken.m_host.m_nAllModes, 0); // no file holding a mode that was not received
+    const sim::SSimState state = broken.Device().State();
+    const auto& mode3 = state.m_aModes[3];
     CImageGuard guard(ImageLock());
     EXPECT_FALSE(SameBytes(Slot(4), mode3, kImageSize));
     EXPECT_FALSE(SameBytes(Slot(3), mode3, kImageSize));
@@ -319,19 +323,19 @@ TEST_F(LinkFaults, AHangUpDuringARestoreSaysWhichModesTheProcessorTookFromTheFil
         ResetProcessData();
         sim::SSimFaults faults;
         faults.m_nHangUpAfter = static_cast<int>(kReadBackFrames) + c.m_nAnswered;
-        CVirtualComm comm(faults);
+        CVirtualSession comm(faults);
         comm.Open();
         ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
-        ASSERT_TRUE(ImportAllModes(file, comm.m_link));
+        ASSERT_TRUE(ImportAllModes(file, comm.Link()));
         EXPECT_FALSE(comm.RunUntil([&] { return comm.Drained(); }, 5min));
         ASSERT_TRUE(comm.Failed());
-        EXPECT_EQ(comm.m_link.Failure().m_eFault, ELinkFault::HungUp) << Why(comm);
-        EXPECT_TRUE(HoldsMix(comm.m_link.Transfer()));
-        EXPECT_EQ(TransferText(comm.m_link.Transfer()),
+        EXPECT_EQ(comm.Link().Failure().m_eFault, ELinkFault::HungUp) << Why(comm);
+        EXPECT_TRUE(HoldsMix(comm.Link().Transfer()));
+        EXPECT_EQ(TransferText(comm.Link().Transfer()),
                   std::string(c.m_pszText) +
                       "\nThe processor now holds a mix of the file and its own earlier "
                       "settings. Restore the file again to finish.");
-        const sim::SSimState& state = comm.m_line.Processor().State();
+        const sim::SSimState state = comm.Device().State();
         for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
             const auto& expected = static_cast<int>(mode) <= c.m_nAnswered ? edited.m_aModes[mode]
                                                                            : before.m_aModes[mode];

@@ -1,9 +1,9 @@
 #include "link/SerialPort.h"
-#include "link/Connection.h"
-#include "link/DeviceLink.h"
+#include "link/Session.h"
 #include "model/Command.h"
 
 #include "TestSupport.h"
+#include "VirtualSession.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,6 @@ namespace zolt {
 namespace {
 
 using namespace std::chrono_literals;
-using test::CFastClock;
-using test::CRecordingSink;
-using test::SPosted;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes ReadPort(CSerialPort& port, std::size_t count) {
@@ -134,63 +131,47 @@ TEST(SerialPort, PortNumberAndConfigurationErrorText) {
               "Input/output error\nPort: 12\n");
 }
 
-// The window's part of a lookup under way: handles port failures until the probe was
-// answered.
-bool AwaitProbe(CConnection& connection, CRecordingSink& sink) {
-    while (connection.Online()) {
-        SPosted posted{};
-        if (!sink.Take({msg::kPortFailure, msg::kProbeAnswered}, posted)) {
-            return false;
-        }
-        if (posted.m_nMessage == msg::kProbeAnswered) {
-            connection.OnProbeAnswered();
-            return true;
-        }
-        connection.OnPortFailure(posted.m_nLParam != 0);
-    }
-    return false;
-}
-
-bool RunLookup(CConnection& connection, CRecordingSink& sink) {
-    connection.Lookup();
-    return AwaitProbe(connection, sink);
-}
-
-class LinkOverPty : public ::testing::Test {
+// The lookup and the connection in virtual time: simulated processors on lines, each a
+// port by its name, and a session stepped by the test.
+class LinkLookup : public ::testing::Test {
 protected:
     void SetUp() override { ResetProcessData(); }
     void TearDown() override { ResetProcessData(); }
 
-    CFastClock m_clock;
-    CRecordingSink m_sink;
-    CDeviceLink m_link{m_clock};
+    // The lookup, until the probe is answered (true) or the lookup has ended without one.
+    bool RunLookup() {
+        m_v.Open();
+        return AwaitProbe();
+    }
+    bool AwaitProbe() {
+        return m_v.RunUntil([&] { return m_v.m_host.m_nProbesAnswered > 0; }, 5min);
+    }
+    CConnection& Connection() { return m_v.Session().Connection(); }
+
+    test::CVirtualSession m_v;
 };
 
-TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
+TEST_F(LinkLookup, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
     sim::SSimFaults silent;
     silent.m_bSilent = true;
-    sim::CSimServer quiet(silent, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimDevice& quiet = m_v.Add("quiet", silent);
     sim::SSimState state = sim::MakeFactoryState();
     state.m_bUnlock = false;
     state.m_abSystem[5] = 61;
-    sim::CSimServer processor({}, state, test::FastLine());
-    std::string error;
-    ASSERT_TRUE(quiet.Start(error) && processor.Start(error)) << error;
-
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({"/dev/ttyNoSuchPort7", quiet.Path(), processor.Path()}, true);
-    ASSERT_TRUE(RunLookup(connection, m_sink));
-    EXPECT_EQ(connection.PortInUse(), processor.Path());
+    m_v.Add("processor", {}, state);
+    m_v.SetPorts({"/dev/ttyNoSuchPort7", "quiet", "processor"});
+    CConnection& connection = Connection();
+    ASSERT_TRUE(RunLookup());
+    EXPECT_EQ(connection.PortInUse(), "processor");
     EXPECT_EQ(quiet.FramesReceived(), 3); // the probe and its two resends
     EXPECT_FALSE(g_flags.m_bUnlock);
     ASSERT_EQ(connection.OpenFailures().size(), 2u);
     EXPECT_EQ(connection.OpenFailures()[0].m_eError, EOpenError::Missing);
     EXPECT_EQ(connection.OpenFailures()[1].m_eError, EOpenError::NotAnswered);
     EXPECT_EQ(connection.OpenFailures()[1].m_strReason,
-              quiet.Path() + ": no answer to the probe (3 transmissions)");
+              "quiet: no answer to the probe (3 transmissions)");
 
-    SPosted posted{};
-    ASSERT_TRUE(m_sink.Take({msg::kImageReplaced}, posted)); // the read-back's last reply
+    ASSERT_TRUE(m_v.RunUntil([&] { return m_v.ReadBack(); }, 1min)); // the last reply
     {
         CImageGuard guard(ImageLock());
         EXPECT_TRUE(std::equal(state.m_abImage.begin(), state.m_abImage.end(), Image()));
@@ -198,99 +179,85 @@ TEST_F(LinkOverPty, LookupPassesOverASilentPortAndReadsBackTheAnsweringOne) {
         EXPECT_EQ(System()[5], 61);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(Slot(9)), 10), "Sim mode 9");
     }
-    EXPECT_TRUE(m_sink.Boxes().empty());
+    EXPECT_TRUE(m_v.m_host.m_aBoxes.empty());
+    EXPECT_TRUE(m_v.m_host.m_aReports.empty());
     connection.Disconnect();
     EXPECT_FALSE(connection.Online());
-    EXPECT_TRUE(m_sink.Boxes().empty()); // a disconnect says nothing
+    EXPECT_TRUE(m_v.m_host.m_aReports.empty()); // a disconnect says nothing
 }
 
-TEST_F(LinkOverPty, APortPluggedInDuringALookupJoinsItsCandidates) {
-    sim::SSimFaults silent;
-    silent.m_bSilent = true;
-    sim::CSimServer quiet(silent, sim::MakeFactoryState(), test::FastLine());
-    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
-    sim::CSimServer stranger({}, sim::MakeFactoryState(), test::FastLine());
-    std::string error;
-    ASSERT_TRUE(quiet.Start(error) && processor.Start(error) && stranger.Start(error)) << error;
-    const std::string adapter = std::string(ZOLT_TEST_OUTPUT_DIR) + "/joining-adapter";
-    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
-    std::filesystem::remove(adapter);
-
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({adapter, quiet.Path()}, true);
-    connection.Lookup(); // the adapter is not there yet; the silent port is being probed
-    ASSERT_TRUE(connection.Online());
-    ASSERT_EQ(connection.PortInUse(), quiet.Path());
-    std::filesystem::create_symlink(processor.Path(), adapter);
-    connection.OnPortsAdded({{processor.Path(), processor.Path(), "plugged in", true},
-                             {stranger.Path(), stranger.Path(), "plugged in", true}});
-    ASSERT_TRUE(AwaitProbe(connection, m_sink));
-    EXPECT_EQ(connection.PortInUse(), adapter); // under the name the user gave
-    EXPECT_TRUE(m_sink.Boxes().empty());
-
-    // On line with a processor, a device plugged in is left alone.
-    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
-    connection.SetNamedPorts({}, false);
-    connection.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
-    EXPECT_EQ(connection.PortInUse(), adapter);
-    EXPECT_TRUE(connection.Candidates().empty());
-    EXPECT_EQ(stranger.FramesReceived(), 0);
-    connection.Disconnect();
-    std::filesystem::remove(adapter);
-}
-
-TEST_F(LinkOverPty, ConnectButtonDisconnectsAndThenLooksUpAfresh) {
-    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
-    std::string error;
-    ASSERT_TRUE(processor.Start(error)) << error;
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({processor.Path()}, true);
-    ASSERT_TRUE(RunLookup(connection, m_sink));
-    connection.OnConnectButton();
+TEST_F(LinkLookup, ConnectButtonDisconnectsAndThenLooksUpAfresh) {
+    CConnection& connection = Connection();
+    ASSERT_TRUE(RunLookup());
+    m_v.Session().OnConnectButton();
     EXPECT_FALSE(connection.Online());
-    EXPECT_FALSE(connection.Port().IsOpen());
-    // The port's exclusive mode went with it: the same device opens again.
-    connection.OnConnectButton();
-    ASSERT_TRUE(connection.Online()) << m_sink.Boxes().size();
-    SPosted posted{};
-    ASSERT_TRUE(m_sink.Take({msg::kProbeAnswered}, posted));
+    EXPECT_EQ(connection.Port(), nullptr);
+    // The port went with it: the same device opens again.
+    m_v.Session().OnConnectButton();
+    ASSERT_TRUE(connection.Online()) << m_v.m_host.m_aReports.size();
+    ASSERT_TRUE(AwaitProbe());
     EXPECT_TRUE(connection.Online());
-    EXPECT_TRUE(m_sink.Boxes().empty());
+    EXPECT_TRUE(m_v.m_host.m_aReports.empty());
 }
 
-TEST_F(LinkOverPty, NoPortThatOpensGivesTheMessageOnce) {
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({"/dev/ttyNoSuchPort7"}, true);
+TEST_F(LinkLookup, NoPortThatOpensGivesTheMessageOnce) {
+    CConnection& connection = Connection();
+    m_v.SetPorts({"/dev/ttyNoSuchPort7"});
     connection.Lookup();
     EXPECT_FALSE(connection.Online());
     EXPECT_FALSE(g_flags.m_bLookup);
+    const std::vector<std::string>& boxes = m_v.m_host.m_aReports;
     const std::string cause = "\n/dev/ttyNoSuchPort7: no such device";
-    ASSERT_EQ(m_sink.Boxes().size(), 1u);
-    EXPECT_EQ(m_sink.Boxes()[0].rfind("Unable to Open Device!" + cause, 0), 0u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Unable to Open Device!" + cause, 0), 0u);
     g_flags.m_nLanguage = 1;
     connection.Lookup();
-    EXPECT_EQ(m_sink.Boxes().back().rfind("不能打开设备!" + cause, 0), 0u);
+    EXPECT_EQ(boxes.back().rfind("不能打开设备!" + cause, 0), 0u);
 
     connection.SetNamedPorts({}, true);
     connection.Lookup();
-    EXPECT_EQ(m_sink.Boxes().back(), "不能打开设备!\nno serial port was found");
+    EXPECT_EQ(boxes.back(), "不能打开设备!\nno serial port was found");
 }
+
+TEST_F(LinkLookup, SilentPortAloneEndsTheLookupWithTheMessage) {
+    sim::SSimFaults silent;
+    silent.m_bSilent = true;
+    m_v.Add("quiet", silent);
+    m_v.SetPorts({"quiet"});
+    CConnection& connection = Connection();
+    EXPECT_FALSE(RunLookup());
+    EXPECT_FALSE(connection.Online());
+    EXPECT_EQ(connection.Port(), nullptr);
+    EXPECT_EQ(m_v.m_host.m_aReports,
+              std::vector<std::string>{
+                  "Unable to Open Device!\nquiet: no answer to the probe (3 transmissions)"});
+}
+
+// Over real pseudo-terminals at the line rate: a port another program holds, and a device
+// that goes away (the far side of the terminal closes, as a pulled USB adapter does).
+class LinkOverPty : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProcessData(); }
+    void TearDown() override { ResetProcessData(); }
+
+    test::CRecordingHost m_host;
+};
 
 TEST_F(LinkOverPty, ABusyPortAndARejectedProbeSayWhyOnTheSecondLine) {
     sim::SSimFaults rejecting;
     rejecting.m_nRejectFirst = 3;
-    sim::CSimServer refuser(rejecting, sim::MakeFactoryState(), test::FastLine());
-    sim::CSimServer held({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer refuser(rejecting);
+    sim::CSimServer held;
     std::string error;
     ASSERT_TRUE(refuser.Start(error) && held.Start(error)) << error;
     CSerialPort otherProgram;
     ASSERT_TRUE(otherProgram.Open(held.Path()));
 
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({held.Path(), refuser.Path()}, true);
-    EXPECT_FALSE(RunLookup(connection, m_sink));
-    ASSERT_EQ(m_sink.Boxes().size(), 1u);
-    const std::string box = m_sink.Boxes()[0];
+    CSession session(m_host, {nullptr, nullptr, false, {held.Path(), refuser.Path()}, true});
+    session.Lookup();
+    EXPECT_TRUE(m_host.RunTasksUntil([&] { return !session.Online(); }, 20s));
+    ASSERT_EQ(m_host.m_aReports.size(), 1u);
+    const std::string box = m_host.m_aReports[0];
     EXPECT_EQ(
         box.rfind("Unable to Open Device!\n" + held.Path() + ": in use by another program", 0), 0u)
         << box;
@@ -300,72 +267,94 @@ TEST_F(LinkOverPty, ABusyPortAndARejectedProbeSayWhyOnTheSecondLine) {
     EXPECT_EQ(box.find("no answer"), std::string::npos) << box;
 }
 
-TEST_F(LinkOverPty, SilentPortAloneEndsTheLookupWithTheMessage) {
+// A named port that is a link to a device (as /dev/serial/by-id names one) is the device
+// plugged in under the name the user gave.
+TEST_F(LinkOverPty, APortPluggedInDuringALookupJoinsItsCandidates) {
     sim::SSimFaults silent;
     silent.m_bSilent = true;
-    sim::CSimServer quiet(silent, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer quiet(silent);
+    sim::CSimServer processor;
+    sim::CSimServer stranger;
     std::string error;
-    ASSERT_TRUE(quiet.Start(error)) << error;
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({quiet.Path()}, true);
-    EXPECT_FALSE(RunLookup(connection, m_sink));
-    EXPECT_FALSE(connection.Online());
-    EXPECT_FALSE(connection.Port().IsOpen());
-    EXPECT_EQ(m_sink.Boxes(),
-              std::vector<std::string>{"Unable to Open Device!\n" + quiet.Path() +
-                                       ": no answer to the probe (3 transmissions)"});
+    ASSERT_TRUE(quiet.Start(error) && processor.Start(error) && stranger.Start(error)) << error;
+    const std::string adapter = std::string(ZOLT_TEST_OUTPUT_DIR) + "/joining-adapter";
+    std::filesystem::create_directories(ZOLT_TEST_OUTPUT_DIR);
+    std::filesystem::remove(adapter);
+
+    CSession session(m_host, {nullptr, nullptr, false, {adapter, quiet.Path()}, true});
+    CConnection& connection = session.Connection();
+    session.Lookup(); // the adapter is not there yet; the silent port is being probed
+    ASSERT_TRUE(connection.Online());
+    ASSERT_EQ(connection.PortInUse(), quiet.Path());
+    std::filesystem::create_symlink(processor.Path(), adapter);
+    session.OnPortsAdded({{processor.Path(), processor.Path(), "plugged in", true},
+                          {stranger.Path(), stranger.Path(), "plugged in", true}});
+    ASSERT_TRUE(m_host.RunTasksUntil([&] { return m_host.m_nProbesAnswered > 0; }, 20s));
+    EXPECT_EQ(connection.PortInUse(), adapter); // under the name the user gave
+    EXPECT_TRUE(m_host.m_aReports.empty());
+
+    // On line with a processor, a device plugged in is left alone.
+    session.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    connection.SetNamedPorts({}, false);
+    session.OnPortsAdded({{stranger.Path(), stranger.Path(), "plugged in", true}});
+    EXPECT_EQ(connection.PortInUse(), adapter);
+    EXPECT_TRUE(connection.Candidates().empty());
+    EXPECT_EQ(stranger.FramesReceived(), 0);
+    session.Disconnect();
+    std::filesystem::remove(adapter);
 }
 
 TEST_F(LinkOverPty, HangUpWhileLinkedIsOnePortFailureAndTheThreadEnds) {
-    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor;
     std::string error;
     ASSERT_TRUE(processor.Start(error)) << error;
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({processor.Path()}, true);
-    ASSERT_TRUE(RunLookup(connection, m_sink));
-    SPosted posted{};
-    ASSERT_TRUE(m_sink.Take({msg::kImageReplaced}, posted));
+    CSession session(m_host, {nullptr, nullptr, false, {processor.Path()}, true});
+    CConnection& connection = session.Connection();
+    session.Lookup();
+    ASSERT_TRUE(m_host.RunTasksUntil([&] { return m_host.m_nImages > 0; }, 20s));
 
     processor.Stop(); // the far side goes away, as a pulled USB adapter does
-    ASSERT_TRUE(m_sink.Take({msg::kPortFailure}, posted));
-    EXPECT_EQ(posted.m_nLParam, 0);
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (connection.Port().IsRunning() && std::chrono::steady_clock::now() < deadline) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (connection.CommRunning() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_FALSE(connection.Port().IsRunning()); // ended by itself, no busy loop
-    EXPECT_EQ(m_sink.Count(msg::kPortFailure), 0);
+    EXPECT_FALSE(connection.CommRunning()); // ended by itself, no busy loop
+    EXPECT_TRUE(connection.Online());       // until the window hears of it
 
-    connection.OnPortFailure(false);
+    m_host.RunTasks(); // the port failure: not a step of a lookup, the link's end
     EXPECT_FALSE(connection.Online());
-    ASSERT_EQ(m_sink.Boxes().size(), 1u);
-    EXPECT_EQ(m_sink.Boxes()[0].rfind(
+    EXPECT_EQ(m_host.m_nLinkEnded, 1);
+    ASSERT_EQ(m_host.m_aReports.size(), 1u);
+    EXPECT_EQ(m_host.m_aReports[0].rfind(
                   "Unable to Open Device!\n" + processor.Path() + ": the line hung up during ", 0),
               0u)
-        << m_sink.Boxes()[0];
+        << m_host.m_aReports[0];
     connection.OnPortFailure(false); // a second, stale notice changes nothing
-    EXPECT_EQ(m_sink.Boxes().size(), 1u);
+    EXPECT_EQ(m_host.m_aReports.size(), 1u);
 }
 
 TEST_F(LinkOverPty, HangUpDuringTheProbeIsAFailedLookupStep) {
     sim::SSimFaults faults;
     faults.m_nDelayMs = 5000; // takes the probe, answers never
-    sim::CSimServer processor(faults, sim::MakeFactoryState(), test::FastLine());
+    sim::CSimServer processor(faults);
     std::string error;
     ASSERT_TRUE(processor.Start(error)) << error;
-    CConnection connection(m_link, m_clock);
-    connection.SetNamedPorts({processor.Path()}, true);
-    connection.Lookup();
+    CSession session(m_host, {nullptr, nullptr, false, {processor.Path()}, true});
+    session.Lookup();
     const auto deadline = std::chrono::steady_clock::now() + 2s;
     while (processor.FramesReceived() == 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(2ms);
     }
     processor.Stop();
-    SPosted posted{};
-    ASSERT_TRUE(m_sink.Take({msg::kPortFailure}, posted));
-    EXPECT_EQ(posted.m_nLParam, 1);
-    connection.OnPortFailure(true);
-    EXPECT_FALSE(connection.Online());
+    EXPECT_TRUE(m_host.RunTasksUntil([&] { return !session.Online(); }, 5s));
+    // A failed step of the lookup: the port is named among those that did not answer.
+    ASSERT_EQ(m_host.m_aReports.size(), 1u);
+    EXPECT_EQ(m_host.m_aReports[0].rfind("Unable to Open Device!\n" + processor.Path() +
+                                             ": the line hung up during the probe",
+                                         0),
+              0u)
+        << m_host.m_aReports[0];
+    EXPECT_EQ(session.Connection().OpenFailures().size(), 1u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Ctl.h"
 
 #include "TestSupport.h"
+#include "VirtualSession.h"
 
 #include "link/Frame.h"
 #include "sim/SimServer.h"
@@ -52,35 +53,40 @@ protected:
         fs::create_directories(m_dir);
     }
 
-    // A simulated processor on a line ten times faster than the real one.
-    sim::CSimServer& Simulator(sim::SSimFaults faults = {},
+    // A simulated processor on a line in virtual time, a port of a new name: sim1, sim2 ...
+    sim::CSimDevice& Simulator(sim::SSimFaults faults = {},
                                sim::SSimState state = sim::MakeFactoryState()) {
-        m_pSim = std::make_unique<sim::CSimServer>(faults, std::move(state), test::FastLine());
-        std::string error;
-        EXPECT_TRUE(m_pSim->Start(error)) << error;
+        m_strPort = "sim" + std::to_string(++m_nProcessors);
+        m_pSim = &m_opener.Add(m_strPort, std::move(faults), std::move(state));
         return *m_pSim;
     }
 
+    // zoltctl's link in virtual time, to the processors of the opener.
+    ctl::SCtlLink Link() { return {m_clock, &m_opener, true}; }
+
     int Ctl(std::vector<std::string> args) {
         if (m_pSim != nullptr) {
-            args.insert(args.begin(), {"--port", m_pSim->Path()});
+            args.insert(args.begin(), {"--port", m_strPort});
         }
         m_out.str("");
         m_err.str("");
-        return ctl::Run(args, m_clock, m_out, m_err, false);
+        return ctl::Run(args, Link(), m_out, m_err, false);
     }
 
     std::vector<std::uint8_t> Commands() const {
         std::vector<std::uint8_t> commands;
-        for (const sim::SFrameTime& t : m_pSim->FrameTimes()) {
-            commands.push_back(t.m_nCommand);
+        for (const sim::SWireFrame& frame : m_pSim->Frames()) {
+            commands.push_back(frame.Command());
         }
         return commands;
     }
 
     fs::path m_dir;
-    test::CFastClock m_clock;
-    std::unique_ptr<sim::CSimServer> m_pSim;
+    CVirtualClock m_clock;
+    sim::CSimOpener m_opener{m_clock};
+    sim::CSimDevice* m_pSim = nullptr;
+    std::string m_strPort; // the port of the processor Simulator made last
+    int m_nProcessors = 0;
     std::ostringstream m_out;
     std::ostringstream m_err;
 };
@@ -88,7 +94,7 @@ protected:
 TEST_F(Zoltctl, BackupGivesExactlyTheSimulatorsStore) {
     sim::SSimState state = sim::MakeFactoryState();
     state.m_aModes[21][2000] = 0x5A;
-    sim::CSimServer& processor = Simulator({}, state);
+    sim::CSimDevice& processor = Simulator({}, state);
     ASSERT_EQ(Ctl({"backup", (m_dir / "all").string()}), ctl::kExitDone) << m_err.str();
     const Bytes file = ReadFile(m_dir / "all.dat");
     ASSERT_EQ(file.size(), 57019u);
@@ -106,7 +112,7 @@ TEST_F(Zoltctl, RestoreThenBackupRoundTrips) {
     const Bytes file = sim::AllModesFile(edited);
     WriteFile(m_dir / "edited.dat", file);
 
-    sim::CSimServer& processor = Simulator();
+    sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitDone) << m_err.str();
     const sim::SSimState restored = processor.State();
     EXPECT_EQ(restored.m_abSystem, edited.m_abSystem);
@@ -117,7 +123,7 @@ TEST_F(Zoltctl, RestoreThenBackupRoundTrips) {
 }
 
 TEST_F(Zoltctl, PullThenPushTheWorkingImage) {
-    sim::CSimServer& processor = Simulator();
+    sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"pull", (m_dir / "one").string()}), ctl::kExitDone) << m_err.str();
     Bytes file = ReadFile(m_dir / "one.dia");
     ASSERT_EQ(file.size(), 2778u);
@@ -149,7 +155,7 @@ TEST_F(Zoltctl, RejectedCorruptedAndNoisyAnswersAreResent) {
     faults.m_nRejectEvery = 4;
     faults.m_nBadSumEvery = 5;
     faults.m_nNoiseBytes = 3;
-    sim::CSimServer& processor = Simulator(faults);
+    sim::CSimDevice& processor = Simulator(faults);
     ASSERT_EQ(Ctl({"pull", (m_dir / "one.dia").string()}), ctl::kExitDone) << m_err.str();
     const sim::SSimState state = processor.State();
     const Bytes file = ReadFile(m_dir / "one.dia");
@@ -169,7 +175,7 @@ TEST_F(Zoltctl, StoreWithoutSavePermissionIsRefusedAndSendsNothing) {
 }
 
 TEST_F(Zoltctl, StoreSendsThePasswordFrameThenTheStore) {
-    sim::CSimServer& processor = Simulator();
+    sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"store", "3", "Evening"}), ctl::kExitDone) << m_err.str();
     const auto commands = Commands();
     const auto code = std::find(commands.begin(), commands.end(), 140);
@@ -184,11 +190,11 @@ TEST_F(Zoltctl, StoreSendsThePasswordFrameThenTheStore) {
 }
 
 TEST_F(Zoltctl, RecallAndProbe) {
-    sim::CSimServer& processor = Simulator();
+    sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"recall", "4"}), ctl::kExitDone) << m_err.str();
     EXPECT_EQ(processor.State().m_abSystem[0], 4);
     ASSERT_EQ(Ctl({"probe"}), ctl::kExitDone);
-    EXPECT_EQ(m_out.str(), "found " + processor.Path() + " unlock=1\n");
+    EXPECT_EQ(m_out.str(), "found " + m_strPort + " unlock=1\n");
 }
 
 TEST_F(Zoltctl, AProbeThatFindsNoProcessorSaysWhy) {
@@ -204,7 +210,7 @@ TEST_F(Zoltctl, AProbeThatFindsNoProcessorSaysWhy) {
     rejecting.m_nRejectFirst = 3;
     Simulator(rejecting);
     EXPECT_EQ(Ctl({"probe"}), ctl::kExitLink);
-    EXPECT_EQ(m_err.str(), "zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+    EXPECT_EQ(m_err.str(), "zoltctl: Unable to Open Device!\nzoltctl: " + m_strPort +
                                ": the processor rejected the probe (status 2)\n");
 }
 
@@ -214,11 +220,11 @@ TEST_F(Zoltctl, LateAndEarlyAnswersAreTakenForTheirOwnFrames) {
     late.m_bOverlap = true;
     Simulator(late);
     ASSERT_EQ(Ctl({"probe"}), ctl::kExitDone) << m_err.str();
-    EXPECT_EQ(m_out.str(), "found " + m_pSim->Path() + " unlock=1\n");
+    EXPECT_EQ(m_out.str(), "found " + m_strPort + " unlock=1\n");
 
     sim::SSimFaults early; // answered before the frame has left the port
     early.m_bAnswerEarly = true;
-    sim::CSimServer& processor = Simulator(early);
+    sim::CSimDevice& processor = Simulator(early);
     ASSERT_EQ(Ctl({"pull", (m_dir / "one").string()}), ctl::kExitDone) << m_err.str();
     const auto commands = Commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), 128), 22); // nothing written twice
@@ -237,7 +243,7 @@ TEST_F(Zoltctl, ABackupGivenAnotherModeThanAskedFailsNamingItAndWritesNoFile) {
     EXPECT_NE(err.find("zoltctl: 11\nzoltctl: Mode 3 was asked for, the processor sent mode 4"),
               std::string::npos)
         << err;
-    EXPECT_NE(err.find("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() +
+    EXPECT_NE(err.find("zoltctl: Unable to Open Device!\nzoltctl: " + m_strPort +
                        ": mode 3 was asked for, the processor answered with mode 4 (3 "
                        "transmissions)\nzoltctl: The read of all modes stopped at mode 3"),
               std::string::npos)
@@ -254,7 +260,7 @@ TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
     WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
     sim::SSimFaults faults;
     faults.m_nHangUpAfter = 25 + 16; // the read-back, a few polls, then the restore
-    sim::CSimServer& processor = Simulator(faults);
+    sim::CSimDevice& processor = Simulator(faults);
     EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
 
     // The processor took a run of modes from the file and kept the rest.
@@ -269,8 +275,7 @@ TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
         EXPECT_EQ(state.m_aModes[mode], before.m_aModes[mode]) << mode;
     }
     const std::string err = m_err.str();
-    EXPECT_EQ(
-        err.rfind("zoltctl: Unable to Open Device!\nzoltctl: " + m_pSim->Path() + ": the ", 0), 0u)
+    EXPECT_EQ(err.rfind("zoltctl: Unable to Open Device!\nzoltctl: " + m_strPort + ": the ", 0), 0u)
         << err;
     // The last mode written may have gone unacknowledged: the line hung up after it.
     const auto says = [&err](std::size_t confirmed) {
@@ -300,17 +305,19 @@ TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
 }
 
 // A processor plugged in while --wait waits: the lookup found nothing, the watch announces
-// new ports; only the named port's device is probed, under the name the user gave.
+// new ports; only the named port's device is probed, under the name the user gave. Over
+// pseudo-terminals at the line rate: the named port is a link to a device, as
+// /dev/serial/by-id names one.
 TEST_F(Zoltctl, WaitProbesTheNamedPortWhenItIsPluggedIn) {
-    const fs::path adapter = m_dir / "by-id-adapter"; // as /dev/serial/by-id names one
-    sim::CSimServer other({}, sim::MakeFactoryState(), test::FastLine());
-    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
+    const fs::path adapter = m_dir / "by-id-adapter";
+    sim::CSimServer other;
+    sim::CSimServer processor;
     std::string error;
     ASSERT_TRUE(other.Start(error) && processor.Start(error)) << error;
     test::CAnnouncedPorts watch;
     auto result = std::async(std::launch::async, [&] {
-        return ctl::Run({"--port", adapter.string(), "--wait", "20", "probe"}, m_clock, m_out,
-                        m_err, false, &watch);
+        return ctl::Run({"--port", adapter.string(), "--wait", "20", "probe"},
+                        {SystemClock(), nullptr, false, &watch}, m_out, m_err, false);
     });
     for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -328,17 +335,12 @@ TEST_F(Zoltctl, WaitProbesTheNamedPortWhenItIsPluggedIn) {
 TEST_F(Zoltctl, AWaitThatSeesNoProcessorEndsWithOneMessage) {
     sim::SSimFaults silent;
     silent.m_bSilent = true;
-    sim::CSimServer& mute = Simulator(silent); // named; probed quietly at the start
+    Simulator(silent); // named; probed quietly at the start
     test::CAnnouncedPorts watch;
-    auto result = std::async(std::launch::async, [&] {
-        return ctl::Run({"--port", mute.Path(), "--wait", "2", "probe"}, m_clock, m_out, m_err,
-                        false, &watch);
-    });
-    for (int i = 0; i < 1000 && !watch.Watched(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    watch.Announce(mute.Path()); // plugged in again: probed again, again in silence
-    EXPECT_EQ(result.get(), ctl::kExitLink);
+    watch.Announce(m_strPort); // plugged in again while zoltctl waits: probed again, in silence
+    const ctl::SCtlLink link{m_clock, &m_opener, true, &watch};
+    EXPECT_EQ(ctl::Run({"--port", m_strPort, "--wait", "2", "probe"}, link, m_out, m_err, false),
+              ctl::kExitLink);
     EXPECT_EQ(m_err.str(), "zoltctl: waiting up to 2 s for a processor to be plugged in\n"
                            "zoltctl: Unable to Open Device!\n"
                            "zoltctl: no processor answered within 2 s\n");
@@ -369,10 +371,8 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
 // values after a space or an equals sign; every option a command does not take refused.
 TEST_F(Zoltctl, OptionsAnywhereOnTheLineHelpAndVersion) {
     // Not the fixture's simulator, so Ctl() adds no --port: the lines name it themselves.
-    sim::CSimServer processor({}, sim::MakeFactoryState(), test::FastLine());
-    std::string error;
-    ASSERT_TRUE(processor.Start(error)) << error;
-    const std::string port = processor.Path();
+    const std::string port = "processor";
+    m_opener.Add(port);
     EXPECT_EQ(Ctl({"probe", "--port", port}), ctl::kExitDone) << m_err.str();
     EXPECT_EQ(Ctl({"--port=" + port, "--deadline=30", "probe"}), ctl::kExitDone) << m_err.str();
     EXPECT_EQ(m_out.str(), "found " + port + " unlock=1\n");
@@ -568,7 +568,7 @@ TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) 
 }
 
 TEST_F(Zoltctl, ADiffAgainstTheProcessorNamesTheOneFieldTurnedOnItsPanel) {
-    sim::CSimServer& processor = Simulator();
+    sim::CSimDevice& processor = Simulator();
     const std::string one = (m_dir / "one.dia").string();
     const std::string all = (m_dir / "all.dat").string();
     ASSERT_EQ(Ctl({"pull", one}), ctl::kExitDone) << m_err.str();
@@ -626,25 +626,21 @@ TEST_F(Zoltctl, VerifiedTransfersCatchAWriteTheProcessorDropped) {
 TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
     sim::SSimState second = sim::MakeFactoryState();
     second.m_abSystem[sysblock::kMusicMax] = 60;
-    std::vector<std::unique_ptr<sim::CSimServer>> processors;
     sim::SSimFaults silent;
     silent.m_bSilent = true;
-    for (const auto& [faults, state] :
-         {std::pair{sim::SSimFaults{}, sim::MakeFactoryState()},
-          std::pair{silent, sim::MakeFactoryState()}, std::pair{sim::SSimFaults{}, second}}) {
-        processors.push_back(std::make_unique<sim::CSimServer>(faults, state, test::FastLine()));
-        std::string error;
-        ASSERT_TRUE(processors.back()->Start(error)) << error;
-    }
+    const std::vector<std::string> ports{"first", "silent", "second"};
+    std::vector<sim::CSimDevice*> processors{&m_opener.Add(ports[0]),
+                                             &m_opener.Add(ports[1], silent),
+                                             &m_opener.Add(ports[2], {}, second)};
     const fs::path dir = m_dir / "venue";
     std::vector<std::string> args;
-    for (const auto& processor : processors) {
-        args.insert(args.end(), {"--port", processor->Path()});
+    for (const std::string& port : ports) {
+        args.insert(args.end(), {"--port", port});
     }
     args.insert(args.end(), {"backup", "--all", dir.string()});
-    EXPECT_EQ(ctl::Run(args, m_clock, m_out, m_err, false), ctl::kExitLink);
+    EXPECT_EQ(ctl::Run(args, Link(), m_out, m_err, false), ctl::kExitLink);
 
-    const std::string& silentPort = processors[1]->Path();
+    const std::string& silentPort = ports[1];
     const std::string out = m_out.str();
     EXPECT_NE(out.find(silentPort + ": failed\n"), std::string::npos) << out;
     EXPECT_NE(out.find("2 of 3 ports backed up; failed: " + silentPort + "\n"), std::string::npos)
@@ -653,7 +649,7 @@ TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
     std::sort(files.begin(), files.end());
     ASSERT_EQ(files.size(), 2u);
     for (std::size_t i : {0u, 2u}) {
-        const std::string name = fs::path(processors[i]->Path()).filename().string();
+        const std::string name = ports[i];
         const fs::path file = *std::find_if(files.begin(), files.end(), [&](const fs::path& f) {
             return f.filename().string().rfind(name + "-", 0) == 0;
         });
@@ -661,8 +657,7 @@ TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
                                      std::regex(name + "-[0-9]{4}-[0-9]{2}-[0-9]{2}\\.dat")))
             << file;
         EXPECT_EQ(ReadFile(file), sim::AllModesFile(processors[i]->State())) << file;
-        EXPECT_NE(out.find(processors[i]->Path() + ": backed up to " + file.string() + "\n"),
-                  std::string::npos)
+        EXPECT_NE(out.find(ports[i] + ": backed up to " + file.string() + "\n"), std::string::npos)
             << out;
     }
 }

@@ -64,7 +64,7 @@ protected:
     int Ctl(const std::vector<std::string>& args) {
         m_out.str("");
         m_err.str("");
-        return ctl::Run(args, SystemClock(), m_out, m_err, false);
+        return ctl::Run(args, {SystemClock()}, m_out, m_err, false);
     }
 
     // A one-mode file of noise whose image has output mode outputMode.

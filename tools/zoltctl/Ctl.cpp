@@ -4,10 +4,10 @@
 #include "Dump.h"
 #include "Eq.h"
 
-#include "link/Connection.h"
-#include "link/DeviceLink.h"
-#include "link/Notify.h"
 #include "link/PresetFiles.h"
+#include "link/Session.h"
+#include "link/TaskQueue.h"
+#include "link/TransferCheck.h"
 #include "model/Command.h"
 
 #include <CLI/CLI.hpp>
@@ -57,28 +57,15 @@ constexpr const char* kCommandHelp =
 
 using namespace std::chrono_literals;
 
-struct SPosted {
-    unsigned m_nMessage;
-    std::intptr_t m_nLParam;
-};
-
-// The window's part: queues what the link posts for the main thread, shows message boxes
-// as lines on standard error and progress as a bar.
-class CCtlSink final : public CNotifySink {
+// The window's part for a command line: runs the session's work on the main thread, says
+// message boxes as lines on standard error, draws progress as a bar, and counts what the
+// commands wait for.
+class CCtlHost final : public CQueuedHost {
 public:
-    CCtlSink(std::ostream& err, bool progress) : m_err(err), m_bProgress(progress) {}
+    CCtlHost(std::ostream& err, bool progress) : m_err(err), m_bProgress(progress) {}
 
-    void Post(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        std::lock_guard lock(m_mutex);
-        m_aPosted.push_back({message, lParam});
-        m_changed.notify_all();
-    }
-    void ProgressStart(int total) override {
-        std::lock_guard lock(m_mutex);
-        m_nTotal = total;
-    }
+    void ProgressStart(int total) override { m_nTotal = total; }
     void ProgressStep(int step) override {
-        std::lock_guard lock(m_mutex);
         if (!m_bProgress || m_nTotal <= 0) {
             return;
         }
@@ -88,28 +75,13 @@ public:
               << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << step << "/"
               << m_nTotal << (step >= m_nTotal ? "\n" : "") << std::flush;
     }
-    void ProgressBusy() override {}
-    void ProgressLookup() override {}
-    void ProgressHide() override {}
     void MessageBox(std::string_view text, std::string_view) override { Say(text); }
-    void RefreshProgramName() override {}
-    void ShowCurrentPage() override {}
-    void RunAllModesExport() override { ++m_nExportsRequested; }
-    bool IsSystemPageShown() const override { return false; }
+    void ProbeAnswered() override { m_bProbeAnswered = true; }
+    void ImageReplaced() override { ++m_nImagesReplaced; }
+    void AllModesRead() override { ++m_nAllModesRead; }
 
-    // Waits up to timeout for a posted message.
-    bool Next(SPosted& posted, std::chrono::milliseconds timeout) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, timeout, [this] { return !m_aPosted.empty(); })) {
-            return false;
-        }
-        posted = m_aPosted.front();
-        m_aPosted.pop_front();
-        return true;
-    }
     // Every line of text on its own line of standard error.
     void Say(std::string_view text) {
-        std::lock_guard lock(m_mutex);
         while (!text.empty() && text.back() == '\n') {
             text.remove_suffix(1);
         }
@@ -123,67 +95,54 @@ public:
         }
         m_err << std::flush;
     }
-    int ExportsRequested() const { return m_nExportsRequested; }
+
+    bool m_bProbeAnswered = false;
+    int m_nImagesReplaced = 0;
+    int m_nAllModesRead = 0;
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<SPosted> m_aPosted;
     std::ostream& m_err;
     bool m_bProgress;
     int m_nTotal = 0;
-    int m_nExportsRequested = 0; // main thread only
 };
 
-bool IsQueuedCode(std::uint8_t code) {
-    return (code >= cmd::kProbe && code <= cmd::kStore) || code == cmd::kSixCodeChange ||
-           code == cmd::kFourCodeChange;
-}
-
-// How long a session waits for a processor to be plugged in, and what tells it one was.
+// How long a command waits for a processor to be plugged in, and what tells it one was.
 struct SWait {
     std::chrono::seconds m_time{0}; // 0: no wait, the lookup alone decides
     CPortWatch* m_pWatch = nullptr;
 };
 
-// One connection to the processor, driven the way the main window drives it, within the
-// command's deadline (which starts after the wait).
-class CSession {
+// One connection to the processor for one command, within the command's deadline (which
+// starts after the wait): the session, and the main thread waiting for what it reports.
+class CCtlSession {
 public:
-    CSession(const std::vector<std::string>& ports, CClock& clock, std::chrono::seconds deadline,
-             std::ostream& err, bool progress, SWait wait = {})
-        : m_clock(clock), m_deadline(deadline), m_wait(wait),
-          m_tEnd(clock.Now() + wait.m_time + deadline), m_sink(err, progress), m_link(clock),
-          m_connection(m_link, clock) {
-        ResetProcessData();
-        SetNotifySink(&m_sink);
-        m_connection.SetNamedPorts(ports, !ports.empty());
-    }
-    ~CSession() {
-        m_connection.Disconnect();
-        SetNotifySink(nullptr);
-    }
+    CCtlSession(const std::vector<std::string>& ports, const SCtlLink& link,
+                std::chrono::seconds deadline, std::ostream& err, bool progress, SWait wait = {})
+        : m_clock(link.m_clock), m_bStepped(link.m_bStepped), m_deadline(deadline), m_wait(wait),
+          m_tEnd(m_clock.Now() + wait.m_time + deadline), m_host(err, progress),
+          m_session(m_host, {&m_clock, link.m_pOpener, link.m_bStepped, ports, !ports.empty()}) {}
 
-    CDeviceLink& Link() { return m_link; }
-    CCtlSink& Sink() { return m_sink; }
-    const std::string& Port() const { return m_connection.PortInUse(); }
+    CSession& Session() { return m_session; }
+    CDeviceLink& Link() { return m_session.Link(); }
+    CCtlHost& Host() { return m_host; }
+    const std::string& Port() const { return m_session.Connection().PortInUse(); }
 
     // The lookup, then (with readBack) the read-back of names, system block and image.
-    // A lookup that fails has said why ("Unable to Open Device!" and a line per port).
+    // A lookup that fails has said why ("Unable to Open Device!" and a line per port); so
+    // has a device that only acknowledged the probe.
     bool Connect(bool readBack) {
         const bool found = m_wait.m_pWatch != nullptr ? WaitForProcessor() : Lookup(false);
-        if (found && !m_bProbeAnswered) {
-            m_sink.Say(m_connection.ProbeAcknowledgedText());
+        if (!found || !m_host.m_bProbeAnswered) {
             return false;
         }
-        return found && (!readBack || WaitUntil([this] { return m_nImagesReplaced > 0; }));
+        return !readBack || WaitUntil([this] { return m_host.m_nImagesReplaced > 0; });
     }
 
-    // Handles the link's messages until done() holds (true), or the link fails or the
-    // deadline passes (false).
+    // Runs the link and the session's work until done() holds (true), or the link fails or
+    // the deadline passes (false).
     bool WaitUntil(const std::function<bool()>& done) {
         for (;;) {
-            if (m_bFailed || !g_flags.m_bOnline) {
+            if (m_bFailed || !m_session.Online()) {
                 return false;
             }
             if (m_clock.Now() >= m_tEnd) {
@@ -191,130 +150,110 @@ public:
                 return false;
             }
             if (done()) {
-                Pump(0ms); // a failure posted just before the state done() saw
-                return !m_bFailed;
+                m_host.RunTasks(Milliseconds{0}); // a failure reported just before
+                return !m_bFailed && m_session.Online();
             }
-            Pump(20ms);
+            if (m_bStepped) {
+                m_session.Turn();
+                m_host.RunTasks(Milliseconds{0});
+            } else {
+                m_host.RunTasks(Milliseconds{20});
+            }
         }
     }
 
     // Reads all 21 modes into the preset store (with the system block in slot 0).
     bool ReadAllModes() {
-        const int before = m_sink.ExportsRequested();
-        m_link.SendCommand(cmd::kReadMode, 1);
-        return WaitUntil([&] { return m_sink.ExportsRequested() > before; });
+        const int before = m_host.m_nAllModesRead;
+        m_session.ReadAllModes();
+        return WaitUntil([&] { return m_host.m_nAllModesRead > before; });
     }
 
-    // Reads the system block, then all 21 modes.
-    bool ReadSystemAndModes() {
-        m_link.SendCommand(cmd::kReadSystem, 0);
-        return ReadAllModes();
-    }
-
-    // Reads the working image again.
-    bool ReadWorkingImage() {
-        const int before = m_nImagesReplaced;
-        m_link.SendCommand(cmd::kReadMode, 0);
-        return WaitUntil([&] { return m_nImagesReplaced > before; });
-    }
-
-    // Every queued frame has been sent and acknowledged, and no store or recall waits.
-    bool WaitDrained() {
-        return WaitUntil([this] {
-            CImageGuard guard(ImageLock());
-            return m_link.Queue().Count() == 0 &&
-                   !IsQueuedCode(FrameCommand(m_link.CurrentFrame())) && !g_flags.m_bStoreBusy;
+    // Runs a check's read-back until what it asked for is in.
+    bool ReadBack(const CTransferCheck& check) {
+        const int modes = m_host.m_nAllModesRead;
+        const int images = m_host.m_nImagesReplaced;
+        check.ReadBack(m_session);
+        return WaitUntil([&] {
+            return check.AllModes() ? m_host.m_nAllModesRead > modes
+                                    : m_host.m_nImagesReplaced > images;
         });
     }
 
+    // Every command queued so far has been answered, and no store or recall waits.
+    bool WaitDrained() {
+        const std::size_t queued = Link().FramesAppended();
+        return WaitUntil([&] { return m_session.CommandsAnswered() >= queued; });
+    }
+
 private:
-    // True when a port answered the probe (or only acknowledged it).
+    // True when a port answered the probe, or only acknowledged it: the lookup is over.
     bool Lookup(bool quiet) {
         m_bFailed = false;
-        m_connection.Lookup(quiet);
-        return Answered();
+        m_session.Lookup(quiet);
+        return LookupOver();
     }
-    bool Answered() {
-        return WaitUntil(
-            [this] { return m_bProbeAnswered || m_connection.ProbeAcknowledgedOnly(); });
+    bool LookupOver() {
+        return WaitUntil([] { return !g_flags.m_bLookup.load(); });
     }
 
     // A quiet lookup, then the ports plugged in are probed as they appear, until one
-    // answers or the wait is over.
+    // answers or the wait is over. The wait counts from the end of the lookup, and the
+    // deadline from the end of the wait.
     bool WaitForProcessor() {
-        const Milliseconds tGiveUp = m_clock.Now() + m_wait.m_time;
         if (Lookup(true)) {
             return true;
         }
-        m_sink.Say("waiting up to " + std::to_string(m_wait.m_time.count()) +
+        m_host.Say("waiting up to " + std::to_string(m_wait.m_time.count()) +
                    " s for a processor to be plugged in");
-        for (Milliseconds left = tGiveUp - m_clock.Now(); left > 0ms;
+        const Milliseconds tGiveUp = m_clock.Now() + m_wait.m_time;
+        m_tEnd = tGiveUp + m_deadline;
+        for (Milliseconds left = tGiveUp - m_clock.Now(); left > Milliseconds{0};
              left = tGiveUp - m_clock.Now()) {
-            pollfd plugged{m_wait.m_pWatch->Fd(), POLLIN, 0};
-            if (poll(&plugged, 1, static_cast<int>(std::min<Milliseconds>(left, 200ms).count())) >
-                0) {
+            if (PortsPlugged(std::min<Milliseconds>(left, Milliseconds{200}))) {
                 m_bFailed = false;
-                m_connection.OnPortsAdded(m_wait.m_pWatch->TakeAdded());
-                if (Answered()) {
+                m_session.OnPortsAdded(m_wait.m_pWatch->TakeAdded());
+                if (LookupOver() && m_session.Online()) {
                     return true;
                 }
             }
         }
-        m_connection.ShowUnableToOpen("no processor answered within " +
-                                      std::to_string(m_wait.m_time.count()) + " s");
+        m_session.Connection().ShowUnableToOpen("no processor answered within " +
+                                                std::to_string(m_wait.m_time.count()) + " s");
         return false;
+    }
+
+    // Waits up to timeout for the watch to report ports (in virtual time a look and the
+    // time passing).
+    bool PortsPlugged(Milliseconds timeout) {
+        pollfd plugged{m_wait.m_pWatch->Fd(), POLLIN, 0};
+        const bool ready =
+            poll(&plugged, 1, m_bStepped ? 0 : static_cast<int>(timeout.count())) > 0;
+        if (m_bStepped && !ready) {
+            m_clock.Sleep(timeout);
+        }
+        return ready;
     }
 
     // The deadline has passed: says so, and what a transfer of all modes had done.
     void GiveUp() {
-        m_sink.Say("no result within " + std::to_string(m_deadline.count()) +
+        m_host.Say("no result within " + std::to_string(m_deadline.count()) +
                    " s; giving up (the processor answers too slowly or not at all)");
-        const std::string transfer = TransferText(m_link.Transfer());
+        const std::string transfer = TransferText(Link().Transfer());
         if (!transfer.empty()) {
-            m_sink.Say(transfer);
+            m_host.Say(transfer);
         }
         m_bFailed = true;
     }
 
-    void Pump(std::chrono::milliseconds timeout) {
-        SPosted posted{};
-        while (m_sink.Next(posted, timeout)) {
-            Dispatch(posted);
-            timeout = 0ms;
-        }
-    }
-
-    void Dispatch(const SPosted& posted) {
-        switch (posted.m_nMessage) {
-        case msg::kPortFailure:
-            m_connection.OnPortFailure(posted.m_nLParam != 0); // says what failed
-            m_bFailed = !g_flags.m_bOnline;
-            break;
-        case msg::kProbeAnswered:
-            m_bProbeAnswered = true;
-            m_connection.OnProbeAnswered();
-            break;
-        case msg::kImageReplaced:
-            ++m_nImagesReplaced;
-            break;
-        case msg::kAllModesRead:
-            m_link.FinishReadAllModes();
-            break;
-        default:
-            break;
-        }
-    }
-
     CClock& m_clock;
+    bool m_bStepped;
     std::chrono::seconds m_deadline;
     SWait m_wait;
     Milliseconds m_tEnd;
-    CCtlSink m_sink;
-    CDeviceLink m_link;
-    CConnection m_connection;
+    CCtlHost m_host;
+    CSession m_session;
     bool m_bFailed = false;
-    bool m_bProbeAnswered = false;
-    int m_nImagesReplaced = 0;
 };
 
 // The options without a value, as bits; each command names those it takes.
@@ -368,8 +307,7 @@ void DefineOptions(CLI::App& app, SCommandLine& line) {
         app.add_flag_callback(
             flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
     }
-    app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")
-        ->type_name("");
+    app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")->type_name("");
 }
 
 // Reads the line with CLI11: the options anywhere on it, the command and its arguments as
@@ -425,7 +363,7 @@ bool CheckInput(const std::string& path, std::size_t size, std::ostream& err) {
 
 struct SContext {
     SCommandLine m_line;
-    CClock& m_clock;
+    const SCtlLink& m_link;
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_bProgress;
@@ -451,7 +389,7 @@ int Ports(SContext& c) {
 }
 
 int Probe(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(false)) {
         return kExitLink;
     }
@@ -476,24 +414,21 @@ void Report(SContext& c, const std::vector<SFieldDifference>& differences, const
 
 // Reads back what a transfer wrote and compares it, field by field, with what was sent: the
 // file as the import took it (a one-mode file with the load sum the import set).
-int VerifyTransfer(SContext& c, CSession& session, const std::string& path, bool allModes) {
-    const SPresetFile sent = PresetFileOfData(allModes);
-    if (!(allModes ? session.ReadSystemAndModes() : session.ReadWorkingImage())) {
-        session.Sink().Say("verify: the read-back failed");
+int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& check,
+                   const std::string& path) {
+    if (!session.ReadBack(check)) {
+        session.Host().Say("verify: the read-back failed");
         return kExitLink;
     }
-    const SPresetFile held = PresetFileOfData(allModes);
-    std::vector<SFieldDifference> differences;
-    std::string error;
-    ComparePresets(sent, held, differences, error); // two presets of one format always compare
-    Report(c, differences, sent, held, path, session.Port());
+    const std::vector<SFieldDifference> differences = check.Differences();
+    Report(c, differences, check.Sent(), check.Held(), path, session.Port());
     if (!differences.empty()) {
-        session.Sink().Say("verify: " + std::to_string(differences.size()) +
+        session.Host().Say("verify: " + std::to_string(differences.size()) +
                            (differences.size() == 1 ? " field differs" : " fields differ") +
                            " between " + path + " and the processor");
         return kExitCompare;
     }
-    session.Sink().Say("verify: the processor holds every field of " + path);
+    session.Host().Say("verify: the processor holds every field of " + path);
     return kExitDone;
 }
 
@@ -567,7 +502,7 @@ int BackupAll(SContext& c) {
         const std::string file = BackupFileName(dir, port, date);
         bool done = false;
         {
-            CSession session({port}, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress);
+            CCtlSession session({port}, c.m_link, c.m_deadline, c.m_err, c.m_bProgress);
             done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
         }
         c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
@@ -588,12 +523,13 @@ int Backup(SContext& c) {
         return BackupAll(c);
     }
     const std::string& file = c.m_line.m_aWords[1];
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
+                        c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
     if (!session.ReadAllModes()) {
-        session.Sink().Say("backup failed; no file written");
+        session.Host().Say("backup failed; no file written");
         return kExitLink;
     }
     return ExportAllModes(file) ? kExitDone : kExitFile;
@@ -604,21 +540,24 @@ int Restore(SContext& c) {
     if (!CheckInput(file, kAllModesFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
+                        c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
     if (!ImportAllModes(file, session.Link())) {
         return kExitFile;
     }
+    CTransferCheck check;
+    check.Begin(true);
     if (!session.WaitDrained()) {
         return HoldsMix(session.Link().Transfer()) ? kExitPartial : kExitLink;
     }
-    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, file, true) : kExitDone;
+    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
 }
 
 int Pull(SContext& c) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -630,17 +569,19 @@ int Push(SContext& c) {
     if (!CheckInput(file, kOneModeFileSize, c.m_err)) {
         return kExitFile;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
     if (!ImportOneMode(file, session.Link())) {
         return kExitFile;
     }
+    CTransferCheck check;
+    check.Begin(false);
     if (!session.WaitDrained()) {
         return kExitLink;
     }
-    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, file, false) : kExitDone;
+    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
 }
 
 int Recall(SContext& c) {
@@ -649,11 +590,11 @@ int Recall(SContext& c) {
         c.m_err << "zoltctl: recall: the mode is a number from 1 to 21\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
-    session.Link().SendCommand(cmd::kRecall, static_cast<std::uint8_t>(mode));
+    session.Session().SendCommand(cmd::kRecall, static_cast<std::uint8_t>(mode));
     return session.WaitDrained() ? kExitDone : kExitLink;
 }
 
@@ -668,12 +609,12 @@ int Store(SContext& c) {
         c.m_err << "zoltctl: store: a mode name has at most 20 characters\n";
         return kExitUsage;
     }
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, false, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
     }
     if (!g_flags.m_bUnlock) {
-        session.Sink().Say("store refused: the processor does not allow storing modes "
+        session.Host().Say("store refused: the processor does not allow storing modes "
                            "(no save permission)");
         return kExitLink;
     }
@@ -681,9 +622,9 @@ int Store(SContext& c) {
         // As the System page stores: the current system password first, then the store.
         CImageGuard guard(ImageLock());
         std::memcpy(Slot(0) + slot0::kNewSixCode, System() + 19, 6);
-        session.Link().SendCommand(cmd::kSixCodeChange, 0);
+        session.Session().SendCommand(cmd::kSixCodeChange, 0);
         SetModeName(static_cast<std::size_t>(mode), name);
-        session.Link().SendCommand(cmd::kStore, static_cast<std::uint8_t>(mode));
+        session.Session().SendCommand(cmd::kStore, static_cast<std::uint8_t>(mode));
     }
     return session.WaitDrained() ? kExitDone : kExitLink;
 }
@@ -705,9 +646,10 @@ int Dump(SContext& c) {
 
 // The processor's presets in the format of a one-mode or an all-modes file.
 bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
-    CSession session(c.m_line.m_aPorts, c.m_clock, c.m_deadline, c.m_err, c.m_bProgress, c.m_wait);
+    CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
+                        c.m_wait);
     if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
-        session.Sink().Say("diff: the processor could not be read");
+        session.Host().Say("diff: the processor could not be read");
         return false;
     }
     file = PresetFileOfData(allModes);
@@ -763,9 +705,10 @@ constexpr SCommand kCommands[] = {
 
 } // namespace
 
-int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
-        bool progress, CPortWatch* watch) {
-    SContext context{{}, clock, out, err, progress};
+int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream& out,
+        std::ostream& err, bool progress) {
+    SContext context{{}, link, out, err, progress};
+    CPortWatch* watch = link.m_pWatch;
     int exitCode = kExitUsage;
     if (!ParseLine(args, context.m_line, out, err, exitCode)) {
         return exitCode;

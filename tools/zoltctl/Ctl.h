@@ -8,6 +8,7 @@
 
 #include "link/Clock.h"
 #include "link/PortList.h"
+#include "link/Transport.h"
 
 #include <ostream>
 #include <string>
@@ -15,11 +16,21 @@
 
 namespace zolt::ctl {
 
+// Where a run's link goes and in whose time. The program: the real clock, the serial ports,
+// the comm thread and udev's port watch. The tests: the virtual clock, simulated processors
+// opened by name, the link stepped on the calling thread, and a watch they announce ports
+// through.
+struct SCtlLink {
+    CClock& m_clock;
+    CTransportOpener* m_pOpener = nullptr; // null: every port is a serial device
+    bool m_bStepped = false;
+    CPortWatch* m_pWatch = nullptr; // for --wait; null: the system's
+};
+
 // Runs one command line (without the program name). Results go to out, messages to err;
-// progress draws a bar on err during long transfers. clock serves the link's pauses;
-// watch tells --wait of ports plugged in (null: the system's). Call from one thread, once
-// at a time: the link state is process-wide.
-int Run(const std::vector<std::string>& args, CClock& clock, std::ostream& out, std::ostream& err,
-        bool progress, CPortWatch* watch = nullptr);
+// progress draws a bar on err during long transfers. Call from one thread, once at a
+// time: the link state is process-wide.
+int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream& out,
+        std::ostream& err, bool progress);
 
 } // namespace zolt::ctl

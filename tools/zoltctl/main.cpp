@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return zolt::ctl::Run(args, zolt::SystemClock(), std::cout, std::cerr, isatty(2) != 0);
+    return zolt::ctl::Run(args, {zolt::SystemClock()}, std::cout, std::cerr, isatty(2) != 0);
 }

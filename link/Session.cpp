@@ -1,0 +1,165 @@
+#include "link/Session.h"
+
+#include "model/Command.h"
+
+namespace zolt {
+
+CSession::CSession(CSessionHost& host, SSessionOptions options)
+    : m_host(host), m_options(std::move(options)), m_hostThread(std::this_thread::get_id()),
+      m_link(m_options.m_pClock != nullptr ? *m_options.m_pClock : SystemClock()),
+      m_connection(m_link, m_options.m_pOpener != nullptr ? *m_options.m_pOpener : m_serialOpener,
+                   m_options.m_pClock != nullptr ? *m_options.m_pClock : SystemClock(),
+                   m_options.m_bStepped) {
+    m_connection.SetNamedPorts(m_options.m_astrPorts, m_options.m_bNamedOnly);
+    SetNotifySink(this);
+}
+
+// The host is going: the link ends without telling it anything more.
+CSession::~CSession() {
+    SetNotifySink(nullptr);
+    *m_pAlive = false;
+    m_connection.Disconnect();
+}
+
+void CSession::OnConnectButton() {
+    m_connection.OnConnectButton();
+}
+
+void CSession::Lookup(bool quiet) {
+    m_connection.Lookup(quiet);
+}
+
+void CSession::OnPortsAdded(const CPortList& added) {
+    m_connection.OnPortsAdded(added);
+}
+
+void CSession::Disconnect() {
+    m_connection.Disconnect();
+}
+
+void CSession::SendCommand(std::uint8_t code, std::uint8_t parameter) {
+    m_link.SendCommand(code, parameter);
+}
+
+bool CSession::Turn() {
+    m_bInTurn = true;
+    const bool turned = m_connection.Turn();
+    m_bInTurn = false;
+    return turned;
+}
+
+// --- What each link message means ---
+
+void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case msg::kPortFailure:
+        if (m_connection.Online()) {
+            m_connection.OnPortFailure(lParam != 0); // the next candidate, or the report
+            if (!m_connection.Online()) {
+                m_host.LinkEnded();
+            }
+        }
+        break;
+    case msg::kProbeAnswered:
+        m_connection.OnProbeAnswered(); // starts the read-back
+        m_host.ProbeAnswered();
+        break;
+    case msg::kProbeAcknowledged:
+        OnProbeAcknowledged();
+        break;
+    case msg::kSystemBlockRead:
+        m_host.SystemBlockRead();
+        break;
+    case msg::kImageReplaced:
+        m_host.ImageReplaced();
+        break;
+    case msg::kAllModesRead:
+        m_link.FinishReadAllModes(); // the system block into slot 0; then RunAllModesExport
+        break;
+    case msg::kMeters:
+        m_host.MetersArrived(static_cast<int>(wParam));
+        m_link.MetersShown();
+        break;
+    case msg::kCommandsDone:
+        m_nCommandsAnswered = wParam;
+        m_host.CommandsDone();
+        break;
+    default:
+        break;
+    }
+}
+
+// A device that acknowledges the probe instead of answering it sends no state: the lookup
+// is over (it would otherwise hold the lookup box for ever), nothing is read back, and a
+// box says why.
+void CSession::OnProbeAcknowledged() {
+    if (!m_connection.ProbeAcknowledgedOnly()) {
+        return;
+    }
+    g_flags.m_bLookup = false;
+    m_host.ConnectionChanged();
+    m_host.MessageBox(m_connection.ProbeAcknowledgedText(), "");
+}
+
+// --- The notification sink: every notice reaches the host on its thread ---
+
+void CSession::OnHostThread(std::function<void()> work) {
+    if (std::this_thread::get_id() == m_hostThread && !m_bInTurn) {
+        work();
+    } else {
+        Later(std::move(work));
+    }
+}
+
+// A task that outlives the session (still queued by the host when it ends) does nothing.
+void CSession::Later(std::function<void()> work) {
+    m_host.RunOnHostThread([pAlive = m_pAlive, work = std::move(work)] {
+        if (*pAlive) {
+            work();
+        }
+    });
+}
+
+void CSession::Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    Later([this, message, wParam, lParam] { OnLinkMessage(message, wParam, lParam); });
+}
+
+void CSession::ProgressStart(int total) {
+    OnHostThread([this, total] { m_host.ProgressStart(total); });
+}
+
+void CSession::ProgressStep(int step) {
+    OnHostThread([this, step] { m_host.ProgressStep(step); });
+}
+
+void CSession::ProgressBusy() {
+    OnHostThread([this] { m_host.ProgressBusy(); });
+}
+
+void CSession::ProgressLookup() {
+    OnHostThread([this] { m_host.ProgressLookup(); });
+}
+
+void CSession::ProgressHide() {
+    OnHostThread([this] { m_host.ProgressHide(); });
+}
+
+void CSession::MessageBox(std::string_view text, std::string_view caption) {
+    OnHostThread([this, strText = std::string(text), strCaption = std::string(caption)] {
+        m_host.MessageBox(strText, strCaption);
+    });
+}
+
+void CSession::ConnectionChanged() {
+    OnHostThread([this] { m_host.ConnectionChanged(); });
+}
+
+void CSession::ShowCurrentPage() {
+    OnHostThread([this] { m_host.ShowCurrentPage(); });
+}
+
+void CSession::RunAllModesExport() {
+    OnHostThread([this] { m_host.AllModesRead(); });
+}
+
+} // namespace zolt

@@ -1,0 +1,202 @@
+#include "shell/FileCommands.h"
+
+#include "controls/Language.h"
+#include "controls/MessageBox.h"
+#include "eq/FilterList.h"
+#include "link/PresetFiles.h"
+#include "link/Session.h"
+#include "model/Command.h"
+#include "model/Defaults.h"
+#include "shell/UndoTracker.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace zolt {
+
+namespace {
+
+constexpr SText kImportFilters{"导入滤波器...", "Import filters..."};
+constexpr SText kExportFilters{"导出滤波器...", "Export filters..."};
+constexpr SText kFilterReadError{"滤波器列表读取错误", "Filter list read Error"};
+constexpr SText kFilterWriteError{"滤波器列表写入错误", "Filter list Write Error"};
+constexpr SText kOfferCheck{"从处理器读回全部模式并与文件比较？",
+                            "Read the modes back from the processor and compare them with the "
+                            "file?"};
+
+// A filter list is a small text file; anything larger is not one.
+constexpr std::size_t kMaxFilterListSize = 1 << 20;
+// The differences the check's box lists; a count says how many more there are.
+constexpr std::size_t kCheckLines = 20;
+
+// A menu entry's text as a box caption: "Import filters".
+QString CaptionOf(const SText& entry) {
+    return LanguageText(entry).remove(QStringLiteral("..."));
+}
+
+QString TwoLines(const SText& first, const std::string& second) {
+    return LanguageText(first) + QLatin1Char('\n') + QString::fromStdString(second);
+}
+
+// The folder of the preset files, for lists of the plain-text kind.
+std::string FilterListPattern() {
+    return QFileInfo(QString::fromStdString(FilePatterns().m_strOneMode))
+        .dir()
+        .filePath(QStringLiteral("*.txt"))
+        .toStdString();
+}
+
+} // namespace
+
+CFileCommands::CFileCommands(QWidget& window, CSession& session, CUndoTracker& undo,
+                             std::function<void()> showPage)
+    : m_window(window), m_session(session), m_undo(undo), m_showPage(std::move(showPage)) {}
+
+QString CFileCommands::ChooseFile(bool save, const std::string& pattern) {
+    const QFileInfo initial(QString::fromStdString(pattern));
+    const QString folder = initial.dir().exists() ? initial.path() : QDir::currentPath();
+    const QString filter = initial.fileName();
+    return save ? QFileDialog::getSaveFileName(&m_window, QString(), folder, filter, nullptr,
+                                               QFileDialog::DontUseNativeDialog)
+                : QFileDialog::getOpenFileName(&m_window, QString(), folder, filter, nullptr,
+                                               QFileDialog::DontUseNativeDialog);
+}
+
+// --- Preset files ---
+
+void CFileCommands::ExportMode() {
+    const QString path = ChooseFile(true, FilePatterns().m_strOneMode);
+    if (!path.isEmpty()) {
+        ExportOneMode(path.toStdString());
+    }
+}
+
+void CFileCommands::ImportMode() {
+    const QString path = ChooseFile(false, FilePatterns().m_strOneMode);
+    if (!path.isEmpty() && ImportOneMode(path.toStdString(), m_session.Link())) {
+        m_undo.Reset();
+    }
+}
+
+void CFileCommands::ExportAllModes() {
+    const QString path = ChooseFile(true, FilePatterns().m_strAllModes);
+    if (path.isEmpty()) {
+        return;
+    }
+    {
+        CImageGuard guard(ImageLock());
+        std::copy(System(), System() + kSystemSize, Slot(0) + slot0::kSystemCopy);
+    }
+    zolt::ExportAllModes(path.toStdString());
+}
+
+void CFileCommands::ImportAllModes() {
+    const QString path = ChooseFile(false, FilePatterns().m_strAllModes);
+    if (!path.isEmpty()) {
+        ImportAllModesFrom(path.toStdString());
+    }
+}
+
+void CFileCommands::ImportAllModesFrom(const std::string& path) {
+    if (!zolt::ImportAllModes(path, m_session.Link())) {
+        return;
+    }
+    m_undo.Reset();
+    if (m_session.Online()) {
+        m_check.Begin(true);
+        m_nTransferEnd = m_session.Link().FramesAppended();
+        m_eCheck = ECheck::Offer;
+    }
+}
+
+// --- The check after an on-line "Import all" ---
+
+void CFileCommands::OnCommandsDone() {
+    if (m_eCheck == ECheck::Offer && m_session.CommandsAnswered() >= m_nTransferEnd) {
+        OfferCheck();
+    }
+}
+
+void CFileCommands::OfferCheck() {
+    m_eCheck = ECheck::None;
+    const EMsgResult answer = ShowMessageBox(&m_window, LanguageText(kOfferCheck), {},
+                                             EMsgButtons::YesNo, EMsgIcon::Question);
+    if (answer == EMsgResult::Yes && m_session.Online()) {
+        m_eCheck = ECheck::ReadBack;
+        m_check.ReadBack(m_session);
+    }
+}
+
+void CFileCommands::OnAllModesRead() {
+    if (m_eCheck == ECheck::ReadBack) {
+        ShowCheck();
+    } else {
+        ExportAllModes();
+    }
+}
+
+void CFileCommands::ShowCheck() {
+    m_eCheck = ECheck::None;
+    const bool same = m_check.Differences().empty();
+    ShowMessageBox(&m_window, QString::fromStdString(m_check.Report(kCheckLines, Language())), {},
+                   EMsgButtons::Ok, same ? EMsgIcon::None : EMsgIcon::Warning);
+}
+
+// --- Room-correction filter lists ---
+
+void CFileCommands::ImportFiltersFrom(const std::string& path, int block) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    SImportResult result;
+    bool bImported = ReadRegularFile(path, kMaxFilterListSize, bytes, error);
+    if (bImported) {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        CImageGuard guard(ImageLock());
+        bImported = ImportFilterList(text, block, Image(), result, error);
+        if (!bImported) {
+            error = path + ": " + error;
+        }
+    }
+    if (!bImported) {
+        ShowMessageBox(&m_window, TwoLines(kFilterReadError, error), CaptionOf(kImportFilters),
+                       EMsgButtons::Ok, EMsgIcon::Warning);
+        return;
+    }
+    RebindCurves();
+    m_showPage();
+    ShowMessageBox(&m_window, QString::fromStdString(result.m_strReport),
+                   CaptionOf(kImportFilters));
+}
+
+void CFileCommands::ExportFiltersTo(const std::string& path, int block) {
+    std::string text;
+    {
+        CImageGuard guard(ImageLock());
+        text = ExportFilterList(block, Image());
+    }
+    std::string reason;
+    if (!ReplaceFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
+        ShowMessageBox(&m_window, TwoLines(kFilterWriteError, path + ": " + reason),
+                       CaptionOf(kExportFilters), EMsgButtons::Ok, EMsgIcon::Warning);
+    }
+}
+
+void CFileCommands::AddFilterActions(QMenu& menu, int block) {
+    menu.addAction(LanguageText(kImportFilters), &m_window, [this, block] {
+        const QString path = ChooseFile(false, FilterListPattern());
+        if (!path.isEmpty()) {
+            ImportFiltersFrom(path.toStdString(), block);
+        }
+    });
+    menu.addAction(LanguageText(kExportFilters), &m_window, [this, block] {
+        const QString path = ChooseFile(true, FilterListPattern());
+        if (!path.isEmpty()) {
+            ExportFiltersTo(path.toStdString(), block);
+        }
+    });
+}
+
+} // namespace zolt

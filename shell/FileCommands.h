@@ -1,0 +1,70 @@
+// What the window does with files: the preset files behind their dialogs (one mode, all
+// modes), the room-correction filter lists of the equaliser a page shows, and the check that
+// follows an on-line "Import all" (the file read back from the processor and compared with
+// what was sent, field by field). Imports start a fresh edit history; an imported filter list
+// is one step of it. UI thread.
+#pragma once
+
+#include "link/TransferCheck.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+class QMenu;
+class QWidget;
+
+namespace zolt {
+
+class CSession;
+class CUndoTracker;
+
+class CFileCommands {
+public:
+    // window: the dialogs' and boxes' parent; showPage reloads the page the window shows.
+    CFileCommands(QWidget& window, CSession& session, CUndoTracker& undo,
+                  std::function<void()> showPage);
+
+    // The preset files behind their dialogs; nothing when a dialog is cancelled.
+    void ExportMode();
+    void ImportMode();
+    void ExportAllModes();
+    void ImportAllModes();
+    // "Import all" once the file is chosen. On line, once the processor has taken the file,
+    // it offers to read the modes back and compare them with the file.
+    void ImportAllModesFrom(const std::string& path);
+
+    // A filter list into the equaliser of EQ block 0..17, with the report of how close the
+    // stored bands come; the equaliser as a filter list.
+    void ImportFiltersFrom(const std::string& path, int block);
+    void ExportFiltersTo(const std::string& path, int block);
+    // "Import filters..." and "Export filters..." for EQ block 0..17, in the window's menu.
+    void AddFilterActions(QMenu& menu, int block);
+
+    // The session's reports the check follows.
+    void OnCommandsDone();
+    // A read of all modes is done: the check's read-back is compared, any other offered
+    // for export.
+    void OnAllModesRead();
+    // The link has ended: a check under way is dropped.
+    void OnLinkEnded() { m_eCheck = ECheck::None; }
+
+private:
+    enum class ECheck { None, Offer, ReadBack };
+
+    QString ChooseFile(bool save, const std::string& pattern);
+    void OfferCheck();
+    void ShowCheck();
+
+    QWidget& m_window;
+    CSession& m_session;
+    CUndoTracker& m_undo;
+    std::function<void()> m_showPage;
+    CTransferCheck m_check;
+    ECheck m_eCheck = ECheck::None;
+    std::size_t m_nTransferEnd = 0; // the check is offered once the link has answered this far
+};
+
+} // namespace zolt

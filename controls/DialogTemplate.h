@@ -1,15 +1,15 @@
 // Dialog templates: a page, a child dialog or a window is described by one constexpr table
 // of its controls (id, class, position and size in dialog units, hidden flag, initial
-// text, style bits) and built from it into absolutely placed child widgets, which are then
-// found by id. Dialog units are those of 9-point Arial at 96 dpi: 1 unit = 1.5 pixels
-// across and 1.875 pixels down. UI thread only.
+// text, style bits); controls/ControlFactory builds it into absolutely placed child widgets,
+// which are then found by id. Dialog units are those of 9-point Arial at 96 dpi: 1 unit =
+// 1.5 pixels across and 1.875 pixels down. The controls read their style bits and id from
+// here. UI thread only.
 #pragma once
 
 #include <QFont>
 #include <QRect>
 #include <QWidget>
 
-#include <functional>
 #include <span>
 
 namespace zolt {
@@ -83,23 +83,6 @@ QFont DialogFont();
 // value or a choice wider than its field shows whole instead of running out of it.
 constexpr int kSmallestFitPixels = 8;
 QFont FontToFit(QFont font, const QString& strText, int nWidth);
-
-// Creates the child of pParent that one template row describes.
-using CustomFactory = std::function<QWidget*(const SControlTemplate& row, QWidget* pParent)>;
-
-// Builds every row as a child of pParent, in table order (later rows lie above earlier
-// ones), placed, sized, with its id, text, style and visibility. Custom rows are made by
-// makeCustom (or are plain placeholder widgets without it). Returns nothing: children are
-// found with DlgItem.
-void BuildControls(QWidget* pParent, std::span<const SControlTemplate> aRows,
-                   const CustomFactory& makeCustom = {});
-// Sizes pDialog to the template, gives it the dialog font and builds its controls.
-void BuildDialog(QWidget* pDialog, const SDialogTemplate& dialog,
-                 const CustomFactory& makeCustom = {});
-// The widget one row creates, not yet placed: used by BuildControls, and by pages that
-// create a single control of a known class.
-QWidget* CreateControl(const SControlTemplate& row, QWidget* pParent,
-                       const CustomFactory& makeCustom = {});
 
 // The control id of a widget (0 when it has none) and its setter.
 int ControlId(const QWidget* pWidget);

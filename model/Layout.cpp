@@ -76,7 +76,7 @@ std::size_t CrossoverOffset(int crossoverNumber, int liveSet) {
     if (crossoverNumber >= 0 && crossoverNumber < 7) {
         return kFixedCrossovers[static_cast<std::size_t>(crossoverNumber)];
     }
-    if (crossoverNumber >= 7 && crossoverNumber < 15) {
+    if (IsOutputCrossover(crossoverNumber)) {
         return OutputRecordOffset(crossoverNumber - 7, liveSet) + output::kHighPass;
     }
     if (crossoverNumber == 15) {
@@ -92,7 +92,7 @@ SEqBlock EqBlock(int blockNumber, int liveSet) {
     if (blockNumber >= 0 && blockNumber < 8) {
         return kFixedBlocks[static_cast<std::size_t>(blockNumber)];
     }
-    if (blockNumber >= 8 && blockNumber < 16) {
+    if (IsOutputEqBlock(blockNumber)) {
         return {OutputRecordOffset(blockNumber - 8, liveSet) + output::kBands, 10, band::kSize};
     }
     if (blockNumber == 16) {

@@ -225,6 +225,10 @@ std::size_t CrossoverOffset(int crossoverNumber, int liveSet);
 constexpr bool CrossoverHasLowPass(int crossoverNumber) {
     return crossoverNumber >= 0 && crossoverNumber < 15;
 }
+// Crossover numbers 7..14 are the crossover pairs of output records 0..7 of the live set.
+constexpr bool IsOutputCrossover(int crossoverNumber) {
+    return crossoverNumber >= 7 && crossoverNumber < 15;
+}
 
 // An equalised block: where its first band record lies, how many bands, their stride.
 struct SEqBlock {
@@ -236,6 +240,9 @@ struct SEqBlock {
 // EQ block 0..17; blocks 8..15 are output records 0..7 of liveSet 1..3.
 // A number out of range gives a block with no bands.
 SEqBlock EqBlock(int blockNumber, int liveSet);
+constexpr bool IsOutputEqBlock(int blockNumber) {
+    return blockNumber >= 8 && blockNumber < 16;
+}
 
 // Unaligned little-endian 16-bit access.
 inline std::uint16_t GetU16(const std::uint8_t* p) {

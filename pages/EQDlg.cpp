@@ -2,7 +2,7 @@
 
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
-#include "controls/DialogTemplate.h"
+#include "controls/ControlFactory.h"
 #include "controls/FontStatic.h"
 #include "controls/NumEdit.h"
 #include "eq/CFStatic.h"

@@ -2,6 +2,7 @@
 
 #include "controls/BitButton.h"
 #include "controls/Colour.h"
+#include "controls/ControlFactory.h"
 #include "controls/Skin.h"
 #include "eq/CFStatic.h"
 #include "eq/KTVEQ.h"

@@ -1,6 +1,6 @@
 #include "shell/AboutDlg.h"
 
-#include "controls/DialogTemplate.h"
+#include "controls/ControlFactory.h"
 #include "controls/Skin.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "shell/Show_Dlg.h"
 
-#include "controls/DialogTemplate.h"
+#include "controls/ControlFactory.h"
 #include "controls/Language.h"
 #include "model/Command.h"
 

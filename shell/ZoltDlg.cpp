@@ -1,7 +1,7 @@
 #include "shell/ZoltDlg.h"
 
 #include "controls/BitButton.h"
-#include "controls/DialogTemplate.h"
+#include "controls/ControlFactory.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "controls/Language.h"

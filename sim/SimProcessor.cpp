@@ -1,6 +1,7 @@
 #include "sim/SimProcessor.h"
 
 #include "link/Command.h"
+#include "link/Frame.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,50 +28,115 @@ struct SPlace {
     std::uint16_t m_nOffset; // image or system offset, or offset inside the output record
     std::uint8_t m_nRecord;
 };
-constexpr SPlace Img(int offset) {
+constexpr SPlace Img(std::size_t offset) {
     return {EArea::Image, static_cast<std::uint16_t>(offset), 0};
 }
-constexpr SPlace Sys(int offset) {
+constexpr SPlace Sys(std::size_t offset) {
     return {EArea::System, static_cast<std::uint16_t>(offset), 0};
 }
-constexpr SPlace Rec(int record, int offset) {
+constexpr SPlace Rec(int record, std::size_t offset) {
     return {EArea::Record, static_cast<std::uint16_t>(offset), static_cast<std::uint8_t>(record)};
 }
 
 // Command 5: time values (u16), by index.
 constexpr std::array<SPlace, 18> kTimes{
-    Img(68),    Img(70),    Img(72),    Img(74),    Img(125),   Img(127),
-    Img(129),   Img(131),   Img(182),   Img(184),   Rec(0, 74), Rec(1, 74),
-    Rec(2, 74), Rec(3, 74), Rec(4, 74), Rec(5, 74), Rec(6, 74), Rec(7, 74),
+    Img(image::kEchoA + effect::kPreDelay),
+    Img(image::kEchoA + effect::kRightPreDelay),
+    Img(image::kEchoA + effect::kDelay),
+    Img(image::kEchoA + effect::kRightDelay),
+    Img(image::kEchoB + effect::kPreDelay),
+    Img(image::kEchoB + effect::kRightPreDelay),
+    Img(image::kEchoB + effect::kDelay),
+    Img(image::kEchoB + effect::kRightDelay),
+    Img(image::kReverb + effect::kPreDelay),
+    Img(image::kReverb + effect::kReverbTime),
+    Rec(0, output::kDelay),
+    Rec(1, output::kDelay),
+    Rec(2, output::kDelay),
+    Rec(3, output::kDelay),
+    Rec(4, output::kDelay),
+    Rec(5, output::kDelay),
+    Rec(6, output::kDelay),
+    Rec(7, output::kDelay),
 };
 // Command 7: limiter records, by index.
 constexpr std::array<SPlace, 8> kLimiters{
-    Img(240), Img(397), Rec(0, 62), Rec(2, 62), Rec(3, 62), Rec(4, 62), Rec(6, 62), Img(553),
+    Img(image::kMic12 + mic::kLimiter), Img(image::kMic34 + mic::kLimiter),
+    Rec(0, output::kLimiter),           Rec(2, output::kLimiter),
+    Rec(3, output::kLimiter),           Rec(4, output::kLimiter),
+    Rec(6, output::kLimiter),           Img(image::kMusicLeft + music::kLimiter),
 };
 // Command 10: noise-gate records.
-constexpr std::array<SPlace, 3> kGates{Img(244), Img(401), Img(557)};
-// Command 17: dynamic-EQ band records.
-constexpr std::array<SPlace, 6> kDynamicBands{Img(674), Img(684), Img(694),
-                                              Img(838), Img(848), Img(858)};
+constexpr std::array<SPlace, 3> kGates{Img(image::kMic12 + mic::kGate),
+                                       Img(image::kMic34 + mic::kGate),
+                                       Img(image::kMusicLeft + music::kGate)};
+// Command 17: dynamic-EQ band records, three of each music channel.
+constexpr SPlace DynamicBand(std::size_t channel, std::size_t band) {
+    return Img(channel + music::kDynamicBands + deq::kSize * band);
+}
+constexpr std::array<SPlace, 6> kDynamicBands{
+    DynamicBand(image::kMusicLeft, 0),  DynamicBand(image::kMusicLeft, 1),
+    DynamicBand(image::kMusicLeft, 2),  DynamicBand(image::kMusicRight, 0),
+    DynamicBand(image::kMusicRight, 1), DynamicBand(image::kMusicRight, 2),
+};
 // Command 18: exciter records.
-constexpr std::array<SPlace, 8> kExciters{Img(708), Img(872), Img(386), Img(543),
-                                          Img(704), Img(868), Img(382), Img(539)};
-// Command 19: setting bytes (index 0, the low nibble of system byte 9, is handled apart).
-constexpr std::array<SPlace, 7> kSettings{Sys(9),  Img(238), Img(395), Sys(10),
-                                          Sys(11), Sys(12),  Sys(13)};
+constexpr std::array<SPlace, 8> kExciters{
+    Img(image::kMusicLeft + music::kHighExciter), Img(image::kMusicRight + music::kHighExciter),
+    Img(image::kMic12 + mic::kHighExciter),       Img(image::kMic34 + mic::kHighExciter),
+    Img(image::kMusicLeft + music::kLowExciter),  Img(image::kMusicRight + music::kLowExciter),
+    Img(image::kMic12 + mic::kLowExciter),        Img(image::kMic34 + mic::kLowExciter),
+};
+// Command 19: setting bytes (index 0, the low nibble of the sensitivity and pitch byte, is
+// handled apart).
+constexpr std::array<SPlace, 7> kSettings{
+    Sys(sysblock::kSensPitch), Img(image::kMic12 + mic::kLevel), Img(image::kMic34 + mic::kLevel),
+    Sys(sysblock::kAudioGain), Sys(sysblock::kAuxGain),          Sys(sysblock::kCoaxGain),
+    Sys(sysblock::kOptiGain),
+};
 // Command 20: EQ bypass flags.
 constexpr std::array<SPlace, 19> kBypasses{
-    Img(643),   Img(669),   Img(807),   Img(833),   Img(355),   Img(381),   Img(512),
-    Img(538),   Img(55),    Img(169),   Img(112),   Rec(0, 61), Rec(1, 61), Rec(2, 61),
-    Rec(3, 61), Rec(4, 61), Rec(5, 61), Rec(6, 61), Rec(7, 61),
+    Img(image::kMusicLeft + music::kBypass),
+    Img(image::kMusicLeft + music::kAuxBypass),
+    Img(image::kMusicRight + music::kBypass),
+    Img(image::kMusicRight + music::kAuxBypass),
+    Img(image::kMic12 + mic::kBypass),
+    Img(image::kMic12 + mic::kAuxBypass),
+    Img(image::kMic34 + mic::kBypass),
+    Img(image::kMic34 + mic::kAuxBypass),
+    Img(image::kEchoA + effect::kBypass),
+    Img(image::kReverb + effect::kBypass),
+    Img(image::kEchoB + effect::kBypass),
+    Rec(0, output::kBypass),
+    Rec(1, output::kBypass),
+    Rec(2, output::kBypass),
+    Rec(3, output::kBypass),
+    Rec(4, output::kBypass),
+    Rec(5, output::kBypass),
+    Rec(6, output::kBypass),
+    Rec(7, output::kBypass),
 };
 // Command 135: link flags.
-constexpr std::array<SPlace, 6> kLinks{Img(552),  Img(881),  Img(2707),
-                                       Img(2708), Img(2709), Img(2710)};
-// Commands 2 and 11, mix points 0..7: level and polarity bytes outside the output records
-// (0 = no byte).
-constexpr std::array<std::uint16_t, 8> kFixedMixLevels{76, 56, 58, 133, 113, 115, 170, 172};
-constexpr std::array<std::uint16_t, 8> kFixedMixPolarities{0, 57, 59, 0, 114, 116, 171, 173};
+constexpr std::array<SPlace, 6> kLinks{
+    Img(image::kMicLink),      Img(image::kMusicLink), Img(image::kLinkOut34),
+    Img(image::kLinkReserved), Img(image::kLinkOut12), Img(image::kLinkSurround),
+};
+// Commands 2 and 11, mix points 0..7: the effects' level and polarity bytes outside the
+// output records (0 = no byte).
+constexpr std::array<std::size_t, 8> kFixedMixLevels{
+    image::kEchoA + effect::kRepeat, image::kEchoA + effect::kWet,  image::kEchoA + effect::kDry,
+    image::kEchoB + effect::kRepeat, image::kEchoB + effect::kWet,  image::kEchoB + effect::kDry,
+    image::kReverb + effect::kWet,   image::kReverb + effect::kDry,
+};
+constexpr std::array<std::size_t, 8> kFixedMixPolarities{
+    0,
+    image::kEchoA + effect::kWetPolarity,
+    image::kEchoA + effect::kDryPolarity,
+    0,
+    image::kEchoB + effect::kWetPolarity,
+    image::kEchoB + effect::kDryPolarity,
+    image::kReverb + effect::kWetPolarity,
+    image::kReverb + effect::kDryPolarity,
+};
 // Mix points 8..32 and 43..57: output records in this order, five sources each.
 constexpr std::array<std::uint8_t, 8> kMixRecordOrder{0, 2, 3, 4, 6, 1, 5, 7};
 
@@ -184,7 +250,7 @@ bool ApplySync(SSimState& state, const SWireFrame& frame) {
         if (p > 1 || data.size() < 2) {
             return false;
         }
-        *apply.ImageAt(p == 0 ? 239 : 396) = data[1];
+        *apply.ImageAt((p == 0 ? image::kMic12 : image::kMic34) + mic::kFeedback) = data[1];
         return true;
     }
     case cmd::kLimiter:
@@ -250,7 +316,8 @@ void WriteName(std::uint8_t* image, const char* text) {
     std::memcpy(image + image::kName, text, std::min(std::strlen(text), kNameSize));
 }
 
-void SeedBands(std::uint8_t* image, int mode, const SEqBlock& block, bool dynamic) {
+void SeedBands(std::uint8_t* image, int mode, const SEqBlock& block) {
+    const bool dynamic = block.m_nStride == deq::kSize;
     for (int i = 0; i < block.m_nBands; ++i) {
         std::uint8_t* record =
             image + block.m_nFirst + block.m_nStride * static_cast<std::size_t>(i);
@@ -280,12 +347,12 @@ void SeedMode(std::uint8_t* image, int mode) {
     WriteName(image, name);
     for (int set = 1; set <= 3; ++set) {
         for (int block = 0; block < static_cast<int>(kEqBlockCount); ++block) {
-            if (set == 1 || (block >= 8 && block <= 15)) {
-                SeedBands(image, mode, EqBlock(block, set), block >= 16);
+            if (set == 1 || IsOutputEqBlock(block)) {
+                SeedBands(image, mode, EqBlock(block, set));
             }
         }
         for (int number = 0; number < static_cast<int>(kCrossoverNumberCount); ++number) {
-            if (set == 1 || (number >= 7 && number <= 14)) {
+            if (set == 1 || IsOutputCrossover(number)) {
                 const std::size_t offset = CrossoverOffset(number, set);
                 SeedCrossover(image + offset, 0);
                 if (CrossoverHasLowPass(number)) {
@@ -308,6 +375,29 @@ void SeedMode(std::uint8_t* image, int mode) {
     image[image::kOutputMode] = 1;
 }
 
+// The settings of the system block as the processor leaves the factory.
+struct SSystemByte {
+    std::size_t m_nOffset;
+    std::uint8_t m_nValue;
+};
+constexpr std::array<SSystemByte, 15> kFactorySettings{{
+    {sysblock::kMode, 1},
+    {sysblock::kEffectVolume, 40},
+    {sysblock::kMicVolume, 40},
+    {sysblock::kMusicVolume, 40},
+    {sysblock::kEffectMax, 70},
+    {sysblock::kMicMax, 84},
+    {sysblock::kMusicMax, 84},
+    {sysblock::kPhantom, 0},
+    {sysblock::kInput, 0},
+    {sysblock::kSensPitch, 0x70},
+    {sysblock::kAudioGain, 20},
+    {sysblock::kAuxGain, 20},
+    {sysblock::kCoaxGain, 20},
+    {sysblock::kOptiGain, 20},
+    {sysblock::kIrControl, 1},
+}};
+
 } // namespace
 
 SSimState MakeFactoryState() {
@@ -316,11 +406,11 @@ SSimState MakeFactoryState() {
         SeedMode(state.m_aModes[static_cast<std::size_t>(mode)].data(), mode);
     }
     state.m_abImage = state.m_aModes[1];
-    constexpr std::array<std::uint8_t, 15> kSettingsBytes{1, 40,   40, 40, 70, 84, 84, 0,
-                                                          0, 0x70, 20, 20, 20, 20, 1};
-    std::copy(kSettingsBytes.begin(), kSettingsBytes.end(), state.m_abSystem.begin());
-    std::memcpy(state.m_abSystem.data() + 15, "1234", 4);
-    std::memcpy(state.m_abSystem.data() + 19, "123456", 6);
+    for (const SSystemByte& setting : kFactorySettings) {
+        state.m_abSystem[setting.m_nOffset] = setting.m_nValue;
+    }
+    std::memcpy(state.m_abSystem.data() + sysblock::kPanelCode, "1234", 4);
+    std::memcpy(state.m_abSystem.data() + sysblock::kSystemCode, "123456", 6);
     state.m_bUnlock = true;
     return state;
 }
@@ -352,7 +442,7 @@ bool LoadAllModesFile(const std::string& path, SSimState& state, std::string& er
                         static_cast<std::ptrdiff_t>(kSystemSize + (mode - 1) * kImageSize),
                     kImageSize, state.m_aModes[mode].begin());
     }
-    const std::size_t current = state.m_abSystem[0];
+    const std::size_t current = state.m_abSystem[sysblock::kMode];
     state.m_abImage = state.m_aModes[(current >= 1 && current <= kModeCount) ? current : 1];
     return true;
 }
@@ -408,7 +498,7 @@ bool CSimProcessor::DropsWrite() {
 std::vector<std::uint8_t> CSimProcessor::Meters(std::uint8_t poll) {
     ++m_nMeterTick;
     std::array<std::uint8_t, 12> values{};
-    const unsigned top = poll == 12 ? 200 : 100;
+    const unsigned top = poll == cmd::kLevelPoll ? 200 : 100;
     for (unsigned i = 0; i < values.size(); ++i) {
         values[i] = static_cast<std::uint8_t>((m_nMeterTick * 7 + i * 17) % (top + 1));
     }
@@ -492,11 +582,11 @@ std::vector<std::uint8_t> CSimProcessor::Answer(const SWireFrame& frame) {
         return Ack(command, kStatusAccepted);
     case cmd::kSixCodeChange:
     case cmd::kFourCodeChange: {
-        // No parameter: the current code, then the new code, from offset 5 on.
+        // No parameter: the current code, then the new code, from the parameter's place on.
         const std::size_t width = command == cmd::kSixCodeChange ? 6 : 4;
         const std::size_t field =
             command == cmd::kSixCodeChange ? sysblock::kSystemCode : sysblock::kPanelCode;
-        const std::uint8_t* body = frame.m_abBytes.data() + 5;
+        const std::uint8_t* body = frame.m_abBytes.data() + kParameterOffset;
         if (frame.Length() < 2 + 2 * width) {
             return Ack(command, kStatusBadFrame);
         }

@@ -1,5 +1,7 @@
 // The main of every widget test program: one QApplication, on the offscreen platform unless
 // the environment asks for another.
+#include "TestTree.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,9 @@
 #include <clocale>
 
 int main(int argc, char** argv) {
+    if (!zolt::test::EnterBuildTree()) {
+        return 1;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

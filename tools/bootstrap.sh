@@ -2,9 +2,9 @@
 # Installs the Debian packages Zolt needs that are missing, and says what it did.
 set -euo pipefail
 
-packages=(build-essential ccache cmake ninja-build pkg-config clang libclang-rt-14-dev qt6-base-dev
-          libgl-dev libudev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
-          fonts-wqy-microhei xvfb xdotool
+packages=(build-essential ccache cmake ninja-build pkg-config clang libclang-rt-14-dev lld
+          qt6-base-dev libgl-dev libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-liberation fonts-wqy-microhei xvfb xdotool
           libcli11-dev nlohmann-json3-dev dpkg-dev file librsvg2-bin desktop-file-utils appstream lintian)
 
 missing=()

@@ -1,6 +1,6 @@
-#include "controls/DialogTemplate.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
+#include "controls/ControlFactory.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"

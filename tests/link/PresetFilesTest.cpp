@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 class PresetFilesTest : public CLinkTest {
 protected:
     PresetFilesTest() {
-        m_dir = fs::path(ZOLT_TEST_OUTPUT_DIR) / "preset-files" /
+        m_dir = fs::absolute(ZOLT_TEST_OUTPUT_DIR) / "preset-files" /
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);

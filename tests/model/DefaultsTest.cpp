@@ -259,7 +259,7 @@ protected:
 };
 
 TEST_F(DefaultsFolder, CreatesModeAndBuildsPatternsInTheCurrentDirectory) {
-    const fs::path dir = fs::path(ZOLT_TEST_OUTPUT_DIR) / "defaults-folder";
+    const fs::path dir = fs::absolute(ZOLT_TEST_OUTPUT_DIR) / "defaults-folder";
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::current_path(dir);

@@ -1,5 +1,5 @@
-#include "model/Command.h"
 #include "model/Layout.h"
+#include "model/Command.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,9 @@ TEST(Layout, BandNumbersLandOnTheirRecords) {
         int number;
         std::size_t offset;
     } const cases[] = {
-        {0, 568},   {14, 638},  {15, 644},  {19, 664},  {20, 732},  {35, 808},
-        {40, 255},  {59, 350},  {60, 356},  {65, 412},  {85, 513},  {89, 533},
-        {90, 20},   {96, 50},   {97, 134},  {103, 164}, {104, 77},  {110, 107},
+        {0, 568},   {14, 638},  {15, 644},  {19, 664},   {20, 732}, {35, 808},
+        {40, 255},  {59, 350},  {60, 356},  {65, 412},   {85, 513}, {89, 533},
+        {90, 20},   {96, 50},   {97, 134},  {103, 164},  {104, 77}, {110, 107},
         {111, 893}, {120, 938}, {121, 969}, {190, 1470},
     };
     for (const auto& c : cases) {
@@ -69,6 +69,15 @@ TEST(Layout, EqBlocksResolveOutputsAgainstTheLiveSet) {
     EXPECT_EQ(EqBlock(16, 1).m_nStride, 10u);
     EXPECT_EQ(EqBlock(17, 1).m_nFirst, 838u);
     EXPECT_EQ(EqBlock(18, 1).m_nBands, 0);
+}
+
+TEST(Layout, OutputBlocksAndCrossoversAreThoseThatMoveWithTheLiveSet) {
+    for (int n = 0; n <= static_cast<int>(kCrossoverNumberCount); ++n) {
+        EXPECT_EQ(IsOutputCrossover(n), CrossoverOffset(n, 1) != CrossoverOffset(n, 2)) << n;
+    }
+    for (int n = 0; n <= static_cast<int>(kEqBlockCount); ++n) {
+        EXPECT_EQ(IsOutputEqBlock(n), EqBlock(n, 1).m_nFirst != EqBlock(n, 3).m_nFirst) << n;
+    }
 }
 
 TEST(Layout, OutputModeZeroAndOutOfRangeMeanSetOne) {

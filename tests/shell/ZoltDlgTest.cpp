@@ -291,7 +291,7 @@ TEST_F(ShellTest, ImportingAFifoNamedLikeAPresetNeitherFreezesNorChangesAnything
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }));
     m_boxes.clear();
     const std::filesystem::path fifo =
-        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-import-pipe.dia";
+        std::filesystem::absolute(ZOLT_TEST_OUTPUT_DIR) / "shell-import-pipe.dia";
     std::filesystem::remove(fifo);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<std::uint8_t> image(Image(), Image() + kImageSize);

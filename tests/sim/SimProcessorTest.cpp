@@ -1,7 +1,10 @@
 #include "sim/SimProcessor.h"
 #include "sim/SimServer.h"
 
+#include "link/Command.h"
 #include "link/Frame.h"
+#include "link/Sync.h"
+#include "model/Command.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +105,70 @@ TEST(SimProcessor, SyncFramesReachTheirBytes) {
     EXPECT_EQ(GetU16(image.data() + 882 + 76 * 2 + 74), 1500);
     EXPECT_EQ(system[9], 0x51);
     EXPECT_EQ(Bytes(image.begin() + 543, image.begin() + 547), (Bytes{0x20, 0x00, 4, 5}));
+}
+
+// The host's synchronisation and the simulator agree on where every field lives: each frame
+// the host sends for a changed field writes the byte the host read it from, and nothing else.
+TEST(SimProcessor, EveryFieldTheHostSendsLandsOnTheByteItCameFrom) {
+    ResetProcessData();
+    CSimProcessor sim;
+    const SSimState before = sim.State();
+    std::copy(before.m_abImage.begin(), before.m_abImage.end(), Shadow());
+    std::copy(before.m_abSystem.begin(), before.m_abSystem.end(), SystemShadow());
+    // Every byte changes, each by its own amount, except the output mode (it picks the live
+    // set) and the crossovers' kind bytes (the processor files a record by its kind).
+    std::vector<bool> abKeep(kImageSize, false);
+    abKeep[image::kOutputMode] = true;
+    const int nLiveSet = LiveOutputSet(before.m_abImage[image::kOutputMode]);
+    for (int n = 0; n < static_cast<int>(kCrossoverNumberCount); ++n) {
+        const std::size_t highPass = CrossoverOffset(n, nLiveSet);
+        abKeep[highPass + xover::kKind] = true;
+        if (CrossoverHasLowPass(n)) {
+            abKeep[highPass + xover::kSize + xover::kKind] = true;
+        }
+    }
+    for (std::size_t i = 0; i < kImageSize; ++i) {
+        Image()[i] = static_cast<std::uint8_t>(before.m_abImage[i] + (abKeep[i] ? 0 : 1 + i % 251));
+    }
+    for (std::size_t i = 0; i < kSystemSize; ++i) {
+        System()[i] = static_cast<std::uint8_t>(before.m_abSystem[i] + 1 + i);
+    }
+
+    SFrameRecord current{};
+    std::uint8_t alternation = 0;
+    const auto pass = [&] {
+        SyncPass(current, alternation);
+        return Wire(Bytes(current.m_abFrame, current.m_abFrame + FrameWireSize(current)));
+    };
+    const auto isPoll = [](const SWireFrame& frame) {
+        return frame.Command() == cmd::kLevelPoll || frame.Command() == cmd::kStatePoll;
+    };
+    int nFrames = 0;
+    for (SWireFrame frame = pass(); !isPoll(frame); frame = pass()) {
+        ASSERT_LT(++nFrames, 1000) << "the synchronisation does not settle";
+        ASSERT_EQ(sim.Handle(frame), AckOf(frame.Command(), 0))
+            << "command " << int(frame.Command()) << " parameter " << int(frame.Parameter());
+    }
+    EXPECT_GT(nFrames, 0);
+
+    const SSimState& after = sim.State();
+    for (std::size_t i = 0; i < kImageSize; ++i) {
+        if (after.m_abImage[i] != before.m_abImage[i]) {
+            EXPECT_EQ(after.m_abImage[i], Image()[i]) << "image byte " << i;
+        }
+    }
+    for (std::size_t i = 0; i < kSystemSize; ++i) {
+        if (after.m_abSystem[i] != before.m_abSystem[i]) {
+            EXPECT_EQ(after.m_abSystem[i], System()[i]) << "system byte " << i;
+        }
+    }
+    // Told what the simulator now holds, the host finds nothing left to send.
+    std::copy(after.m_abImage.begin(), after.m_abImage.end(), Shadow());
+    std::copy(after.m_abSystem.begin(), after.m_abSystem.end(), SystemShadow());
+    const SWireFrame left = pass();
+    EXPECT_TRUE(isPoll(left)) << "command " << int(left.Command()) << " parameter "
+                              << int(left.Parameter());
+    ResetProcessData();
 }
 
 TEST(SimProcessor, StoreRecallAndCodeChange) {

@@ -4,6 +4,8 @@
 // preset file or compare two presets field by field.
 #pragma once
 
+#include "ExitCodes.h"
+
 #include "link/Clock.h"
 #include "link/PortList.h"
 #include "link/Transport.h"
@@ -13,17 +15,6 @@
 #include <vector>
 
 namespace zolt::ctl {
-
-// Exit codes.
-constexpr int kExitDone = 0;
-constexpr int kExitLink = 1; // no device, or the link failed
-constexpr int kExitUsage = 2;
-constexpr int kExitFile = 3;
-constexpr int kExitDiffers = 1; // diff: the presets differ
-// diff: the processor could not be read; --verify: what the processor holds after the
-// transfer differs from what was sent
-constexpr int kExitCompare = 4;
-constexpr int kExitPartial = 5; // a restore stopped part way: the processor holds a mix
 
 // Where a run's link goes and in whose time. The program: the real clock, the serial ports,
 // the comm thread and udev's port watch. The tests: the virtual clock, simulated processors

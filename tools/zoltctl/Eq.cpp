@@ -1,6 +1,6 @@
 #include "Eq.h"
 
-#include "Ctl.h"
+#include "ExitCodes.h"
 
 #include "eq/FilterList.h"
 #include "link/PresetFiles.h"

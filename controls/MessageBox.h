@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <utility>
@@ -21,6 +22,8 @@ struct SMessageBox {
     QString m_strCaption;
     EMsgButtons m_eButtons = EMsgButtons::Ok;
     EMsgIcon m_eIcon = EMsgIcon::None;
+    // The buttons' own texts, in the order of m_eButtons (Yes, No...); empty: the usual ones.
+    QStringList m_astrButtons;
 };
 
 using MessageBoxHandler = std::function<EMsgResult(QWidget* pParent, const SMessageBox& box)>;
@@ -29,9 +32,11 @@ using MessageBoxHandler = std::function<EMsgResult(QWidget* pParent, const SMess
 inline constexpr const char* kProgramTitle = "Quillon SV-1.01";
 
 // Shows the box modally (or hands it to the installed handler) and returns the answer. An
-// empty caption is the program's title.
+// empty caption is the program's title; astrButtons names the buttons where the usual texts
+// would not say what they do.
 EMsgResult ShowMessageBox(QWidget* pParent, const QString& strText, const QString& strCaption = {},
-                          EMsgButtons eButtons = EMsgButtons::Ok, EMsgIcon eIcon = EMsgIcon::None);
+                          EMsgButtons eButtons = EMsgButtons::Ok, EMsgIcon eIcon = EMsgIcon::None,
+                          const QStringList& astrButtons = {});
 
 // Installs a handler (an empty one restores the real boxes); returns the previous one.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -138,12 +138,10 @@ bool CConnection::OpenNextCandidate() {
         g_flags.m_bLookup = true;
         Notify().ConnectionChanged(); // on line from now on, not only once read back
         Notify().ProgressLookup();
-        {
-            // Nothing is synchronised until the read-back has replaced both shadows.
-            CImageGuard guard(ImageLock());
-            CommitShadow(true);
-            m_link.Build(cmd::kProbe, 0);
-        }
+        // Nothing is synchronised until the read-back is in (OnPortOpened holds it): the
+        // shadows keep what the processor was last known to hold, so edits made off line
+        // are still told from it.
+        m_link.Build(cmd::kProbe, 0);
         m_pLoop = std::make_unique<CCommLoop>(m_link, *m_pPort, m_clock);
         if (!m_bStepped) {
             m_thread.Start(*m_pLoop);

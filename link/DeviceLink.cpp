@@ -256,6 +256,12 @@ void CDeviceLink::OnPortOpened() {
     m_failure = {};
     m_transfer = {};
     m_bProbeAcknowledged = false;
+    m_bSyncHeld = true;
+}
+
+void CDeviceLink::ReleaseSync() {
+    CImageGuard guard(ImageLock());
+    m_bSyncHeld = false;
 }
 
 std::size_t CDeviceLink::FramesAppended() const {
@@ -283,7 +289,9 @@ bool CDeviceLink::ProbeAcknowledged() const {
 ELinkEvent CDeviceLink::NextFrameStep() {
     CImageGuard guard(ImageLock());
     const bool queued = m_queue.TakeFirstInto(m_current);
-    if (!queued) {
+    if (!queued && m_bSyncHeld) {
+        WritePoll(m_current, m_meters.m_bAlternation, Shadow()[image::kOutputMode]);
+    } else if (!queued) {
         SyncPass(m_current, m_meters.m_bAlternation);
     }
     m_flight = {};

@@ -82,13 +82,18 @@ public:
     // may post again.
     void MetersShown();
 
-    // A port has just been opened: the queue is cleared and both records are emptied.
+    // A port has just been opened: the queue is cleared and both records are emptied, and
+    // synchronisation is held until the read-back has told what the processor holds.
     void OnPortOpened();
+
+    // Ends the hold: the synchronisation pass sends what differs from the shadows again.
+    void ReleaseSync();
 
     // --- The link cycle (comm thread; see the lock rule above) ---
 
     // Next-frame event: takes the first queued frame into the current frame, or runs a
-    // synchronisation pass (a changed parameter, else a poll). Always returns Write.
+    // synchronisation pass (a changed parameter, else a poll; only a poll while
+    // synchronisation is held). Always returns Write.
     ELinkEvent NextFrameStep();
 
     // Write event: writes the current frame (stale input purged before it, never after: an
@@ -220,6 +225,7 @@ private:
     SLinkFailure m_failure;
     SBulkTransfer m_transfer;
     bool m_bProbeAcknowledged = false;
+    bool m_bSyncHeld = false;
     std::size_t m_nAppended = 0;
 };
 

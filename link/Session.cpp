@@ -1,6 +1,9 @@
 #include "link/Session.h"
 
 #include "model/Command.h"
+#include "model/Defaults.h"
+
+#include <utility>
 
 namespace zolt {
 
@@ -61,8 +64,7 @@ void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
         }
         break;
     case msg::kProbeAnswered:
-        m_connection.OnProbeAnswered(); // starts the read-back
-        m_host.ProbeAnswered();
+        OnProbeAnswered();
         break;
     case msg::kProbeAcknowledged:
         OnProbeAcknowledged();
@@ -71,7 +73,7 @@ void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
         m_host.SystemBlockRead();
         break;
     case msg::kImageReplaced:
-        m_host.ImageReplaced();
+        OnImageReplaced();
         break;
     case msg::kAllModesRead:
         m_link.FinishReadAllModes(); // the system block into slot 0; then RunAllModesExport
@@ -89,6 +91,35 @@ void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
     }
 }
 
+// The processor answered: what differs from what it was last known to hold are edits made
+// off line, remembered before the read-back replaces them.
+void CSession::OnProbeAnswered() {
+    {
+        CImageGuard guard(ImageLock());
+        m_offlineEdits = UnsentEdits();
+    }
+    m_bReadingBack = true;
+    m_connection.OnProbeAnswered(); // starts the read-back
+    m_host.ProbeAnswered();
+}
+
+// The read-back's last reply, or a recall's. After a read-back that replaced edits made off
+// line, the host asks whether to send them; then the link synchronises again.
+void CSession::OnImageReplaced() {
+    const bool readBack = std::exchange(m_bReadingBack, false);
+    m_host.ImageReplaced();
+    if (!readBack) {
+        return;
+    }
+    const SEditStep edits = std::exchange(m_offlineEdits, {});
+    if (!edits.m_aChanges.empty() && m_host.KeepOfflineEdits(CountSettings(edits))) {
+        ApplyStep(edits, true);
+        RebindCurves();
+        m_host.OfflineEditsKept();
+    }
+    m_link.ReleaseSync();
+}
+
 // A device that acknowledges the probe instead of answering it sends no state: the lookup
 // is over (it would otherwise hold the lookup box for ever), nothing is read back, and a
 // box says why.
@@ -97,6 +128,12 @@ void CSession::OnProbeAcknowledged() {
         return;
     }
     g_flags.m_bLookup = false;
+    {
+        // What it holds is unknown: only edits from now on are sent.
+        CImageGuard guard(ImageLock());
+        CommitShadow(true);
+    }
+    m_link.ReleaseSync();
     m_host.ConnectionChanged();
     m_host.MessageBox(m_connection.ProbeAcknowledgedText(), "");
 }

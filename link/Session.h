@@ -16,6 +16,7 @@
 #include "link/DeviceLink.h"
 #include "link/Notify.h"
 #include "link/SerialPort.h"
+#include "model/EditHistory.h"
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,12 @@ public:
     virtual void ProbeAnswered() {}
     // A new working image arrived (the read-back's last reply, a recall): show it.
     virtual void ImageReplaced() {}
+    // The read-back replaced edits made while off line that never reached the processor
+    // (settings: how many): true to send them to the processor (they go onto its settings),
+    // false to take the processor's settings. Asked once the read-back is in.
+    virtual bool KeepOfflineEdits([[maybe_unused]] std::size_t settings) { return false; }
+    // The edits made off line went back onto the processor's settings: show them.
+    virtual void OfflineEditsKept() {}
     // The system block arrived.
     virtual void SystemBlockRead() {}
     // A read of all modes is done: the store holds all 21 modes and the system block, and
@@ -117,7 +124,9 @@ private:
 
     // The meaning of each link message, on the host's thread.
     void OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    void OnProbeAnswered();
     void OnProbeAcknowledged();
+    void OnImageReplaced();
     // Runs work on the host's thread: at once when called there outside a comm turn, else
     // later.
     void OnHostThread(std::function<void()> work);
@@ -130,6 +139,8 @@ private:
     CDeviceLink m_link;
     CConnection m_connection;
     bool m_bInTurn = false;
+    bool m_bReadingBack = false; // the probe was answered; the working image is not in yet
+    SEditStep m_offlineEdits;    // what the read-back replaces that never reached the processor
     std::size_t m_nCommandsAnswered = 0;
     // False once the session has ended; read by tasks still queued on the host's thread.
     std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);

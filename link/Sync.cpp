@@ -487,7 +487,9 @@ void WriteItemFrame(SFrameRecord& current, const SSyncItem& item, const SItemByt
     FinaliseFrame(current, static_cast<std::uint16_t>(3 + size));
 }
 
-void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
+} // namespace
+
+void WritePoll(SFrameRecord& current, std::uint8_t& alternation, std::uint8_t outputMode) {
     std::uint8_t command = cmd::kLevelPoll;
     if (alternation != 0) {
         alternation = 0;
@@ -495,13 +497,9 @@ void WritePoll(SFrameRecord& current, std::uint8_t& alternation) {
     } else {
         alternation = 1;
     }
-    const std::uint8_t mode = g_data.m_abImage[image::kOutputMode];
-    g_data.m_abShadow[image::kOutputMode] = mode;
-    StartFrame(current, command, mode);
+    StartFrame(current, command, outputMode);
     FinaliseFrame(current, 3);
 }
-
-} // namespace
 
 void SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
     // The live set is looked up every pass: an edit of the output mode moves every
@@ -523,7 +521,10 @@ void SyncPass(SFrameRecord& current, std::uint8_t& alternation) {
             }
         }
     }
-    WritePoll(current, alternation);
+    // The poll carries the output mode: the processor has it from now on.
+    const std::uint8_t mode = g_data.m_abImage[image::kOutputMode];
+    g_data.m_abShadow[image::kOutputMode] = mode;
+    WritePoll(current, alternation, mode);
 }
 
 std::size_t SyncItemCount() {

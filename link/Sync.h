@@ -17,6 +17,10 @@ namespace zolt {
 // lock held.
 void SyncPass(SFrameRecord& current, std::uint8_t& alternation);
 
+// The next meter poll (alternating as SyncPass does) for outputMode, nothing compared: the
+// pass while synchronisation is held. Comm thread, image lock held.
+void WritePoll(SFrameRecord& current, std::uint8_t& alternation, std::uint8_t outputMode);
+
 // The number of compared items of one pass (for tests and the benchmark).
 std::size_t SyncItemCount();
 

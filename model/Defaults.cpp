@@ -242,6 +242,9 @@ void FactoryDefaults() {
     g_data.m_store.m_bValid = 0;
     PrepareFiles();
     RebindImage();
+    // The factory state is what the program starts from: none of it is an edit that has yet
+    // to reach a processor.
+    CommitShadow(true);
 }
 
 void SetCurveObserver(CCurveObserver* pObserver) {

@@ -12,17 +12,20 @@ namespace zolt {
 namespace {
 
 void Collect(bool bSystem, const std::uint8_t* pBefore, const std::uint8_t* pAfter,
-             std::size_t nSize, std::vector<SByteChange>& aChanges) {
-    for (std::size_t i = 0; i < nSize; ++i) {
+             std::size_t nFrom, std::size_t nTo, std::vector<SByteChange>& aChanges) {
+    for (std::size_t i = nFrom; i < nTo; ++i) {
         if (pBefore[i] != pAfter[i]) {
             aChanges.push_back({bSystem, static_cast<std::uint16_t>(i), pBefore[i], pAfter[i]});
         }
     }
 }
 
-} // namespace
+void Collect(bool bSystem, const std::uint8_t* pBefore, const std::uint8_t* pAfter,
+             std::size_t nSize, std::vector<SByteChange>& aChanges) {
+    Collect(bSystem, pBefore, pAfter, 0, nSize, aChanges);
+}
 
-std::string DescribeStep(const SEditStep& step, int language) {
+std::set<const SField*> FieldsOf(const SEditStep& step) {
     std::set<const SField*> fields;
     for (const SByteChange& change : step.m_aChanges) {
         const EArea eArea = change.m_bSystem ? EArea::System : EArea::Image;
@@ -31,6 +34,20 @@ std::string DescribeStep(const SEditStep& step, int language) {
             fields.insert(pField);
         }
     }
+    return fields;
+}
+
+} // namespace
+
+std::size_t CountSettings(const SEditStep& step) {
+    return FieldsOf(step).size();
+}
+
+std::string DescribeStep(const SEditStep& step, int language) {
+    if (step.m_pName != nullptr) {
+        return step.m_pName->In(language);
+    }
+    const std::set<const SField*> fields = FieldsOf(step);
     if (fields.size() == 1) {
         return (*fields.begin())->Name(language);
     }
@@ -92,7 +109,34 @@ void CEditHistory::Reset() {
     Snapshot();
 }
 
-void CEditHistory::Apply(const SEditStep& step, bool bAfter) {
+void CEditHistory::Record(const SText& name) {
+    const CImageGuard guard(ImageLock());
+    SEditStep step;
+    step.m_pName = &name;
+    Collect(false, m_abImage.data(), Image(), kImageSize, step.m_aChanges);
+    Collect(true, m_abSystem.data(), System(), kSystemSize, step.m_aChanges);
+    if (!step.m_aChanges.empty()) {
+        m_aUndo.push_back(std::move(step));
+        if (m_aUndo.size() > kMaxSteps) {
+            m_aUndo.pop_front();
+        }
+        m_aRedo.clear();
+    }
+    Snapshot();
+}
+
+SEditStep UnsentEdits() {
+    SEditStep step;
+    Collect(false, Shadow(), Image(), kImageSize, step.m_aChanges);
+    // The mode number and the passwords are the processor's; every other byte is a setting.
+    Collect(true, SystemShadow(), System(), sysblock::kMode + 1, sysblock::kPanelCode,
+            step.m_aChanges);
+    Collect(true, SystemShadow(), System(), sysblock::kSystemCode + 6, kSystemSize,
+            step.m_aChanges);
+    return step;
+}
+
+void ApplyStep(const SEditStep& step, bool bAfter) {
     const CImageGuard guard(ImageLock());
     for (const SByteChange& change : step.m_aChanges) {
         std::uint8_t* pArea = change.m_bSystem ? System() : Image();
@@ -106,7 +150,7 @@ bool CEditHistory::Undo() {
         Snapshot();
         return false;
     }
-    Apply(m_aUndo.back(), false);
+    ApplyStep(m_aUndo.back(), false);
     m_aRedo.push_back(std::move(m_aUndo.back()));
     m_aUndo.pop_back();
     Snapshot();
@@ -119,7 +163,7 @@ bool CEditHistory::Redo() {
         Snapshot();
         return false;
     }
-    Apply(m_aRedo.back(), true);
+    ApplyStep(m_aRedo.back(), true);
     m_aUndo.push_back(std::move(m_aRedo.back()));
     m_aRedo.pop_back();
     Snapshot();

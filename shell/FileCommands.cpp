@@ -76,8 +76,14 @@ void CFileCommands::ExportMode() {
 
 void CFileCommands::ImportMode() {
     const QString path = ChooseFile(false, FilePatterns().m_strOneMode);
-    if (!path.isEmpty() && ImportOneMode(path.toStdString(), m_session.Link())) {
-        m_undo.Reset();
+    if (!path.isEmpty()) {
+        ImportModeFrom(path.toStdString());
+    }
+}
+
+void CFileCommands::ImportModeFrom(const std::string& path) {
+    if (ImportOneMode(path, m_session.Link())) {
+        m_undo.Record(kImportStep);
     }
 }
 
@@ -104,7 +110,7 @@ void CFileCommands::ImportAllModesFrom(const std::string& path) {
     if (!zolt::ImportAllModes(path, m_session.Link())) {
         return;
     }
-    m_undo.Reset();
+    m_undo.Record(kImportStep);
     if (m_session.Online()) {
         m_check.Begin(true);
         m_nTransferEnd = m_session.Link().FramesAppended();

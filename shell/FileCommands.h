@@ -32,6 +32,8 @@ public:
     void ImportMode();
     void ExportAllModes();
     void ImportAllModes();
+    // "Import" once the file is chosen: one step of the edit history.
+    void ImportModeFrom(const std::string& path);
     // "Import all" once the file is chosen. On line, once the processor has taken the file,
     // it offers to read the modes back and compare them with the file.
     void ImportAllModesFrom(const std::string& path);

@@ -13,10 +13,7 @@ namespace {
 
 constexpr SText kUndo{"撤销 %1", "Undo %1"};
 constexpr SText kRedo{"重做 %1", "Redo %1"};
-constexpr SText kNothing{"没有可撤销的操作", "Nothing to undo"}; // the history holds no step
-// ... because a whole image was read or imported
-constexpr SText kFresh{"自上次读取或导入以来没有可撤销的操作",
-                       "Nothing to undo since the last read-back or import"};
+constexpr SText kNothing{"没有可撤销的操作", "Nothing to undo"};
 
 // A step's description in a menu entry, where "&" would mark a shortcut letter ("Mic 1&2").
 QString MenuText(const SEditStep& step) {
@@ -40,11 +37,6 @@ CUndoTracker::CUndoTracker(QWidget* pWindow, std::function<void()> onChanged)
 
 CUndoTracker::~CUndoTracker() {
     qApp->removeEventFilter(this);
-}
-
-void CUndoTracker::Reset() {
-    m_history.Reset();
-    m_bFresh = true;
 }
 
 bool CUndoTracker::InWindow(QObject* pWatched) const {
@@ -118,15 +110,12 @@ void CUndoTracker::Applied() {
 
 void CUndoTracker::AddActions(QMenu& menu) {
     const SEditStep* pUndo = m_history.NextUndo();
-    if (m_history.UndoCount() + m_history.RedoCount() > 0) {
-        m_bFresh = false;
-    }
     QAction* pUndoAction = nullptr;
     if (pUndo != nullptr) {
         pUndoAction =
             menu.addAction(LanguageText(kUndo).arg(MenuText(*pUndo)), this, [this] { Undo(); });
     } else {
-        pUndoAction = menu.addAction(LanguageText(m_bFresh ? kFresh : kNothing));
+        pUndoAction = menu.addAction(LanguageText(kNothing));
         pUndoAction->setEnabled(false);
     }
     pUndoAction->setShortcut(QKeySequence::Undo);

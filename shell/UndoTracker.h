@@ -9,6 +9,7 @@
 #pragma once
 
 #include "model/EditHistory.h"
+#include "model/Text.h"
 
 #include <QObject>
 
@@ -19,6 +20,12 @@ class QWidget;
 
 namespace zolt {
 
+// The names of the steps that replace the whole image.
+inline constexpr SText kReadBackStep{"读回", "the read-back"};
+inline constexpr SText kRecallStep{"调用模式", "the recall"};
+inline constexpr SText kImportStep{"导入", "the import"};
+inline constexpr SText kOfflineEditsStep{"脱机时的修改", "the edits made off line"};
+
 class CUndoTracker : public QObject {
     Q_OBJECT
 public:
@@ -28,10 +35,10 @@ public:
     ~CUndoTracker() override;
 
     // What happened outside the user's edits: changes not to be undone (a store, a password
-    // change) are absorbed; a whole image replaced (a read-back, a recall, an import) starts
-    // a fresh history.
+    // change) are absorbed; a whole image replaced (a read-back, a recall, an import) is a
+    // step of its own, named for what replaced it.
     void Absorb() { m_history.Absorb(); }
-    void Reset();
+    void Record(const SText& name) { m_history.Record(name); }
 
     bool Undo();
     bool Redo();
@@ -51,7 +58,6 @@ private:
     QWidget* m_pWindow;
     std::function<void()> m_onChanged;
     CEditHistory m_history;
-    bool m_bFresh = true; // no step since the history started with a whole image
 };
 
 } // namespace zolt

@@ -61,6 +61,18 @@ constexpr SDialogTemplate kTemplate{102, 723, 373, kControls};
 constexpr const char* kAboutMenuText = "关于(&A)...";
 
 constexpr SText kOffline{"脱机", "Off Line"};
+// The read-back came while edits made off line had not reached the processor (%1: how
+// many settings).
+constexpr SText kOfflineEdits{
+    "处理器的设置已读回。脱机时您修改了 %1 项设置，它们还没有发送到处理器。",
+    "The processor's settings have been read back. You changed %1 settings while off line, "
+    "and they have not reached the processor."};
+constexpr SText kOfflineEdit{
+    "处理器的设置已读回。脱机时您修改了 1 项设置，它还没有发送到处理器。",
+    "The processor's settings have been read back. You changed 1 setting while off line, and "
+    "it has not reached the processor."};
+constexpr SText kSendEdits{"将我的修改发送到处理器", "Send my edits to the processor"};
+constexpr SText kTakeProcessor{"采用处理器的设置", "Take the processor's settings"};
 constexpr SText kConnect{"联机", "Connect"};
 constexpr SText kDisconnect{"断开", "Disconnect"};
 // The language button shows the language it switches to.
@@ -320,10 +332,12 @@ void CZoltDlg::ConnectionDisplay(bool full) {
 void CZoltDlg::SendCommand(int code, int parameter) {
     m_pUndo->Absorb();
     m_session.SendCommand(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(parameter));
-    if (code == cmd::kRecall && !g_flags.m_bOnline) {
-        m_pUndo->Reset();
-    } else {
-        m_pUndo->Absorb();
+    m_pUndo->Absorb();
+    if (code == cmd::kRecall && g_flags.m_bOnline) {
+        m_pReplacing = &kRecallStep; // the processor's answer brings the mode
+    } else if (code == cmd::kRecall) {
+        m_pUndo->Record(kRecallStep); // from the preset store, at once
+        ShowCurrentPage();
     }
 }
 
@@ -380,18 +394,37 @@ void CZoltDlg::MessageBox(std::string_view text, std::string_view caption) {
                    QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
+// A read-back or a recall: one step of the history, so undo brings back what it replaced
+// and the synchronisation sends that.
 void CZoltDlg::ImageReplaced() {
-    m_pUndo->Reset();
+    m_pUndo->Record(*std::exchange(m_pReplacing, &kReadBackStep));
+    m_bReadingBack = false;
     ShowCurrentPage();
     ConnectionDisplay(true);
     m_bStartupSettled = true; // the read-back's last reply
 }
 
+// The system block of a read-back belongs to the read-back's step; any other read of it is
+// what the processor holds, no edit.
 void CZoltDlg::SystemBlockRead() {
-    m_pUndo->Reset();
+    if (!m_bReadingBack) {
+        m_pUndo->Absorb();
+    }
     if (m_bSystemShown) {
         PageOf(kSystemPageIndex).Refresh();
     }
+}
+
+bool CZoltDlg::KeepOfflineEdits(std::size_t settings) {
+    const QString text = LanguageText(settings == 1 ? kOfflineEdit : kOfflineEdits).arg(settings);
+    return ShowMessageBox(this, text, {}, EMsgButtons::YesNo, EMsgIcon::Question,
+                          {LanguageText(kSendEdits), LanguageText(kTakeProcessor)}) ==
+           EMsgResult::Yes;
+}
+
+void CZoltDlg::OfflineEditsKept() {
+    m_pUndo->Record(kOfflineEditsStep);
+    ShowCurrentPage();
 }
 
 void CZoltDlg::AllModesRead() {

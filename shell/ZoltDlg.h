@@ -10,6 +10,7 @@
 #include "link/Session.h"
 #include "pages/PageApi.h"
 #include "shell/PageRegistry.h"
+#include "shell/UndoTracker.h"
 
 #include <QSize>
 #include <QTimer>
@@ -84,7 +85,10 @@ public:
     void ProgressHide() override;
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ConnectionChanged() override { ConnectionDisplay(true); }
+    void ProbeAnswered() override { m_bReadingBack = true; }
     void ImageReplaced() override;
+    bool KeepOfflineEdits(std::size_t settings) override;
+    void OfflineEditsKept() override;
     void SystemBlockRead() override;
     void AllModesRead() override;
     void MetersArrived(int pollKind) override;
@@ -153,7 +157,9 @@ private:
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;
     bool m_bScrollable = false;
-    QTimer m_turns; // a stepped session's turns
+    QTimer m_turns;                             // a stepped session's turns
+    bool m_bReadingBack = false;                // from the probe's answer to the working image
+    const SText* m_pReplacing = &kReadBackStep; // what the next working image comes from
     std::unique_ptr<CPortWatch> m_pPortWatch;
     std::unique_ptr<QSocketNotifier> m_pPlugged; // goes before the watch closes its descriptor
 };

@@ -3,8 +3,11 @@
 // processor follows every undo through the ordinary synchronisation.
 #include "ShellFixture.h"
 
+#include "link/PresetFiles.h"
+#include "model/Fields.h"
 #include "shell/FileCommands.h"
 
+#include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
 #include "eq/CFStatic.h"
@@ -85,6 +88,27 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // The settings the processor plays differ from image's in these fields. The
+    // synchronisation sends the settings of the live output set; the mode's name, the other
+    // sets and the reverb's mirror are not among them.
+    std::vector<std::string> SettingsDiffering(const Bytes& image) {
+        const sim::SSimState state = m_sim->State();
+        std::vector<SFieldDifference> differences;
+        CompareArea(EArea::Image, 0, state.m_abImage.data(), image.data(), differences);
+        const std::string live = "(set " + std::to_string(LiveOutputSet()) + ")";
+        std::vector<std::string> names;
+        for (const SFieldDifference& difference : differences) {
+            const std::string& name = difference.m_pField->Name();
+            const bool otherSet =
+                name.find("(set ") != std::string::npos && name.find(live) == std::string::npos;
+            if (difference.m_pField->m_eKind != EFieldKind::Text && !otherSet &&
+                name.find("mirror") == std::string::npos) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
     bool ProcessorHolds(const Bytes& image) {
         return WaitUntil(
             [&] {
@@ -98,8 +122,8 @@ protected:
 TEST_F(UndoTest, ADragIsOneStepAndTheProcessorFollowsUndoAndRedo) {
     auto dlg = Connect();
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
-    EXPECT_EQ(MenuEntries(*dlg).m_strUndo,
-              QStringLiteral("Nothing to undo since the last read-back or import"));
+    // The read-back replaced the factory state: a step of its own.
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("Undo the read-back"));
     const Bytes before = WorkingImage();
 
     DragBand(*dlg);
@@ -115,7 +139,7 @@ TEST_F(UndoTest, ADragIsOneStepAndTheProcessorFollowsUndoAndRedo) {
     Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(WorkingImage(), before) << "the whole drag is one step";
     EXPECT_TRUE(ProcessorHolds(before));
-    EXPECT_EQ(dlg->Undo().History().UndoCount(), 0U);
+    EXPECT_EQ(dlg->Undo().History().UndoCount(), 1U); // the read-back
     EXPECT_TRUE(MenuEntries(*dlg).m_bRedo);
 
     Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -159,7 +183,7 @@ TEST_F(UndoTest, AHeldKeyIsOneStepAndTheMasterVolumeIsUndoneToo) {
     EXPECT_EQ(dlg->Undo().History().RedoCount(), 2U);
 }
 
-TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndAReadBackStartsAFreshHistory) {
+TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndARecallIsOneStepTheProcessorFollows) {
     auto dlg = Connect();
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     auto* pSlider = DlgItem<CBitmapSlider>(&dlg->Content(), kMusicVolumeSlider);
@@ -170,13 +194,134 @@ TEST_F(UndoTest, TheMenuNamesTheFieldInChineseAndAReadBackStartsAFreshHistory) {
         << MenuEntries(*dlg).m_strUndo.toStdString();
     EXPECT_EQ(MenuEntries(*dlg).m_strRedo, QStringLiteral("重做"));
 
-    // A recall replaces the whole image from the processor.
+    // A recall replaces the whole image from the processor: one step, and undoing it brings
+    // back what it replaced, which the synchronisation sends.
+    const Bytes before = WorkingImage();
     dlg->SendCommand(cmd::kRecall, 2);
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
                           kTimeoutMs));
-    ASSERT_TRUE(WaitUntil([&] { return dlg->Undo().History().NextUndo() == nullptr; }, kTimeoutMs));
-    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("自上次读取或导入以来没有可撤销的操作"));
-    EXPECT_FALSE(MenuEntries(*dlg).m_bUndo);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return MenuEntries(*dlg).m_strUndo == QStringLiteral("撤销 调用模式"); }, kTimeoutMs))
+        << MenuEntries(*dlg).m_strUndo.toStdString();
+    EXPECT_TRUE(MenuEntries(*dlg).m_bUndo);
+    EXPECT_NE(WorkingImage(), before);
+    Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), before);
+    EXPECT_TRUE(WaitUntil([&] { return SettingsDiffering(before).empty(); }, kTimeoutMs))
+        << SettingsDiffering(before).size()
+        << " fields: " << ::testing::PrintToString(SettingsDiffering(before));
+}
+
+// Edits made off line meet the processor's settings on the next connect: the user keeps them
+// (they go onto the processor's settings and reach it) or takes the processor's, and the
+// read-back is one step either way, so undo brings back what it replaced.
+class OfflineEditsTest : public UndoTest {
+protected:
+    // On line, then off line with a band dragged and the music volume raised; then the connect
+    // button, with answer to the question.
+    std::unique_ptr<CZoltDlg> EditOffLineAndConnect(EMsgResult answer) {
+        auto dlg = Connect();
+        EXPECT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+        QTest::mouseClick(DlgItem<CBitButton>(&dlg->Content(), kConnectButton), Qt::LeftButton);
+        EXPECT_FALSE(g_flags.m_bOnline);
+        m_sim->Edit([](sim::SSimState& state) { // meanwhile a knob on its panel
+            state.m_abImage[image::kMusicLeft + music::kLowExciter + exciter::kTimbre] = 7;
+        });
+        DragBand(*dlg);
+        auto* pSlider = DlgItem<CBitmapSlider>(&dlg->Content(), kMusicVolumeSlider);
+        pSlider->setFocus();
+        Key(pSlider, Qt::Key_Down);
+        m_offline = WorkingImage();
+        m_offlineSystem = SystemBlock();
+        m_question.clear();
+        m_pAnswer = std::make_unique<CScopedMessageBoxHandler>(
+            [this, answer](QWidget*, const SMessageBox& box) {
+                m_question << box.m_strText << box.m_astrButtons;
+                return box.m_eButtons == EMsgButtons::YesNo ? answer : EMsgResult::Ok;
+            });
+        QTest::mouseClick(DlgItem<CBitButton>(&dlg->Content(), kConnectButton), Qt::LeftButton);
+        EXPECT_TRUE(
+            WaitUntil([&] { return !m_question.isEmpty() && WindowTakesInput(); }, kTimeoutMs));
+        return dlg;
+    }
+
+    static constexpr int kConnectButton = 3831;
+    static constexpr std::size_t kTimbre =
+        image::kMusicLeft + music::kLowExciter + exciter::kTimbre;
+    Bytes m_offline;
+    Bytes m_offlineSystem;
+    QStringList m_question;
+    std::unique_ptr<CScopedMessageBoxHandler> m_pAnswer;
+};
+
+TEST_F(OfflineEditsTest, SentEditsGoOntoTheProcessorsSettingsAndReachIt) {
+    auto dlg = EditOffLineAndConnect(EMsgResult::Yes);
+    EXPECT_EQ(m_question,
+              (QStringList{QStringLiteral("The processor's settings have been read back. You "
+                                          "changed 3 settings while off line, and they have not "
+                                          "reached the processor."),
+                           QStringLiteral("Send my edits to the processor"),
+                           QStringLiteral("Take the processor's settings")}));
+    const Bytes kept = WorkingImage();
+    const std::size_t gain = image::kMusicLeft + music::kBands + kBand * band::kSize + band::kGain;
+    EXPECT_EQ(kept[gain], m_offline[gain]) << "the band dragged off line";
+    EXPECT_EQ(kept[kTimbre], 7) << "the processor's own change stays";
+    EXPECT_EQ(SystemBlock()[sysblock::kMusicVolume], m_offlineSystem[sysblock::kMusicVolume]);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const sim::SSimState state = m_sim->State();
+            return state.m_abImage[gain] == m_offline[gain] &&
+                   state.m_abSystem[sysblock::kMusicVolume] ==
+                       m_offlineSystem[sysblock::kMusicVolume];
+        },
+        kTimeoutMs));
+    EXPECT_TRUE(SettingsDiffering(kept).empty())
+        << ::testing::PrintToString(SettingsDiffering(kept));
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("Undo the edits made off line"));
+}
+
+TEST_F(OfflineEditsTest, TakingTheProcessorsSettingsIsOneStepThatUndoBringsBack) {
+    g_flags.m_nLanguage = 1;
+    auto dlg = EditOffLineAndConnect(EMsgResult::No);
+    ASSERT_EQ(m_question.size(), 3);
+    EXPECT_EQ(
+        m_question[0],
+        QStringLiteral("处理器的设置已读回。脱机时您修改了 3 项设置，它们还没有发送到处理器。"));
+    EXPECT_EQ(m_question[2], QStringLiteral("采用处理器的设置"));
+    const Bytes taken = WorkingImage();
+    EXPECT_EQ(taken[kTimbre], 7);
+    EXPECT_TRUE(SettingsDiffering(taken).empty());
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("撤销 读回"));
+
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), m_offline) << "what the read-back replaced";
+    EXPECT_EQ(SystemBlock()[sysblock::kMusicVolume], m_offlineSystem[sysblock::kMusicVolume]);
+    EXPECT_TRUE(WaitUntil([&] { return SettingsDiffering(m_offline).empty(); }, kTimeoutMs))
+        << ::testing::PrintToString(SettingsDiffering(m_offline));
+}
+
+// An import replaces the whole image: one step, and undo brings back what it replaced.
+TEST_F(UndoTest, AnImportIsOneStepThatUndoBringsBack) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    const std::filesystem::path file =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "undo-import.dia";
+    {
+        CImageGuard guard(ImageLock());
+        Image()[image::kMusicLeft + music::kLowExciter + exciter::kTimbre] = 9;
+    }
+    ASSERT_TRUE(ExportOneMode(file.string()));
+    {
+        CImageGuard guard(ImageLock());
+        Image()[image::kMusicLeft + music::kLowExciter + exciter::kTimbre] = 0;
+    }
+    dlg->Undo().Absorb();
+    const Bytes before = WorkingImage();
+    dlg->Files().ImportModeFrom(file.string());
+    EXPECT_NE(WorkingImage(), before);
+    EXPECT_EQ(MenuEntries(*dlg).m_strUndo, QStringLiteral("Undo the import"));
+    Key(dlg.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(WorkingImage(), before);
 }
 
 // A field committed with Enter, and one committed by clicking another control, are each
@@ -236,7 +381,7 @@ TEST_F(UndoTest, APasswordChangeAndAStoreAreNoSteps) {
     ASSERT_TRUE(StoreMode(*dlg, 3, "Party"));
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
                           kTimeoutMs));
-    EXPECT_EQ(dlg->Undo().History().UndoCount(), 1U);
+    EXPECT_EQ(dlg->Undo().History().UndoCount(), 2U); // the read-back, the volume
     Key(pSlider, Qt::Key_Z, Qt::ControlModifier);
     const Bytes undone = SystemBlock();
     EXPECT_EQ(undone[sysblock::kMusicVolume], edited[sysblock::kMusicVolume] - 1);
@@ -244,7 +389,9 @@ TEST_F(UndoTest, APasswordChangeAndAStoreAreNoSteps) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(m_sim->State().m_abSystem.data() + 19), 6),
               "654321")
         << "the processor keeps the new password";
-    EXPECT_EQ(dlg->Undo().History().NextUndo(), nullptr);
+    const SEditStep* pNext = dlg->Undo().History().NextUndo();
+    ASSERT_NE(pNext, nullptr);
+    EXPECT_EQ(pNext->m_pName, &kReadBackStep) << "nothing else between the read-back and the edit";
 }
 
 // --- Filter lists through the window ---

@@ -264,6 +264,20 @@ void CDeviceLink::ReleaseSync() {
     m_bSyncHeld = false;
 }
 
+CDeviceLink::ECancel CDeviceLink::CancelQueued() {
+    CImageGuard guard(ImageLock());
+    if (m_queue.Count() == 0) {
+        return ECancel::Nothing;
+    }
+    m_queue.Clear();
+    return m_flight.m_bQueued ? ECancel::InFlight : ECancel::Stopped;
+}
+
+void CDeviceLink::EndTransfer() {
+    CImageGuard guard(ImageLock());
+    m_transfer = {};
+}
+
 std::size_t CDeviceLink::FramesAppended() const {
     CImageGuard guard(ImageLock());
     return m_nAppended;
@@ -328,6 +342,8 @@ ELinkEvent CDeviceLink::WriteStep(CTransport& port) {
     ++m_flight.m_nSends;
     NoteTransfer(false);
     const int step = m_current.m_nProgressStep;
+    const std::uint8_t command = FrameCommand(m_current);
+    const std::uint8_t parameter = FrameParameter(m_current);
     const bool bulk = m_current.m_bBulk != 0;
     const bool settle = m_current.m_bSettle != 0;
     m_current.m_bAwaiting = 1;
@@ -335,7 +351,7 @@ ELinkEvent CDeviceLink::WriteStep(CTransport& port) {
                              (settle ? kSettlePause : Milliseconds{0});
     lock.unlock();
     if (step != 0) {
-        Notify().ProgressStep(step);
+        Notify().ProgressStep(step, command, parameter);
     }
     if (bulk) {
         m_clock.Sleep(kBulkPause);

@@ -89,6 +89,17 @@ public:
     // Ends the hold: the synchronisation pass sends what differs from the shadows again.
     void ReleaseSync();
 
+    // Drops the frames still queued; a queued frame in flight goes on to its answer (then
+    // the commands-done message follows).
+    enum class ECancel {
+        Nothing,  // nothing was queued
+        InFlight, // dropped; a queued frame is in flight: commands done follows its answer
+        Stopped,  // dropped; none in flight: the transfer has stopped already
+    };
+    ECancel CancelQueued();
+    // A transfer of all modes cut short and reported: nothing of it is under way any more.
+    void EndTransfer();
+
     // --- The link cycle (comm thread; see the lock rule above) ---
 
     // Next-frame event: takes the first queued frame into the current frame, or runs a

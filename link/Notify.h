@@ -46,12 +46,13 @@ class CUserNotices {
 public:
     virtual ~CUserNotices() = default;
 
-    // Progress box. Start: bar 0..total, main window disabled. Step: a frame with progress
-    // step 1..total has been written; at step == total the box closes. Busy: text only; the
-    // box closes half a second after the store-busy flag drops. Lookup ("Device lookup"):
-    // closes a second after the lookup flag drops. Hide: closes at once.
+    // Progress box. Start: bar 0..total, main window disabled. Step: the frame with progress
+    // step 1..total (command and parameter) has been written; at step == total the box
+    // closes. Busy: text only; the box closes when the store-busy flag drops. Lookup ("Device
+    // lookup"): closes when the lookup flag drops. Hide: closes at once.
     virtual void ProgressStart([[maybe_unused]] int total) {}
-    virtual void ProgressStep([[maybe_unused]] int step) {}
+    virtual void ProgressStep([[maybe_unused]] int step, [[maybe_unused]] std::uint8_t command,
+                              [[maybe_unused]] std::uint8_t parameter) {}
     virtual void ProgressBusy() {}
     virtual void ProgressLookup() {}
     virtual void ProgressHide() {}

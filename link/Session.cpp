@@ -2,10 +2,17 @@
 
 #include "model/Command.h"
 #include "model/Defaults.h"
+#include "model/Text.h"
 
 #include <utility>
 
 namespace zolt {
+
+namespace {
+
+constexpr SText kCancelled{"传输已取消。", "The transfer was cancelled."};
+
+} // namespace
 
 CSession::CSession(CSessionHost& host, SSessionOptions options)
     : m_host(host), m_options(std::move(options)), m_hostThread(std::this_thread::get_id()),
@@ -59,6 +66,7 @@ void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
         if (m_connection.Online()) {
             m_connection.OnPortFailure(lParam != 0); // the next candidate, or the report
             if (!m_connection.Online()) {
+                m_bCancelling = false;
                 m_host.LinkEnded();
             }
         }
@@ -83,8 +91,7 @@ void CSession::OnLinkMessage(unsigned message, std::uintptr_t wParam, std::intpt
         m_link.MetersShown();
         break;
     case msg::kCommandsDone:
-        m_nCommandsAnswered = wParam;
-        m_host.CommandsDone();
+        OnCommandsDone(wParam);
         break;
     default:
         break;
@@ -118,6 +125,39 @@ void CSession::OnImageReplaced() {
         m_host.OfflineEditsKept();
     }
     m_link.ReleaseSync();
+}
+
+void CSession::CancelTransfer() {
+    switch (m_link.CancelQueued()) {
+    case CDeviceLink::ECancel::Nothing:
+        break;
+    case CDeviceLink::ECancel::InFlight:
+        m_bCancelling = true; // reported once its answer is in
+        break;
+    case CDeviceLink::ECancel::Stopped:
+        ReportCancel();
+        break;
+    }
+}
+
+// The queue has drained; after a cancel, the report of what the transfer did.
+void CSession::OnCommandsDone(std::size_t answered) {
+    m_nCommandsAnswered = answered;
+    if (std::exchange(m_bCancelling, false)) {
+        ReportCancel();
+    } else {
+        m_host.CommandsDone();
+    }
+}
+
+void CSession::ReportCancel() {
+    const std::string transfer = TransferText(m_link.Transfer());
+    m_link.EndTransfer();
+    m_host.ProgressHide();
+    m_host.MessageBox(std::string(kCancelled.In(g_flags.m_nLanguage)) +
+                          (transfer.empty() ? "" : "\n" + transfer),
+                      "");
+    m_host.TransferCancelled();
 }
 
 // A device that acknowledges the probe instead of answering it sends no state: the lookup
@@ -165,8 +205,9 @@ void CSession::ProgressStart(int total) {
     OnHostThread([this, total] { m_host.ProgressStart(total); });
 }
 
-void CSession::ProgressStep(int step) {
-    OnHostThread([this, step] { m_host.ProgressStep(step); });
+void CSession::ProgressStep(int step, std::uint8_t command, std::uint8_t parameter) {
+    OnHostThread(
+        [this, step, command, parameter] { m_host.ProgressStep(step, command, parameter); });
 }
 
 void CSession::ProgressBusy() {

@@ -56,6 +56,9 @@ public:
     // The queued commands have all been answered: a transfer, store or recall is done
     // (CSession::CommandsAnswered tells whose).
     virtual void CommandsDone() {}
+    // A transfer was cancelled: its frame in flight has been answered and the rest dropped;
+    // the report of what was and was not done has been shown.
+    virtual void TransferCancelled() {}
     // The link failed and the session is off line; the failure has been reported.
     virtual void LinkEnded() {}
 };
@@ -94,6 +97,9 @@ public:
     void SendCommand(std::uint8_t code, std::uint8_t parameter);
     // Reads all 21 modes (on line) or offers the store for export (off line).
     void ReadAllModes() { SendCommand(cmd::kReadMode, 1); }
+    // Stops the transfer under way after the frame in flight; once that is answered the host
+    // is told what was and was not done. Nothing when no command is queued.
+    void CancelTransfer();
 
     // Every command queued so far has been answered once this reaches the link's
     // FramesAppended() as it was after queuing them (the host hears CommandsDone).
@@ -112,7 +118,7 @@ private:
     // CNotifySink: what the link and the connection raise, on whichever thread.
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
     void ProgressStart(int total) override;
-    void ProgressStep(int step) override;
+    void ProgressStep(int step, std::uint8_t command, std::uint8_t parameter) override;
     void ProgressBusy() override;
     void ProgressLookup() override;
     void ProgressHide() override;
@@ -127,6 +133,8 @@ private:
     void OnProbeAnswered();
     void OnProbeAcknowledged();
     void OnImageReplaced();
+    void OnCommandsDone(std::size_t answered);
+    void ReportCancel();
     // Runs work on the host's thread: at once when called there outside a comm turn, else
     // later.
     void OnHostThread(std::function<void()> work);
@@ -140,6 +148,7 @@ private:
     CConnection m_connection;
     bool m_bInTurn = false;
     bool m_bReadingBack = false; // the probe was answered; the working image is not in yet
+    bool m_bCancelling = false;  // the queue was dropped; the frame in flight is answered next
     SEditStep m_offlineEdits;    // what the read-back replaces that never reached the processor
     std::size_t m_nCommandsAnswered = 0;
     // False once the session has ended; read by tasks still queued on the host's thread.

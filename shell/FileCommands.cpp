@@ -14,6 +14,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <utility>
 
 namespace zolt {
 
@@ -87,16 +88,25 @@ void CFileCommands::ImportModeFrom(const std::string& path) {
     }
 }
 
+// Off line there is nothing to export until the store holds a complete set of modes.
 void CFileCommands::ExportAllModes() {
+    if (!m_session.Online() && g_data.m_store.m_bValid == 0) {
+        return;
+    }
     const QString path = ChooseFile(true, FilePatterns().m_strAllModes);
     if (path.isEmpty()) {
         return;
     }
+    m_strExportPath = path.toStdString();
+    m_session.ReadAllModes();
+}
+
+void CFileCommands::SaveAllModes(const std::string& path) {
     {
         CImageGuard guard(ImageLock());
         std::copy(System(), System() + kSystemSize, Slot(0) + slot0::kSystemCopy);
     }
-    zolt::ExportAllModes(path.toStdString());
+    zolt::ExportAllModes(path);
 }
 
 void CFileCommands::ImportAllModes() {
@@ -139,9 +149,17 @@ void CFileCommands::OfferCheck() {
 void CFileCommands::OnAllModesRead() {
     if (m_eCheck == ECheck::ReadBack) {
         ShowCheck();
-    } else {
-        ExportAllModes();
+    } else if (!m_strExportPath.empty()) {
+        SaveAllModes(std::exchange(m_strExportPath, {}));
+    } else if (const QString path = ChooseFile(true, FilePatterns().m_strAllModes);
+               !path.isEmpty()) {
+        SaveAllModes(path.toStdString());
     }
+}
+
+void CFileCommands::OnLinkEnded() {
+    m_eCheck = ECheck::None;
+    m_strExportPath.clear();
 }
 
 void CFileCommands::ShowCheck() {

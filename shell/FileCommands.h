@@ -30,6 +30,8 @@ public:
     // The preset files behind their dialogs; nothing when a dialog is cancelled.
     void ExportMode();
     void ImportMode();
+    // "Export all": the file first, then all 21 modes read from the processor (off line, the
+    // preset store as it is), then the file written.
     void ExportAllModes();
     void ImportAllModes();
     // "Import" once the file is chosen: one step of the edit history.
@@ -47,16 +49,19 @@ public:
 
     // The session's reports the check follows.
     void OnCommandsDone();
-    // A read of all modes is done: the check's read-back is compared, any other offered
-    // for export.
+    // A read of all modes is done: the check's read-back is compared, an export's file
+    // written, any other offered for export.
     void OnAllModesRead();
-    // The link has ended: a check under way is dropped.
-    void OnLinkEnded() { m_eCheck = ECheck::None; }
+    // The link has ended, or the transfer was cancelled: a check or an export under way is
+    // dropped.
+    void OnLinkEnded();
+    void OnTransferCancelled() { OnLinkEnded(); }
 
 private:
     enum class ECheck { None, Offer, ReadBack };
 
     QString ChooseFile(bool save, const std::string& pattern);
+    void SaveAllModes(const std::string& path);
     void OfferCheck();
     void ShowCheck();
 
@@ -67,6 +72,7 @@ private:
     CTransferCheck m_check;
     ECheck m_eCheck = ECheck::None;
     std::size_t m_nTransferEnd = 0; // the check is offered once the link has answered this far
+    std::string m_strExportPath;    // "Export all" writes here once the modes are in
 };
 
 } // namespace zolt

@@ -330,6 +330,10 @@ void CZoltDlg::ConnectionDisplay(bool full) {
 // from the preset store off line replaces the whole image. The press or key that started the
 // flow has already ended the gesture before it.
 void CZoltDlg::SendCommand(int code, int parameter) {
+    if (code == cmd::kReadMode && parameter != 0) {
+        m_pFiles->ExportAllModes(); // the System page's "Export all": the file is asked first
+        return;
+    }
     m_pUndo->Absorb();
     m_session.SendCommand(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(parameter));
     m_pUndo->Absorb();
@@ -369,12 +373,17 @@ void CZoltDlg::RunOnHostThread(std::function<void()> task) {
     PostTask(this, std::move(task));
 }
 
+// A transfer of all modes can stop part way: the box offers Cancel.
 void CZoltDlg::ProgressStart(int total) {
-    m_pProgress->Start(total);
+    std::function<void()> onCancel;
+    if (m_session.Link().Transfer().m_nCommand != 0) {
+        onCancel = [this] { m_session.CancelTransfer(); };
+    }
+    m_pProgress->Start(total, std::move(onCancel));
 }
 
-void CZoltDlg::ProgressStep(int step) {
-    m_pProgress->Step(step);
+void CZoltDlg::ProgressStep(int step, std::uint8_t command, std::uint8_t parameter) {
+    m_pProgress->Step(step, command, parameter);
 }
 
 void CZoltDlg::ProgressBusy() {
@@ -439,6 +448,10 @@ void CZoltDlg::MetersArrived(int pollKind) {
 
 void CZoltDlg::CommandsDone() {
     m_pFiles->OnCommandsDone();
+}
+
+void CZoltDlg::TransferCancelled() {
+    m_pFiles->OnTransferCancelled();
 }
 
 void CZoltDlg::LinkEnded() {

@@ -79,7 +79,7 @@ public:
     void RunOnHostThread(std::function<void()> task) override;
     bool IsSystemPageShown() const override { return m_bSystemShown; }
     void ProgressStart(int total) override;
-    void ProgressStep(int step) override;
+    void ProgressStep(int step, std::uint8_t command, std::uint8_t parameter) override;
     void ProgressBusy() override;
     void ProgressLookup() override;
     void ProgressHide() override;
@@ -93,6 +93,7 @@ public:
     void AllModesRead() override;
     void MetersArrived(int pollKind) override;
     void CommandsDone() override;
+    void TransferCancelled() override;
     void LinkEnded() override;
 
     // --- The window ---

@@ -41,7 +41,9 @@ public:
         m_aPosts.push_back({m, w, l});
     }
     void ProgressStart(int n) override { m_aProgress.push_back("start " + std::to_string(n)); }
-    void ProgressStep(int k) override { m_aProgress.push_back("step " + std::to_string(k)); }
+    void ProgressStep(int k, std::uint8_t, std::uint8_t) override {
+        m_aProgress.push_back("step " + std::to_string(k));
+    }
     void ProgressBusy() override { m_aProgress.push_back("busy"); }
     void ProgressLookup() override { m_aProgress.push_back("lookup"); }
     void ProgressHide() override { m_aProgress.push_back("hide"); }

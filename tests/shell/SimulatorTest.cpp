@@ -6,6 +6,7 @@
 #include "controls/EnglishEdit.h"
 #include "controls/FontStatic.h"
 #include "controls/SLamp.h"
+#include "link/Command.h"
 #include "link/SerialPort.h"
 #include "pages/SysDlg.h"
 #include "shell/FileCommands.h"
@@ -14,6 +15,8 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -295,6 +298,104 @@ TEST_F(SimulatorTest, ExportAllReadsEveryModeAndSavesThemWhereTheUserSays) {
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(bytes, sim::AllModesFile(state));
     EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join('|').toStdString();
+}
+
+// "Export all" asks for the file before the 21 modes are read, and Cancel in the progress box
+// stops the read after the mode in flight: no file, and a report that says where it stopped.
+TEST_F(SimulatorTest, ExportAllAsksForTheFileFirstAndCancelStopsTheReadWithoutAFile) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    const std::filesystem::path file =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-export-cancelled.dat";
+    std::filesystem::remove(file);
+    const int readsBefore = m_sim->TimesTaken(cmd::kReadMode, 1);
+
+    bool bAskedBeforeReading = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        answer.stop();
+        bAskedBeforeReading = m_sim->TimesTaken(cmd::kReadMode, 1) == readsBefore;
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QString::fromStdString(file.string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    answer.start(10);
+    QTest::mouseClick(
+        DlgItem<CBitButton>(dlg->PageWidget(kSystemPageIndex), sysid::kExportAllButton),
+        Qt::LeftButton);
+    const CShowDlg& box = dlg->ProgressBox();
+    ASSERT_TRUE(
+        WaitUntil([&] { return box.isVisible() && box.Total() == 21 && box.Bar()->value() >= 5; },
+                  kTimeoutMs));
+    EXPECT_TRUE(bAskedBeforeReading);
+    QTest::mouseClick(dlg->ProgressBox().CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !m_boxes.isEmpty(); }, kTimeoutMs));
+    EXPECT_FALSE(dlg->ProgressBox().isVisible());
+    EXPECT_TRUE(WindowTakesInput());
+    const int read = dlg->ProgressBox().Bar()->value();
+    EXPECT_EQ(m_boxes, QStringList{QStringLiteral("The transfer was cancelled.\n"
+                                                  "The read of all modes stopped at mode %1: "
+                                                  "modes 1 to %2 were read, and no file of all "
+                                                  "modes was written.")
+                                       .arg(read + 1)
+                                       .arg(read)});
+    EXPECT_EQ(m_sim->TimesTaken(cmd::kReadMode, static_cast<std::uint8_t>(read + 1)), 0);
+    QTest::qWait(100);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(g_flags.m_bOnline);
+}
+
+// Cancel during an on-line "Import all": the modes written stay, the others are untouched,
+// and the report says exactly which.
+TEST_F(SimulatorTest, CancelDuringImportAllSaysWhichModesTheProcessorTook) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][image::kEchoB + effect::kRepeat] = static_cast<std::uint8_t>(mode);
+    }
+    const std::vector<std::uint8_t> bytes = sim::AllModesFile(edited);
+    const std::filesystem::path path =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-import-cancelled.dat";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    CScopedMessageBoxHandler answer([&](QWidget*, const SMessageBox& box) {
+        m_boxes << box.m_strText;
+        return box.m_eButtons == EMsgButtons::YesNo ? EMsgResult::Yes : EMsgResult::Ok;
+    });
+    QTimer::singleShot(0, [&] { dlg->Files().ImportAllModesFrom(path.string()); });
+    const CShowDlg& box = dlg->ProgressBox();
+    ASSERT_TRUE(
+        WaitUntil([&] { return box.isVisible() && box.Total() == 22 && box.Bar()->value() >= 6; },
+                  kTimeoutMs));
+    QTest::mouseClick(dlg->ProgressBox().CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(
+        WaitUntil([&] { return !m_boxes.isEmpty() && m_boxes.back().startsWith("The transfer"); },
+                  kTimeoutMs))
+        << m_boxes.join('|').toStdString();
+    const sim::SSimState state = m_sim->State();
+    std::size_t written = 0;
+    while (written < kModeCount && state.m_aModes[written + 1] == edited.m_aModes[written + 1]) {
+        ++written;
+    }
+    ASSERT_GE(written, 6u);
+    for (std::size_t mode = written + 1; mode <= kModeCount; ++mode) {
+        EXPECT_EQ(state.m_aModes[mode], sim::MakeFactoryState().m_aModes[mode]) << mode;
+    }
+    EXPECT_EQ(m_boxes.back(),
+              QStringLiteral("The transfer was cancelled.\nThe restore stopped at mode %1: modes "
+                             "1 to %2 were written from the file; modes %1 to 21 and the system "
+                             "settings were not.\nThe processor now holds a mix of the file and "
+                             "its own earlier settings. Restore the file again to finish.")
+                  .arg(written + 1)
+                  .arg(written));
+    EXPECT_EQ(m_boxes.filter(QStringLiteral("compare them with the file")).size(), 0)
+        << "no check is offered for a transfer cut short";
 }
 
 // A file dialog is modal, but the link stays on line behind it: the meters go on showing

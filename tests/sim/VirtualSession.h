@@ -24,7 +24,9 @@ public:
     void ProgressStart(int total) override {
         m_aProgress.push_back("start " + std::to_string(total));
     }
-    void ProgressStep(int step) override { m_aProgress.push_back("step " + std::to_string(step)); }
+    void ProgressStep(int step, std::uint8_t, std::uint8_t) override {
+        m_aProgress.push_back("step " + std::to_string(step));
+    }
     void ProgressBusy() override { m_aProgress.push_back("busy"); }
     void ProgressLookup() override { m_aProgress.push_back("lookup"); }
     void ProgressHide() override { m_aProgress.push_back("hide"); }

@@ -65,7 +65,7 @@ public:
     CCtlHost(std::ostream& err, bool progress) : m_err(err), m_bProgress(progress) {}
 
     void ProgressStart(int total) override { m_nTotal = total; }
-    void ProgressStep(int step) override {
+    void ProgressStep(int step, std::uint8_t, std::uint8_t) override {
         if (!m_bProgress || m_nTotal <= 0) {
             return;
         }

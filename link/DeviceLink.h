@@ -157,6 +157,9 @@ public:
     SLinkFailure Failure() const;
     // The transfer of all modes under way or cut short (reset when a port opens).
     SBulkTransfer Transfer() const;
+    // What the reads of all modes from now on are for, which their failure reports name
+    // (an export until said otherwise). UI thread.
+    void SetReadPurpose(EReadPurpose purpose);
     // The probe was answered by a bare acknowledgement: the processor sent no state, so
     // no read-back starts (reset when a port opens).
     bool ProbeAcknowledged() const;
@@ -209,6 +212,7 @@ private:
         bool m_bHolding = false;       // m_held holds the latest of them
         bool m_bSlotReported = false;  // the box "11" has been shown for it
         bool m_bWaitAgain = false;     // frames passed over or held: wait afresh
+        bool m_bTookHeld = false;      // the answer taken was held: it may have been late
         std::size_t m_nBytesHeard = 0; // bytes read since the last transmission
         Milliseconds m_nAnswerFrom{0}; // when the last transmission's pauses ended
         SLinkFailure m_trouble;        // what went wrong last
@@ -219,6 +223,7 @@ private:
     std::size_t m_nFramesHeard = 0; // complete frames assembled, for telling progress
     SLinkFailure m_failure;
     SBulkTransfer m_transfer;
+    EReadPurpose m_eReadPurpose = EReadPurpose::Export;
     bool m_bProbeAcknowledged = false;
     std::size_t m_nAppended = 0;
 };

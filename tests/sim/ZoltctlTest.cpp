@@ -291,6 +291,52 @@ TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
         << err;
 }
 
+// Write acknowledgements 4 s late, later than the link waits: the late answer to one
+// mode's resend comes while the next mode waits, and acknowledgements carry no mode
+// number. Only mode 1's answer was surely its own.
+TEST_F(Zoltctl, ARestoreAnsweredTooLateSaysWhichModesMayHaveBeenWritten) {
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][600] = static_cast<std::uint8_t>(mode * 3);
+    }
+    WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
+    sim::SSimFaults faults;
+    faults.m_nBulkDelayMs = 4000;
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
+    const std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: The restore stopped at the system settings: mode 1 was written "
+                       "from the file; modes 2 to 21 may have been written"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("all 21 modes were written"), std::string::npos) << err;
+}
+
+// The restore was written; only the read-back for the check failed: the messages say so,
+// and neither the check nor a diff speaks of a file it does not write.
+TEST_F(Zoltctl, AFailedReadBackSaysTheFileWasWrittenAndADiffNamesNoFile) {
+    const fs::path file = m_dir / "modes.dat";
+    WriteFile(file, sim::AllModesFile(sim::MakeFactoryState()));
+    sim::SSimFaults faults;
+    faults.m_nHangUpAfter = 25 + 22 + 4; // the read-back, the restore, then the check's read
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitLink);
+    std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: verify: the file was written; the check could not read it back\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("no file"), std::string::npos) << err;
+    EXPECT_EQ(err.find("The restore stopped"), std::string::npos) << err;
+
+    faults.m_nHangUpAfter = 25 + 4; // during the read of all modes
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"diff", "-", file.string()}), ctl::kExitCompare);
+    err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: The read of all modes stopped at mode "), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("file"), std::string::npos) << err;
+}
+
 TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
     sim::SSimFaults slow;
     slow.m_nDelayMs = 300; // within the answer window, but the read-back alone takes seconds

@@ -173,6 +173,7 @@ public:
     bool ReadBack(const CTransferCheck& check) {
         const int modes = m_host.m_nAllModesRead;
         const int images = m_host.m_nImagesReplaced;
+        Link().SetReadPurpose(EReadPurpose::Check);
         check.ReadBack(m_session);
         return WaitUntil([&] {
             return check.AllModes() ? m_host.m_nAllModesRead > modes
@@ -417,7 +418,7 @@ void Report(SContext& c, const std::vector<SFieldDifference>& differences, const
 int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& check,
                    const std::string& path) {
     if (!session.ReadBack(check)) {
-        session.Host().Say("verify: the read-back failed");
+        session.Host().Say("verify: the file was written; the check could not read it back");
         return kExitLink;
     }
     const std::vector<SFieldDifference> differences = check.Differences();
@@ -648,6 +649,7 @@ int Dump(SContext& c) {
 bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
+    session.Link().SetReadPurpose(EReadPurpose::Compare);
     if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
         session.Host().Say("diff: the processor could not be read");
         return false;

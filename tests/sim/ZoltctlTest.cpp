@@ -574,6 +574,37 @@ TEST_F(Zoltctl, OnlyRegularPresetFilesOfEitherSizeAreRead) {
     EXPECT_EQ(CtlWithin([&] { return Ctl({"push", pipe}); }, pipe), ctl::kExitFile);
 }
 
+// Results that cannot be written (a full disk: /dev/full) are a file error, not success.
+TEST_F(Zoltctl, OutputThatCannotBeWrittenIsAFileErrorNamingTheCause) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const fs::path a = m_dir / "a.dat";
+    const fs::path one = m_dir / "one.dia";
+    WriteFile(a, sim::AllModesFile(state));
+    Bytes image(state.m_abSystem.begin(), state.m_abSystem.end());
+    image.insert(image.end(), state.m_abImage.begin(), state.m_abImage.end());
+    WriteFile(one, image);
+    state.m_abSystem[sysblock::kMusicMax] = 70;
+    const fs::path b = m_dir / "b.dat";
+    WriteFile(b, sim::AllModesFile(state));
+    const std::vector<std::vector<std::string>> lines{
+        {"dump", a.string()},
+        {"dump", "--json", one.string()},
+        {"diff", "--json", a.string(), b.string()},
+        {"diff", a.string(), b.string()},
+        {"eq", "export", one.string(), "music-left"},
+        {"--help"},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line[0] + " " + line[1]);
+        std::ofstream full("/dev/full");
+        ASSERT_TRUE(full.is_open());
+        m_err.str("");
+        EXPECT_EQ(ctl::Run(line, Link(), full, m_err, false), ctl::kExitFile);
+        EXPECT_EQ(m_err.str(),
+                  "zoltctl: the output could not be written: No space left on device\n");
+    }
+}
+
 TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) {
     sim::SSimState state = sim::MakeFactoryState();
     const fs::path a = m_dir / "a.dat";
@@ -764,6 +795,9 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);
     EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(RunProgram(bin + "/zoltctl --help 2>&1 >/dev/full", status),
+              "zoltctl: the output could not be written: No space left on device\n");
+    EXPECT_EQ(WEXITSTATUS(status), 3);
     for (const std::string program : {"zoltctl", "zolt-sim"}) {
         EXPECT_NE(RunProgram(bin + "/" + program + " --help", status).find("Usage: " + program),
                   std::string::npos);

@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -705,6 +706,39 @@ constexpr SCommand kCommands[] = {
     {"dump", 2, kJson, Dump, 0},      {"diff", 3, kJson | kRaw, Diff, 600},
 };
 
+// Standard output took everything written to it; otherwise says why (a full disk, a
+// closed pipe), since a command whose results were lost has not done its work.
+bool OutputWritten(std::ostream& out, std::ostream& err) {
+    if (out.good()) {
+        errno = 0;
+        out.flush();
+    }
+    if (out.good()) {
+        return true;
+    }
+    const int cause = errno;
+    err << "zoltctl: the output could not be written: "
+        << (cause != 0 ? std::strerror(cause) : "the stream refused it") << '\n';
+    return false;
+}
+
+int RunCommand(SContext& context) {
+    const SCommandLine& line = context.m_line;
+    if (line.m_aWords[0] == "eq") {
+        return RunEq(line.m_aWords, context.m_out, context.m_err);
+    }
+    for (const SCommand& command : kCommands) {
+        if (line.m_aWords[0] == command.m_pszName && line.m_aWords.size() == command.m_nWords &&
+            (line.m_nFlags & ~command.m_nFlags) == 0) {
+            context.m_deadline =
+                std::chrono::seconds(line.m_nDeadline > 0 ? line.m_nDeadline : command.m_nDeadline);
+            return command.m_pRun(context);
+        }
+    }
+    context.m_err << kUsageLine << kCommandHelp;
+    return kExitUsage;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream& out,
@@ -712,8 +746,9 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
     SContext context{{}, link, out, err, progress};
     CPortWatch* watch = link.m_pWatch;
     int exitCode = kExitUsage;
+    errno = 0;
     if (!ParseLine(args, context.m_line, out, err, exitCode)) {
-        return exitCode;
+        return OutputWritten(out, err) ? exitCode : kExitFile;
     }
     std::unique_ptr<CPortWatch> systemWatch;
     if (context.m_line.m_nWait > 0) {
@@ -727,20 +762,8 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
         }
         context.m_wait = {std::chrono::seconds(context.m_line.m_nWait), watch};
     }
-    if (context.m_line.m_aWords[0] == "eq") {
-        return RunEq(context.m_line.m_aWords, out, err);
-    }
-    for (const SCommand& command : kCommands) {
-        if (context.m_line.m_aWords[0] == command.m_pszName &&
-            context.m_line.m_aWords.size() == command.m_nWords &&
-            (context.m_line.m_nFlags & ~command.m_nFlags) == 0) {
-            context.m_deadline = std::chrono::seconds(
-                context.m_line.m_nDeadline > 0 ? context.m_line.m_nDeadline : command.m_nDeadline);
-            return command.m_pRun(context);
-        }
-    }
-    err << kUsageLine << kCommandHelp;
-    return kExitUsage;
+    exitCode = RunCommand(context);
+    return OutputWritten(out, err) ? exitCode : kExitFile;
 }
 
 } // namespace zolt::ctl

@@ -189,6 +189,39 @@ TEST_F(Zoltctl, StoreSendsThePasswordFrameThenTheStore) {
     EXPECT_EQ(std::string(state.m_abSystem.begin() + 19, state.m_abSystem.begin() + 25), "123456");
 }
 
+// A name the processor cannot store is refused before anything is sent, naming the
+// character; the name field of the window takes the same rule.
+TEST_F(Zoltctl, StoreRefusesANameTheProcessorCannotStoreNamingTheCharacter) {
+    const sim::SSimState before = sim::MakeFactoryState();
+    sim::CSimDevice& processor = Simulator();
+    const struct {
+        const char* m_pszName;
+        const char* m_pszMessage;
+    } refused[] = {
+        {"Room 5 \xc3\xb1 \xe6\x97\xa5\xe6\x9c\xac", "character 8, \"\xc3\xb1\" (U+00F1)"},
+        {"Tab\there", "character 4, \"\\x09\" (U+0009)"},
+        {"\x1b]0;x\x07", "character 1, \"\\x1B\" (U+001B)"},
+        {"Ring\a", "character 5, \"\\x07\" (U+0007)"},
+        {"Two\nlines", "character 4, \"\\x0A\" (U+000A)"},
+        {"\xe4\xb8\x80\xe4\xba\x8c\xe4\xb8\x89\xe5\x9b\x9b\xe4\xba\x94\xe5\x85\xad\xe4\xb8\x83"
+         "\xe5\x85\xab\xe4\xb9\x9d\xe5\x8d\x81",
+         "character 1, \"\xe4\xb8\x80\" (U+4E00)"},
+        {"twenty-one characters", "a mode name has at most 20 characters; this one has 21"},
+    };
+    for (const auto& name : refused) {
+        SCOPED_TRACE(name.m_pszMessage);
+        EXPECT_EQ(Ctl({"store", "3", name.m_pszName}), ctl::kExitUsage);
+        EXPECT_EQ(m_err.str().rfind(std::string("zoltctl: store: ") + name.m_pszMessage, 0), 0u)
+            << m_err.str();
+    }
+    EXPECT_TRUE(processor.Frames().empty());
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    ASSERT_EQ(Ctl({"store", "3", "twenty characters ~!"}), ctl::kExitDone) << m_err.str();
+    const sim::SSimState state = processor.State();
+    EXPECT_EQ(std::string(state.m_aModes[3].begin(), state.m_aModes[3].begin() + 20),
+              "twenty characters ~!");
+}
+
 TEST_F(Zoltctl, RecallAndProbe) {
     sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"recall", "4"}), ctl::kExitDone) << m_err.str();

@@ -607,8 +607,8 @@ int Store(SContext& c) {
         c.m_err << "zoltctl: store: the mode is a number from 1 to 16\n";
         return kExitUsage;
     }
-    if (name.size() > kNameSize) {
-        c.m_err << "zoltctl: store: a mode name has at most 20 characters\n";
+    if (const std::string problem = ModeNameProblem(name); !problem.empty()) {
+        c.m_err << "zoltctl: store: " << problem << '\n';
         return kExitUsage;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);

@@ -23,6 +23,18 @@ std::string Shown(const SFieldDifference& difference, const SPresetFile& file, b
                              : ReadField(*difference.m_pField, area).Display());
 }
 
+// Every byte of the field, for two values that read the same (a name that differs after
+// a NUL, where its text ends): a text with each byte, escaped, a number in hex.
+std::string ShownWhole(const SFieldDifference& difference, const SPresetFile& file) {
+    const SField& field = *difference.m_pField;
+    const std::uint8_t* area = AreaOf(file, difference);
+    if (field.m_eKind != EFieldKind::Text) {
+        return RawBytesText(field, area);
+    }
+    return PrintableText(
+        std::string_view(reinterpret_cast<const char*>(area + field.m_nOffset), field.m_nWidth));
+}
+
 } // namespace
 
 bool ComparePresets(const SPresetFile& a, const SPresetFile& b,
@@ -59,8 +71,14 @@ const std::uint8_t* AreaOf(const SPresetFile& file, const SFieldDifference& diff
 
 std::string DifferenceText(const SFieldDifference& difference, const SPresetFile& a,
                            const SPresetFile& b, bool raw, int language) {
+    std::string shownA = Shown(difference, a, raw);
+    std::string shownB = Shown(difference, b, raw);
+    if (shownA == shownB) {
+        shownA = ShownWhole(difference, a);
+        shownB = ShownWhole(difference, b);
+    }
     return Where(difference, language) + ": " + difference.m_pField->Name(language) + ": " +
-           Shown(difference, a, raw) + " -> " + Shown(difference, b, raw);
+           shownA + " -> " + shownB;
 }
 
 } // namespace zolt

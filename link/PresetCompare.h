@@ -25,7 +25,8 @@ const std::uint8_t* AreaOf(const SPresetFile& file, const SFieldDifference& diff
 // One line for a difference: "mode 3: Mic 1&2 EQ band 3 gain: 6.0 dB -> 4.2 dB",
 // "system: Music max volume: 84 -> 70", "image: ..." for a one-mode pair; with raw, the
 // field's bytes in hex instead of the values. language 1: the Chinese names. The values
-// come out as PrintableText, safe to show.
+// come out as PrintableText, safe to show; two that would read the same (names that
+// differ after a NUL) show every byte of the field.
 std::string DifferenceText(const SFieldDifference& difference, const SPresetFile& a,
                            const SPresetFile& b, bool raw = false, int language = 0);
 

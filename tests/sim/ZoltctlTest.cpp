@@ -677,6 +677,24 @@ TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) 
     EXPECT_EQ(Ctl({"diff", a.string(), (m_dir / "none.dia").string()}), ctl::kExitFile);
 }
 
+// Names that read the same up to a NUL and differ after it: the line shows the bytes.
+TEST_F(Zoltctl, ADiffOfNamesThatDifferAfterANulShowsTheDifference) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const auto name = [&state](std::string_view text) {
+        std::fill_n(state.m_aModes[3].begin(), kNameSize, ' ');
+        std::copy(text.begin(), text.end(), state.m_aModes[3].begin());
+    };
+    name(std::string_view("Party\0one", 9));
+    WriteFile(m_dir / "a.dat", sim::AllModesFile(state));
+    name(std::string_view("Party\0two", 9));
+    WriteFile(m_dir / "b.dat", sim::AllModesFile(state));
+    EXPECT_EQ(Ctl({"diff", (m_dir / "a.dat").string(), (m_dir / "b.dat").string()}),
+              ctl::kExitDiffers);
+    const std::string padding(kNameSize - 9, ' ');
+    EXPECT_EQ(m_out.str(),
+              "mode 3: Mode name: Party\\x00one" + padding + " -> Party\\x00two" + padding + "\n");
+}
+
 TEST_F(Zoltctl, ADiffAgainstTheProcessorNamesTheOneFieldTurnedOnItsPanel) {
     sim::CSimDevice& processor = Simulator();
     const std::string one = (m_dir / "one.dia").string();
@@ -770,6 +788,97 @@ TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
         EXPECT_NE(out.find(ports[i] + ": backed up to " + file.string() + "\n"), std::string::npos)
             << out;
     }
+}
+
+// A stream that runs a step the first time something is written to it: here, while the
+// transfer draws its progress.
+class CFirstWrite final : public std::streambuf {
+public:
+    explicit CFirstWrite(std::function<void()> step) : m_step(std::move(step)) {}
+
+protected:
+    int overflow(int ch) override {
+        if (m_step) {
+            std::exchange(m_step, nullptr)();
+        }
+        return ch;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
+// backup --all never replaces a file: a second run the same day, two ports of one name and
+// a file that appears under the chosen name during the transfer each get a name of their
+// own, and the line says which.
+TEST_F(Zoltctl, BackupAllNeverReplacesAFileAndSaysWhichItWrote) {
+    m_opener.Add("a/tty0");
+    m_opener.Add("b/tty0");
+    const fs::path dir = m_dir / "venue";
+    const std::vector<std::string> args{"--port", "a/tty0", "--port",    "b/tty0",
+                                        "backup", "--all",  dir.string()};
+    ASSERT_EQ(ctl::Run(args, Link(), m_out, m_err, false), ctl::kExitDone) << m_err.str();
+    const std::string first = m_out.str();
+    m_out.str("");
+    const Bytes taken(7, 'x');
+    CFirstWrite hook([&] {
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            // The name the third backup of a/tty0 takes, made while it reads.
+            const std::string name = entry.path().filename().string();
+            if (name.size() == 19 && name.rfind("tty0-", 0) == 0) {
+                WriteFile(dir / (name.substr(0, 15) + "-3.dat"), taken);
+                return;
+            }
+        }
+    });
+    std::ostream progress(&hook);
+    ASSERT_EQ(ctl::Run(args, Link(), m_out, progress, true), ctl::kExitDone);
+    const std::string second = m_out.str();
+
+    std::vector<fs::path> files(fs::directory_iterator(dir), {});
+    ASSERT_EQ(files.size(), 5u);
+    const std::string stem =
+        std::min_element(files.begin(), files.end(),
+                         [](auto& x, auto& y) { return x.string().size() < y.string().size(); })
+            ->stem()
+            .string(); // tty0-<date>
+    EXPECT_TRUE(std::regex_match(stem, std::regex("tty0-[0-9]{4}-[0-9]{2}-[0-9]{2}"))) << stem;
+    const auto path = [&](const char* suffix) { return (dir / (stem + suffix)).string(); };
+    EXPECT_EQ(first, "a/tty0: backed up to " + path(".dat") + "\nb/tty0: backed up to " +
+                         path("-2.dat") + "\n2 of 2 ports backed up\n");
+    EXPECT_EQ(second, "a/tty0: backed up to " + path("-4.dat") + "\nb/tty0: backed up to " +
+                          path("-5.dat") + "\n2 of 2 ports backed up\n");
+    EXPECT_EQ(ReadFile(path("-3.dat")), taken);
+    for (const char* suffix : {".dat", "-2.dat", "-4.dat", "-5.dat"}) {
+        EXPECT_EQ(ReadFile(path(suffix)), sim::AllModesFile(sim::MakeFactoryState())) << suffix;
+    }
+}
+
+// Where the file cannot be written is found out before the transfer, not after it, and
+// the message names the folder when the folder is to blame.
+TEST_F(Zoltctl, ABackupDestinationIsCheckedBeforeTheTransferAndAFolderIsNamed) {
+    sim::CSimDevice& processor = Simulator();
+    const std::string missing = (m_dir / "no" / "such").string();
+    EXPECT_EQ(Ctl({"backup", missing + "/all.dat"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + missing + "/all.dat: the folder " + missing +
+                               " cannot be written: No such file or directory\n");
+    // A folder nobody may write, not even root.
+    EXPECT_EQ(Ctl({"backup", "/sys/all.dat"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: /sys/all.dat: the folder /sys cannot be written: "
+                           "Permission denied\n");
+    EXPECT_EQ(Ctl({"pull", "/sys/one"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str().rfind("zoltctl: /sys/one.dia: the folder /sys cannot be written", 0), 0u)
+        << m_err.str();
+    EXPECT_EQ(Ctl({"backup", "--all", "/sys"}), ctl::kExitFile);
+    EXPECT_NE(m_err.str().find(": the folder /sys cannot be written: Permission denied\n"),
+              std::string::npos)
+        << m_err.str();
+    EXPECT_TRUE(processor.Frames().empty());
+
+    // A path in a message is escaped like a name.
+    EXPECT_EQ(Ctl({"dump", (m_dir / "odd\x1b]0;name\x07.dat").string()}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + m_dir.string() +
+                               "/odd\\x1B]0;name\\x07.dat: No such file or directory\n");
 }
 
 // The programs themselves, as a user runs them.

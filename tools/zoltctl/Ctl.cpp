@@ -9,6 +9,7 @@
 #include "link/TaskQueue.h"
 #include "link/TransferCheck.h"
 #include "model/Command.h"
+#include "model/DataConver.h"
 
 #include <CLI/CLI.hpp>
 
@@ -354,7 +355,7 @@ bool CheckInput(const std::string& path, std::size_t size, std::ostream& err) {
         return false;
     }
     if (file.m_abBytes.size() != size) {
-        err << "zoltctl: " << path << ": "
+        err << "zoltctl: " << PrintableText(path) << ": "
             << (file.m_bAllModes ? "an all-modes file; this command sends a one-mode file"
                                  : "a one-mode file; this command sends an all-modes file")
             << '\n';
@@ -427,10 +428,10 @@ int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& chec
     if (!differences.empty()) {
         session.Host().Say("verify: " + std::to_string(differences.size()) +
                            (differences.size() == 1 ? " field differs" : " fields differ") +
-                           " between " + path + " and the processor");
+                           " between " + PrintableText(path) + " and the processor");
         return kExitCompare;
     }
-    session.Host().Say("verify: the processor holds every field of " + path);
+    session.Host().Say("verify: the processor holds every field of " + PrintableText(path));
     return kExitDone;
 }
 
@@ -464,10 +465,10 @@ std::string Today() {
     return text;
 }
 
-// DIR/<port>-<date>.dat, or with -2, -3 ... when that name is taken (a second backup the
-// same day, two ports of one name).
-std::string BackupFileName(const std::filesystem::path& dir, const std::string& port,
-                           const std::string& date) {
+// DIR/<port>-<date>, the name of a port's backup without its extension (a counter is
+// added when the name is taken: a second backup the same day, two ports of one name).
+std::string BackupStem(const std::filesystem::path& dir, const std::string& port,
+                       const std::string& date) {
     std::string name = std::filesystem::path(port).filename().string();
     for (char& ch : name) {
         if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
@@ -475,16 +476,22 @@ std::string BackupFileName(const std::filesystem::path& dir, const std::string& 
             ch = '_';
         }
     }
-    const std::string stem = (name.empty() ? "port" : name) + "-" + date;
-    std::filesystem::path path = dir / (stem + ".dat");
-    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path)); ++n) {
-        path = dir / (stem + "-" + std::to_string(n) + ".dat");
-    }
-    return path.string();
+    return (dir / ((name.empty() ? "port" : name) + "-" + date)).string();
 }
 
-// Every processor on every candidate port, one after the other, each into its own file; a
-// port that fails is reported and the next one goes on.
+// A file can be written where the command will write it: said and false otherwise, before
+// any transfer has begun.
+bool CanWrite(SContext& c, const std::string& path) {
+    std::string reason;
+    if (CheckWritable(path, reason)) {
+        return true;
+    }
+    c.m_err << "zoltctl: " << PrintableText(path) << ": " << reason << '\n';
+    return false;
+}
+
+// Every processor on every candidate port, one after the other, each into a file of its
+// own that replaces none; a port that fails is reported and the next one goes on.
 int BackupAll(SContext& c) {
     const std::filesystem::path dir = c.m_line.m_aWords[1];
     std::vector<std::string> ports;
@@ -494,22 +501,33 @@ int BackupAll(SContext& c) {
     std::error_code code;
     std::filesystem::create_directories(dir, code);
     if (!std::filesystem::is_directory(dir)) {
-        c.m_err << "zoltctl: " << dir.string() << ": "
+        c.m_err << "zoltctl: " << PrintableText(dir.string()) << ": "
                 << (code ? code.message() : "is not a folder") << '\n';
         return kExitFile;
     }
     const std::string date = Today();
+    if (!CanWrite(c, BackupStem(dir, ports.front(), date) + ".dat")) {
+        return kExitFile;
+    }
     std::vector<std::string> failed;
     for (const std::string& port : ports) {
-        const std::string file = BackupFileName(dir, port, date);
+        std::string file;
+        std::string reason;
         bool done = false;
         {
             CCtlSession session({port}, c.m_link, c.m_deadline, c.m_err, c.m_bProgress);
-            done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
+            done = session.Connect(true) && session.ReadAllModes();
+            if (done && !WriteNewFile(BackupStem(dir, port, date), ".dat",
+                                      PresetFileOfData(true).m_abBytes, file, reason)) {
+                session.Host().Say("MusicFile Write Error\n" + reason);
+                done = false;
+            }
         }
-        c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
+        c.m_out << PrintableText(port) << ": "
+                << (done ? "backed up to " + PrintableText(file) : "failed") << '\n'
+                << std::flush;
         if (!done) {
-            failed.push_back(port);
+            failed.push_back(PrintableText(port));
         }
     }
     c.m_out << ports.size() - failed.size() << " of " << ports.size() << " ports backed up";
@@ -525,6 +543,9 @@ int Backup(SContext& c) {
         return BackupAll(c);
     }
     const std::string& file = c.m_line.m_aWords[1];
+    if (!CanWrite(c, AllModesFilePath(file))) {
+        return kExitFile;
+    }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
     if (!session.Connect(true)) {
@@ -559,6 +580,9 @@ int Restore(SContext& c) {
 }
 
 int Pull(SContext& c) {
+    if (!CanWrite(c, OneModeFilePath(c.m_line.m_aWords[1]))) {
+        return kExitFile;
+    }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;

@@ -172,6 +172,13 @@ int CDeviceLink::Build(std::uint8_t code, std::uint8_t parameter) {
     return static_cast<int>(m_queue.Count() - before);
 }
 
+void CDeviceLink::ReadStoredMode(std::uint8_t mode) {
+    CImageGuard guard(ImageLock());
+    if (IsStoredMode(mode)) {
+        Append(cmd::kReadMode, mode, nullptr, 0, kFlagBulk);
+    }
+}
+
 void CDeviceLink::NumberForProgress() {
     CImageGuard guard(ImageLock());
     const std::size_t total = m_queue.Count();

@@ -58,6 +58,10 @@ public:
     // nothing; so does a store (134) of a mode above 21. Returns the frames appended.
     int Build(std::uint8_t code, std::uint8_t parameter);
 
+    // Queues the read of stored mode 1..21 alone (one bulk frame of command 130); its
+    // reply fills the mode's slot. No transfer of all modes is followed.
+    void ReadStoredMode(std::uint8_t mode);
+
     // Stamps progress steps 1..n on the n frames now queued (front first) and starts the
     // progress box with total n.
     void NumberForProgress();

@@ -401,6 +401,12 @@ bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<s
     return ReadSizedFile(path, tooLarge, size, bytes, error);
 }
 
+std::uint8_t LoadSum(const std::uint8_t* image) {
+    return std::accumulate(
+        image, image + kImageSize, std::uint8_t{0},
+        [](std::uint8_t sum, std::uint8_t b) { return static_cast<std::uint8_t>(sum + b); });
+}
+
 bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     std::vector<std::uint8_t> bytes;
     if (!ReadWhole(path, kOneModeFileSize, bytes)) {
@@ -409,9 +415,7 @@ bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     CImageGuard guard(ImageLock());
     const std::uint8_t* loaded = bytes.data() + kSystemSize; // the system block stays as it is
     std::memcpy(Image(), loaded, kImageSize);
-    Image()[image::kLoadSum] = std::accumulate(
-        loaded, loaded + kImageSize, std::uint8_t{0},
-        [](std::uint8_t sum, std::uint8_t b) { return static_cast<std::uint8_t>(sum + b); });
+    Image()[image::kLoadSum] = LoadSum(loaded);
     CommitWithRebind();
     Notify().ShowCurrentPage();
     if (g_flags.m_bOnline) {

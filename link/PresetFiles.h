@@ -75,6 +75,10 @@ bool CheckWritable(const std::string& path, std::string& reason);
 // failure.
 bool ExportOneMode(const std::string& chosen);
 
+// The load sum an imported image carries in its last byte: the 8-bit sum of the 2712
+// bytes as the file holds them.
+std::uint8_t LoadSum(const std::uint8_t* image);
+
 // Loads the working image from a one-mode file (the file's system block is skipped),
 // sets the load sum, commits the shadow and shows the page again; online, the image is
 // also written to the processor (command 132, 0). A file that cannot be opened: "File read

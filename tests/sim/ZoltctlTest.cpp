@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 #include "VirtualSession.h"
 
+#include "link/Command.h"
 #include "link/Frame.h"
+#include "link/LinkFault.h"
 #include "sim/SimServer.h"
 
 #include <gtest/gtest.h>
@@ -368,6 +370,60 @@ TEST_F(Zoltctl, AFailedReadBackSaysTheFileWasWrittenAndADiffNamesNoFile) {
     EXPECT_NE(err.find("zoltctl: The read of all modes stopped at mode "), std::string::npos)
         << err;
     EXPECT_EQ(err.find("file"), std::string::npos) << err;
+}
+
+// Every frame a processor took only read what it holds.
+void ExpectOnlyReads(const sim::CSimDevice& processor) {
+    for (const sim::SWireFrame& frame : processor.Frames()) {
+        EXPECT_TRUE(frame.Command() == cmd::kProbe || frame.Command() == cmd::kReadName ||
+                    frame.Command() == cmd::kReadSystem || frame.Command() == cmd::kReadMode ||
+                    frame.Command() == cmd::kLevelPoll || frame.Command() == cmd::kStatePoll)
+            << FrameName(frame.Command(), frame.Parameter());
+    }
+}
+
+// --dry-run prints what restore, push and store would change, the passwords among it, and
+// writes nothing.
+TEST_F(Zoltctl, ADryRunListsWhatWouldChangeAndWritesNothing) {
+    const sim::SSimState before = sim::MakeFactoryState();
+    sim::SSimState edited = before;
+    std::copy_n("654321", 6, edited.m_abSystem.begin() + sysblock::kSystemCode);
+    edited.m_aModes[3][image::kEchoA + effect::kRepeat] = 45;
+    edited.m_aModes[9][image::kEchoA + effect::kRepeat] = 45;
+    const fs::path all = m_dir / "edited.dat";
+    WriteFile(all, sim::AllModesFile(edited));
+
+    sim::CSimDevice& processor = Simulator();
+    ASSERT_EQ(Ctl({"restore", "--dry-run", all.string()}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "Import all will change 3 settings in 2 modes and the system password\n"
+                           "system: System password: 123456 -> 654321\n"
+                           "mode 3: Echo A repeat: 0 % -> 45 %\n"
+                           "mode 9: Echo A repeat: 0 % -> 45 %\n");
+    ExpectOnlyReads(processor);
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    EXPECT_EQ(processor.State().m_abSystem, before.m_abSystem);
+
+    Bytes one(before.m_abSystem.begin(), before.m_abSystem.end());
+    one.insert(one.end(), before.m_abImage.begin(), before.m_abImage.end());
+    one[kSystemSize + image::kEchoB + effect::kRepeat] = 30;
+    WriteFile(m_dir / "one.dia", one);
+    ASSERT_EQ(Ctl({"push", "--dry-run", "--json", (m_dir / "one.dia").string()}), ctl::kExitDone)
+        << m_err.str();
+    const nlohmann::json document = nlohmann::json::parse(m_out.str());
+    EXPECT_EQ(document["summary"], "Import will change 2 settings of the edited mode");
+    ASSERT_EQ(document["differences"].size(), 2u); // the repeat and the load sum
+    EXPECT_EQ(document["differences"][0]["field"], "Load sum");
+    EXPECT_EQ(document["differences"][1]["field"], "Echo B repeat");
+
+    ASSERT_EQ(Ctl({"store", "--dry-run", "5", "Evening"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str().rfind("Store will change ", 0), 0u) << m_out.str();
+    EXPECT_NE(m_out.str().find(" settings of mode 5 (Sim mode 5)\n"), std::string::npos)
+        << m_out.str();
+    EXPECT_NE(m_out.str().find("image: Mode name: Sim mode 5 -> Evening\n"), std::string::npos)
+        << m_out.str();
+    ExpectOnlyReads(processor);
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    EXPECT_EQ(processor.State().m_abImage, before.m_abImage);
 }
 
 TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {

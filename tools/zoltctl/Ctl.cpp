@@ -45,6 +45,9 @@ constexpr const char* kCommandHelp =
     "  push [--verify] FILE send a one-mode file as the working image (and read it back)\n"
     "  recall N             recall mode N (1..21)\n"
     "  store N NAME         store the working image as mode N (1..16) named NAME\n"
+    "                       (printable ASCII, at most 20 characters)\n"
+    "  restore, push, store --dry-run ...\n"
+    "                       print what the command would change, write nothing\n"
     "  dump [--json] FILE   describe every field of a .dia or .dat file\n"
     "  diff [--raw] [--json] A B\n"
     "                       compare two presets field by field (.dia, .dat, - for the\n"
@@ -260,7 +263,7 @@ private:
 };
 
 // The options without a value, as bits; each command names those it takes.
-enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8 };
+enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8, kDryRun = 16 };
 struct SFlagName {
     const char* m_pszName;
     EFlag m_eFlag;
@@ -271,6 +274,7 @@ constexpr SFlagName kFlagNames[] = {
     {"--raw", kRaw, "diff, --verify: the differing bytes in hex"},
     {"--verify", kVerify, "restore, push: read back and compare"},
     {"--all", kAll, "backup: every processor on every port"},
+    {"--dry-run", kDryRun, "restore, push, store: print what would change, write nothing"},
 };
 
 struct SCommandLine {
@@ -347,8 +351,7 @@ bool ParseMode(const std::string& text, int last, int& mode) {
 }
 
 // A file to send must be a preset file of the format the command sends.
-bool CheckInput(const std::string& path, std::size_t size, std::ostream& err) {
-    SPresetFile file;
+bool CheckInput(const std::string& path, std::size_t size, std::ostream& err, SPresetFile& file) {
     std::string error;
     if (!ReadPresetFile(path, file, error)) {
         err << "zoltctl: " << error << '\n';
@@ -400,14 +403,22 @@ int Probe(SContext& c) {
     return kExitDone;
 }
 
-// Shows the differences between a and b: one line each, or JSON.
+// Shows the differences between a and b: one line each, or JSON; a summary first when
+// there is one.
 void Report(SContext& c, const std::vector<SFieldDifference>& differences, const SPresetFile& a,
-            const SPresetFile& b, const std::string& labelA, const std::string& labelB) {
+            const SPresetFile& b, const std::string& labelA, const std::string& labelB,
+            const std::string& summary = {}) {
     if (!c.m_line.Has(kJson)) {
+        if (!summary.empty()) {
+            c.m_out << summary << '\n';
+        }
         PrintDifferences(differences, a, b, c.m_line.Has(kRaw), c.m_out);
         return;
     }
     SDumpNode root;
+    if (!summary.empty()) {
+        root.Text("summary", summary);
+    }
     root.Text("a", labelA);
     root.Text("b", labelB);
     root.Number("count", static_cast<double>(differences.size()));
@@ -558,13 +569,37 @@ int Backup(SContext& c) {
     return ExportAllModes(file) ? kExitDone : kExitFile;
 }
 
+// --dry-run: what sending after would change on the processor, which holds before; the
+// headline, then every changed field.
+int ShowChanges(SContext& c, const SPresetFile& before, const SPresetFile& after,
+                const std::string& headline, const std::string& path) {
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    if (!ComparePresets(before, after, differences, error)) {
+        c.m_err << "zoltctl: " << error << '\n';
+        return kExitFile;
+    }
+    Report(c, differences, before, after, "processor", path, headline);
+    return kExitDone;
+}
+
 int Restore(SContext& c) {
     const std::string& file = c.m_line.m_aWords[1];
-    if (!CheckInput(file, kAllModesFileSize, c.m_err)) {
+    SPresetFile sent;
+    if (!CheckInput(file, kAllModesFileSize, c.m_err, sent)) {
         return kExitFile;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
+    if (c.m_line.Has(kDryRun)) {
+        session.Link().SetReadPurpose(EReadPurpose::Compare);
+        if (!session.Connect(true) || !session.ReadAllModes()) {
+            return kExitLink;
+        }
+        const SPresetFile held = PresetFileOfData(true);
+        return ShowChanges(c, held, sent, SummarizeChanges(held, sent, 0, 0).Headline(true, 0),
+                           file);
+    }
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -592,12 +627,23 @@ int Pull(SContext& c) {
 
 int Push(SContext& c) {
     const std::string& file = c.m_line.m_aWords[1];
-    if (!CheckInput(file, kOneModeFileSize, c.m_err)) {
+    SPresetFile sent;
+    if (!CheckInput(file, kOneModeFileSize, c.m_err, sent)) {
         return kExitFile;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
+    }
+    if (c.m_line.Has(kDryRun)) {
+        // The import keeps the processor's system block and sets the image's load sum.
+        const SPresetFile held = PresetFileOfData(false);
+        SPresetFile after = held;
+        std::uint8_t* image = after.m_abBytes.data() + kSystemSize;
+        std::copy(sent.m_abBytes.begin() + kSystemSize, sent.m_abBytes.end(), image);
+        image[image::kLoadSum] = LoadSum(sent.ImageOf(0));
+        return ShowChanges(c, held, after, SummarizeChanges(held, after, 0, 0).Headline(false, 0),
+                           file);
     }
     if (!ImportOneMode(file, session.Link())) {
         return kExitFile;
@@ -624,6 +670,34 @@ int Recall(SContext& c) {
     return session.WaitDrained() ? kExitDone : kExitLink;
 }
 
+// --dry-run of a store: the mode stored now (read from the processor) against the working
+// image under the new name, which the processor would store in its place.
+int ShowStore(SContext& c, CCtlSession& session, int mode, const std::string& name) {
+    session.Link().ReadStoredMode(static_cast<std::uint8_t>(mode));
+    if (!session.WaitDrained()) {
+        return kExitLink;
+    }
+    SPresetFile replaced = PresetFileOfData(false);
+    SPresetFile stored = replaced;
+    std::string oldName;
+    {
+        CImageGuard guard(ImageLock());
+        const std::uint8_t* slot = Slot(static_cast<std::size_t>(mode));
+        std::copy(slot, slot + kImageSize, replaced.m_abBytes.begin() + kSystemSize);
+        oldName = FieldText(slot + image::kName, kNameSize);
+    }
+    std::uint8_t* newName = stored.m_abBytes.data() + kSystemSize + image::kName;
+    std::fill_n(newName, kNameSize, ' ');
+    std::copy(name.begin(), name.end(), newName);
+    const std::size_t count = SummarizeChanges(replaced, stored, 0, 0).m_nSettings;
+    const std::string what = "mode " + std::to_string(mode) + " (" + PrintableText(oldName) + ")";
+    const std::string headline = count == 0
+                                     ? "Store changes nothing in " + what
+                                     : "Store will change " + std::to_string(count) +
+                                           (count == 1 ? " setting of " : " settings of ") + what;
+    return ShowChanges(c, replaced, stored, headline, "store " + std::to_string(mode));
+}
+
 int Store(SContext& c) {
     int mode = 0;
     const std::string& name = c.m_line.m_aWords[2];
@@ -643,6 +717,9 @@ int Store(SContext& c) {
         session.Host().Say("store refused: the processor does not allow storing modes "
                            "(no save permission)");
         return kExitLink;
+    }
+    if (c.m_line.Has(kDryRun)) {
+        return ShowStore(c, session, mode, name);
     }
     {
         // As the System page stores: the current system password first, then the store.
@@ -723,11 +800,16 @@ struct SCommand {
 // The deadlines leave room for every frame to need its resends; a lookup costs about 3 s
 // for each silent port.
 constexpr SCommand kCommands[] = {
-    {"ports", 1, 0, Ports, 0},        {"probe", 1, 0, Probe, 120},
-    {"backup", 2, kAll, Backup, 600}, {"restore", 2, kVerify | kJson | kRaw, Restore, 600},
-    {"pull", 2, 0, Pull, 180},        {"push", 2, kVerify | kJson | kRaw, Push, 180},
-    {"recall", 2, 0, Recall, 180},    {"store", 3, 0, Store, 180},
-    {"dump", 2, kJson, Dump, 0},      {"diff", 3, kJson | kRaw, Diff, 600},
+    {"ports", 1, 0, Ports, 0},
+    {"probe", 1, 0, Probe, 120},
+    {"backup", 2, kAll, Backup, 600},
+    {"restore", 2, kVerify | kJson | kRaw | kDryRun, Restore, 600},
+    {"pull", 2, 0, Pull, 180},
+    {"push", 2, kVerify | kJson | kRaw | kDryRun, Push, 180},
+    {"recall", 2, 0, Recall, 180},
+    {"store", 3, kDryRun | kJson | kRaw, Store, 180},
+    {"dump", 2, kJson, Dump, 0},
+    {"diff", 3, kJson | kRaw, Diff, 600},
 };
 
 // Standard output took everything written to it; otherwise says why (a full disk, a

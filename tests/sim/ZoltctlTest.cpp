@@ -684,7 +684,7 @@ TEST_F(Zoltctl, OutputThatCannotBeWrittenIsAFileErrorNamingTheCause) {
         {"--help"},
     };
     for (const auto& line : lines) {
-        SCOPED_TRACE(line[0] + " " + line[1]);
+        SCOPED_TRACE(line.front() + " " + line.back());
         std::ofstream full("/dev/full");
         ASSERT_TRUE(full.is_open());
         m_err.str("");

@@ -53,7 +53,7 @@ std::string AllModesFilePath(const std::string& chosen);
 // file behind. A symbolic link is written through to the file it points to (through a
 // chain of links; the file need not exist yet); a replaced file keeps its permissions; a
 // file the user may not write, or that is no regular file, is refused. False, with the
-// reason, when it could not.
+// reason, when it could not (a folder that cannot be written is named).
 bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                  std::string& reason);
 

@@ -1,6 +1,7 @@
 #include "controls/EnglishEdit.h"
 
 #include "controls/Colour.h"
+#include "model/Command.h"
 
 #include <QPalette>
 #include <QValidator>
@@ -12,7 +13,7 @@ namespace {
 constexpr ColorRef kEnglishText = 0xFAFAFA;
 
 bool IsPrintableAscii(QChar c) {
-    return c.unicode() >= 0x20 && c.unicode() <= 0x7E;
+    return IsStorableCharacter(c.unicode());
 }
 
 // Removes what cannot be stored from every edit, so the field always holds storable text.

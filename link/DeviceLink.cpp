@@ -124,6 +124,7 @@ int CDeviceLink::Build(std::uint8_t code, std::uint8_t parameter) {
             Append(code, 0, nullptr, 0, 0);
         } else {
             m_transfer = {cmd::kReadMode};
+            m_transfer.m_eReadPurpose = m_eReadPurpose;
             for (std::size_t n = 1; n <= kModeCount; ++n) {
                 Append(code, static_cast<std::uint8_t>(n), nullptr, 0, kFlagBulk);
             }
@@ -169,6 +170,13 @@ int CDeviceLink::Build(std::uint8_t code, std::uint8_t parameter) {
         break;
     }
     return static_cast<int>(m_queue.Count() - before);
+}
+
+void CDeviceLink::ReadStoredMode(std::uint8_t mode) {
+    CImageGuard guard(ImageLock());
+    if (IsStoredMode(mode)) {
+        Append(cmd::kReadMode, mode, nullptr, 0, kFlagBulk);
+    }
 }
 
 void CDeviceLink::NumberForProgress() {
@@ -291,6 +299,11 @@ SLinkFailure CDeviceLink::Failure() const {
 SBulkTransfer CDeviceLink::Transfer() const {
     CImageGuard guard(ImageLock());
     return m_transfer;
+}
+
+void CDeviceLink::SetReadPurpose(EReadPurpose purpose) {
+    CImageGuard guard(ImageLock());
+    m_eReadPurpose = purpose;
 }
 
 bool CDeviceLink::ProbeAcknowledged() const {
@@ -481,6 +494,7 @@ ELinkEvent CDeviceLink::Overdue(CTransport& port) {
         m_receive = m_held;
         m_receive.m_nRetry = retry;
         m_flight.m_bHolding = false;
+        m_flight.m_bTookHeld = true;
         if (Take() == EVerdict::Accepted) {
             port.Purge();
             return ELinkEvent::NextFrame;
@@ -508,6 +522,7 @@ ELinkEvent CDeviceLink::Resend() {
     m_receive.m_nRetry = retry;
     m_flight.m_bHeard = false;
     m_flight.m_bHolding = false;
+    m_flight.m_bTookHeld = false;
     m_flight.m_bWaitAgain = false;
     m_flight.m_nBytesHeard = 0;
     return ELinkEvent::Write;
@@ -722,7 +737,8 @@ void CDeviceLink::Accept() {
 }
 
 // Follows a transfer of all modes: the builder starts it, each mode frame written or
-// answered is noted, and the last answer ends it.
+// answered is noted, and the last answer ends it. A held answer taken at the end of the
+// wait may have been the late answer to the frame before.
 void CDeviceLink::NoteTransfer(bool answered) {
     const std::uint8_t command = FrameCommand(m_current);
     const std::size_t mode = FrameParameter(m_current);
@@ -733,7 +749,10 @@ void CDeviceLink::NoteTransfer(bool answered) {
         if (!answered) {
             m_transfer.m_nSent = std::max(m_transfer.m_nSent, static_cast<std::uint8_t>(mode));
         } else {
-            m_transfer.m_nAnswered |= 1u << mode;
+            // Once one answer may have been another frame's, the count of late answers
+            // still to come is no longer known: no later acknowledgement is sure either.
+            const bool sure = !m_flight.m_bTookHeld && m_transfer.m_nMaybeAnswered == 0;
+            (sure ? m_transfer.m_nAnswered : m_transfer.m_nMaybeAnswered) |= 1u << mode;
             if (command == cmd::kReadMode && mode == kModeCount) {
                 m_transfer = {};
             }

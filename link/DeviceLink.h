@@ -58,6 +58,10 @@ public:
     // nothing; so does a store (134) of a mode above 21. Returns the frames appended.
     int Build(std::uint8_t code, std::uint8_t parameter);
 
+    // Queues the read of stored mode 1..21 alone (one bulk frame of command 130); its
+    // reply fills the mode's slot. No transfer of all modes is followed.
+    void ReadStoredMode(std::uint8_t mode);
+
     // Stamps progress steps 1..n on the n frames now queued (front first) and starts the
     // progress box with total n.
     void NumberForProgress();
@@ -173,6 +177,9 @@ public:
     SLinkFailure Failure() const;
     // The transfer of all modes under way or cut short (reset when a port opens).
     SBulkTransfer Transfer() const;
+    // What the reads of all modes from now on are for, which their failure reports name
+    // (an export until said otherwise). UI thread.
+    void SetReadPurpose(EReadPurpose purpose);
     // The probe was answered by a bare acknowledgement: the processor sent no state, so
     // no read-back starts (reset when a port opens).
     bool ProbeAcknowledged() const;
@@ -225,6 +232,7 @@ private:
         bool m_bHolding = false;       // m_held holds the latest of them
         bool m_bSlotReported = false;  // the box "11" has been shown for it
         bool m_bWaitAgain = false;     // frames passed over or held: wait afresh
+        bool m_bTookHeld = false;      // the answer taken was held: it may have been late
         std::size_t m_nBytesHeard = 0; // bytes read since the last transmission
         Milliseconds m_nAnswerFrom{0}; // when the last transmission's pauses ended
         SLinkFailure m_trouble;        // what went wrong last
@@ -235,6 +243,7 @@ private:
     std::size_t m_nFramesHeard = 0; // complete frames assembled, for telling progress
     SLinkFailure m_failure;
     SBulkTransfer m_transfer;
+    EReadPurpose m_eReadPurpose = EReadPurpose::Export;
     bool m_bProbeAcknowledged = false;
     bool m_bSyncHeld = false;
     std::size_t m_nAppended = 0;

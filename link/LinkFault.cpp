@@ -31,44 +31,66 @@ std::string ModesWere(int first, int last) {
     return Modes(first, last) + (first == last ? " was" : " were");
 }
 
-// Modes 1..n answered in a row (the transfer takes them in order).
-int AnsweredInARow(const SBulkTransfer& transfer) {
+// Modes 1..n in a row whose bits are set in answered (a transfer takes them in order).
+int InARow(std::uint32_t answered) {
     int n = 0;
-    while (n < static_cast<int>(kModeCount) && (transfer.m_nAnswered & (1u << (n + 1))) != 0) {
+    while (n < static_cast<int>(kModeCount) && (answered & (1u << (n + 1))) != 0) {
         ++n;
     }
     return n;
 }
 
-std::string ReadText(int read) {
-    std::string text = "The read of all modes stopped at mode " + std::to_string(read + 1);
+std::string ReadText(const SBulkTransfer& transfer) {
+    const int read = InARow(transfer.m_nAnswered);
+    const bool check = transfer.m_eReadPurpose == EReadPurpose::Check;
+    std::string text = std::string(check ? "The read-back" : "The read of all modes") +
+                       " stopped at mode " + std::to_string(read + 1);
     text += read == 0 ? ": no mode was read" : ": " + ModesWere(1, read) + " read";
-    return text + ", and no file of all modes was written.";
+    switch (transfer.m_eReadPurpose) {
+    case EReadPurpose::Export:
+        return text + ", and no file of all modes was written.";
+    case EReadPurpose::Check:
+        return text + " back.";
+    case EReadPurpose::Compare:
+        break;
+    }
+    return text + ".";
+}
+
+// "modes 1 to 10 were written from the file", "no mode was confirmed written".
+std::string ConfirmedText(int confirmed) {
+    return confirmed == 0 ? "no mode was confirmed written"
+                          : ModesWere(1, confirmed) + " written from the file";
 }
 
 std::string RestoreText(const SBulkTransfer& transfer) {
-    const int written = AnsweredInARow(transfer);
     const int total = static_cast<int>(kModeCount);
     if (transfer.m_nSent == 0) {
         return "The restore had not begun: the processor is unchanged.";
     }
+    const int confirmed = InARow(transfer.m_nAnswered);
+    const int answered = InARow(transfer.m_nAnswered | transfer.m_nMaybeAnswered);
     std::string text = "The restore stopped ";
-    if (written == total) {
-        text += "at the system settings: all 21 modes were written from the file; the system "
-                "settings ";
+    if (answered == total) {
+        text += "at the system settings: ";
+        text += confirmed == total ? "all 21 modes were written from the file"
+                                   : ConfirmedText(confirmed) + "; " + Modes(confirmed + 1, total) +
+                                         " may have been written";
+        text += "; the system settings ";
         text += transfer.m_bSystemSent ? "may have been written." : "were not written.";
     } else {
-        const int stopped = written + 1;
-        text += "at mode " + std::to_string(stopped) + ": ";
-        text += written == 0 ? "no mode was confirmed written"
-                             : ModesWere(1, written) + " written from the file";
-        if (transfer.m_nSent >= stopped) {
-            text += "; mode " + std::to_string(stopped) + " may have been";
+        const int stopped = answered + 1;
+        text += "at mode " + std::to_string(stopped) + ": " + ConfirmedText(confirmed);
+        // Modes answered without certainty, and the mode in flight once written, may have
+        // been taken.
+        const int maybe = transfer.m_nSent >= stopped ? stopped : answered;
+        if (maybe > confirmed) {
+            text += "; " + Modes(confirmed + 1, maybe) + " may have been";
+            text += maybe > answered && maybe == confirmed + 1 ? "" : " written";
         }
-        const int untouched = transfer.m_nSent >= stopped ? stopped + 1 : stopped;
         text += "; ";
-        text += untouched <= total ? Modes(untouched, total) + " and the system settings were not."
-                                   : "the system settings were not.";
+        text += maybe < total ? Modes(maybe + 1, total) + " and the system settings were not."
+                              : "the system settings were not.";
     }
     return text + "\nThe processor now holds a mix of the file and its own earlier settings. "
                   "Restore the file again to finish.";
@@ -126,7 +148,7 @@ std::string FailureText(const SLinkFailure& failure) {
 
 std::string TransferText(const SBulkTransfer& transfer) {
     if (transfer.m_nCommand == cmd::kReadMode) {
-        return ReadText(AnsweredInARow(transfer));
+        return ReadText(transfer);
     }
     if (transfer.m_nCommand == cmd::kWriteMode) {
         return RestoreText(transfer);

@@ -35,17 +35,28 @@ std::string FrameName(std::uint8_t command, std::uint8_t parameter);
 // transmissions)"; empty for ELinkFault::None.
 std::string FailureText(const SLinkFailure& failure);
 
+// What a read of all modes is for, so that its failure says what became of the work:
+// an export writes a file of all modes, a check reads back what a restore wrote, a
+// comparison writes nothing.
+enum class EReadPurpose : std::uint8_t { Export, Check, Compare };
+
 // The transfer of all 21 modes: a read of all modes (command 130), or a restore's 21 mode
 // writes (132) followed by the system block (131).
 struct SBulkTransfer {
     std::uint8_t m_nCommand = 0;   // cmd::kReadMode or cmd::kWriteMode; 0: none under way
-    std::uint32_t m_nAnswered = 0; // bit n: mode n (1..21) answered
-    std::uint8_t m_nSent = 0;      // the highest mode written so far
-    bool m_bSystemSent = false;    // a restore's system block has been written
+    std::uint32_t m_nAnswered = 0; // bit n: mode n (1..21) answered by its own answer
+    // Bit n: mode n taken as answered by an acknowledgement that may have been the late
+    // answer to an earlier frame (acknowledgements carry no mode number).
+    std::uint32_t m_nMaybeAnswered = 0;
+    std::uint8_t m_nSent = 0;   // the highest mode written so far
+    bool m_bSystemSent = false; // a restore's system block has been written
+    EReadPurpose m_eReadPurpose = EReadPurpose::Export;
 };
 
 // For a transfer that did not finish: which modes were read or written, what the
-// processor now holds and what to do (empty when none was under way).
+// processor now holds and what to do (empty when none was under way). A mode counts as
+// written only on an answer that can only be its own; one answered otherwise "may have
+// been written".
 std::string TransferText(const SBulkTransfer& transfer);
 
 // A restore that had begun writing and did not finish: the processor may hold some modes

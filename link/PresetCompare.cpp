@@ -3,6 +3,8 @@
 #include "model/DataConver.h"
 #include "model/Layout.h"
 
+#include <set>
+
 namespace zolt {
 
 namespace {
@@ -21,6 +23,18 @@ std::string Shown(const SFieldDifference& difference, const SPresetFile& file, b
     const std::uint8_t* area = AreaOf(file, difference);
     return PrintableText(raw ? RawBytesText(*difference.m_pField, area)
                              : ReadField(*difference.m_pField, area).Display());
+}
+
+// Every byte of the field, for two values that read the same (a name that differs after
+// a NUL, where its text ends): a text with each byte, escaped, a number in hex.
+std::string ShownWhole(const SFieldDifference& difference, const SPresetFile& file) {
+    const SField& field = *difference.m_pField;
+    const std::uint8_t* area = AreaOf(file, difference);
+    if (field.m_eKind != EFieldKind::Text) {
+        return RawBytesText(field, area);
+    }
+    return PrintableText(
+        std::string_view(reinterpret_cast<const char*>(area + field.m_nOffset), field.m_nWidth));
 }
 
 } // namespace
@@ -59,8 +73,90 @@ const std::uint8_t* AreaOf(const SPresetFile& file, const SFieldDifference& diff
 
 std::string DifferenceText(const SFieldDifference& difference, const SPresetFile& a,
                            const SPresetFile& b, bool raw, int language) {
+    std::string shownA = Shown(difference, a, raw);
+    std::string shownB = Shown(difference, b, raw);
+    if (shownA == shownB) {
+        shownA = ShownWhole(difference, a);
+        shownB = ShownWhole(difference, b);
+    }
     return Where(difference, language) + ": " + difference.m_pField->Name(language) + ": " +
-           Shown(difference, a, raw) + " -> " + Shown(difference, b, raw);
+           shownA + " -> " + shownB;
+}
+
+namespace {
+
+// " and the system password", " and both passwords", or nothing, in language.
+std::string PasswordsText(const SChangeSummary& summary, int language) {
+    constexpr const char* kTexts[2][3] = {
+        {" and the system password", " and the panel password", " and both passwords"},
+        {"以及系统密码", "以及面板密码", "以及两个密码"}};
+    const int which = summary.m_bSystemPassword && summary.m_bPanelPassword ? 2
+                      : summary.m_bPanelPassword                            ? 1
+                                                                            : 0;
+    return summary.m_bSystemPassword || summary.m_bPanelPassword ? kTexts[language][which] : "";
+}
+
+// "1 setting", "312 settings"; in Chinese "312 项设置".
+std::string Count(std::size_t n, const char* one, const char* many, const char* chinese,
+                  int language) {
+    if (language != 0) {
+        return std::to_string(n) + " " + chinese;
+    }
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+} // namespace
+
+std::string SChangeSummary::Headline(bool allModes, int language) const {
+    const int lang = language != 0 ? 1 : 0;
+    const std::string settings = Count(m_nSettings, "setting", "settings", "项设置", lang);
+    if (m_nSettings == 0) {
+        if (lang != 0) {
+            return allModes ? "全部导入不改变任何设置" : "导入不改变任何设置";
+        }
+        return allModes ? "Import all changes nothing" : "Import changes nothing";
+    }
+    std::string text;
+    if (!allModes) {
+        text = lang != 0 ? "导入将改变当前编辑模式的 " + settings
+                         : "Import will change " + settings + " of the edited mode";
+    } else if (m_nModes == 0) {
+        text = lang != 0 ? "全部导入将改变 " + std::to_string(m_nSettings) + " 项系统设置"
+                         : "Import all will change " + settings + " of the system settings";
+    } else {
+        text = lang != 0 ? "全部导入将改变 " + std::to_string(m_nModes) + " 个模式中的 " + settings
+                         : "Import all will change " + settings + " in " +
+                               Count(m_nModes, "mode", "modes", "", lang);
+    }
+    return text + PasswordsText(*this, lang);
+}
+
+SChangeSummary SummarizeChanges(const SPresetFile& before, const SPresetFile& after,
+                                std::size_t maxLines, int language) {
+    SChangeSummary summary;
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    if (!ComparePresets(before, after, differences, error)) {
+        return summary;
+    }
+    std::set<int> modes;
+    for (const SFieldDifference& difference : differences) {
+        const SField& field = *difference.m_pField;
+        if (field.m_eArea == EArea::Image) {
+            modes.insert(difference.m_nMode);
+        } else if (field.m_nOffset == sysblock::kSystemCode) {
+            summary.m_bSystemPassword = true;
+        } else if (field.m_nOffset == sysblock::kPanelCode) {
+            summary.m_bPanelPassword = true;
+        }
+        if (summary.m_astrLines.size() < maxLines) {
+            summary.m_astrLines.push_back(
+                DifferenceText(difference, before, after, false, language));
+        }
+    }
+    summary.m_nSettings = differences.size();
+    summary.m_nModes = modes.size();
+    return summary;
 }
 
 } // namespace zolt

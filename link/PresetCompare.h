@@ -6,6 +6,7 @@
 #include "link/PresetFiles.h"
 #include "model/Fields.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,26 @@ const std::uint8_t* AreaOf(const SPresetFile& file, const SFieldDifference& diff
 // One line for a difference: "mode 3: Mic 1&2 EQ band 3 gain: 6.0 dB -> 4.2 dB",
 // "system: Music max volume: 84 -> 70", "image: ..." for a one-mode pair; with raw, the
 // field's bytes in hex instead of the values. language 1: the Chinese names. The values
-// come out as PrintableText, safe to show.
+// come out as PrintableText, safe to show; two that would read the same (names that
+// differ after a NUL) show every byte of the field.
 std::string DifferenceText(const SFieldDifference& difference, const SPresetFile& a,
                            const SPresetFile& b, bool raw = false, int language = 0);
+
+// What replacing the presets `before` with `after` would change, for a confirmation:
+// how many settings (fields of the field table) in how many modes, whether the system
+// password and the panel password change, and the first lines, one per changed field,
+// in language (0 English, 1 Chinese).
+struct SChangeSummary {
+    std::size_t m_nSettings = 0;          // changed fields, all blocks
+    std::size_t m_nModes = 0;             // modes 1..21 (or the working image: 1) with a change
+    bool m_bSystemPassword = false;       // system block bytes of the system password
+    bool m_bPanelPassword = false;        // system block bytes of the panel password
+    std::vector<std::string> m_astrLines; // the first lines, DifferenceText of each
+    // e.g. "Import all will change 312 settings in 14 modes and the system password";
+    // allModes false: "Import will change 3 settings of the edited mode".
+    std::string Headline(bool allModes, int language) const;
+};
+SChangeSummary SummarizeChanges(const SPresetFile& before, const SPresetFile& after,
+                                std::size_t maxLines, int language);
 
 } // namespace zolt

@@ -3,6 +3,7 @@
 #include "link/DeviceLink.h"
 #include "link/Notify.h"
 #include "model/Command.h"
+#include "model/DataConver.h"
 #include "model/Defaults.h"
 
 #include <atomic>
@@ -174,19 +175,27 @@ int CreateTemporary(const std::string& path, std::string& temp) {
     return -1;
 }
 
-} // namespace
-
-bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 std::string& reason) {
-    std::string target;
-    int mode = -1;
-    if (!WriteTarget(path, target, mode, reason)) {
-        return false;
+// The folder a file of path goes into.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
     }
-    std::string temp;
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A file could not be made beside path (errno says why): the folder is to blame.
+std::string FolderReason(const std::string& path) {
+    return "the folder " + PrintableText(FolderOf(path)) + " cannot be written: " + Reason();
+}
+
+// Writes bytes into a new temporary file beside target, every byte on disk, with the
+// permission bits mode (-1: a new file's). False with the reason, and nothing left behind.
+bool WriteTemporary(const std::string& target, const std::vector<std::uint8_t>& bytes, int mode,
+                    std::string& temp, std::string& reason) {
     const int fd = CreateTemporary(target, temp);
     if (fd < 0) {
-        reason = Reason();
+        reason = FolderReason(target);
         return false;
     }
     bool done = WriteAll(fd, bytes) && (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) &&
@@ -198,14 +207,70 @@ bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes
         done = false;
         reason = Reason();
     }
-    if (done && ::rename(temp.c_str(), target.c_str()) != 0) {
-        done = false;
-        reason = Reason();
-    }
     if (!done) {
         ::unlink(temp.c_str());
     }
     return done;
+}
+
+} // namespace
+
+bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 std::string& reason) {
+    std::string target;
+    int mode = -1;
+    std::string temp;
+    if (!WriteTarget(path, target, mode, reason) ||
+        !WriteTemporary(target, bytes, mode, temp, reason)) {
+        return false;
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        reason = Reason();
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteNewFile(const std::string& stem, const std::string& extension,
+                  const std::vector<std::uint8_t>& bytes, std::string& path, std::string& reason) {
+    std::string temp;
+    reason.clear();
+    if (!WriteTemporary(stem + extension, bytes, -1, temp, reason)) {
+        return false;
+    }
+    // A hard link is made only where no file of that name exists, so none is replaced.
+    bool done = false;
+    for (int n = 1; !done && n < 1000; ++n) {
+        path = stem + (n == 1 ? "" : "-" + std::to_string(n)) + extension;
+        done = ::link(temp.c_str(), path.c_str()) == 0;
+        if (!done && errno != EEXIST) {
+            reason = Reason();
+            break;
+        }
+    }
+    ::unlink(temp.c_str());
+    if (!done && reason.empty()) {
+        reason = "every name up to " + PrintableText(path) + " is taken";
+    }
+    return done;
+}
+
+bool CheckWritable(const std::string& path, std::string& reason) {
+    std::string target;
+    int mode = -1;
+    if (!WriteTarget(path, target, mode, reason)) {
+        return false;
+    }
+    std::string temp;
+    const int fd = CreateTemporary(target, temp);
+    if (fd < 0) {
+        reason = FolderReason(target);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return true;
 }
 
 namespace {
@@ -213,7 +278,8 @@ namespace {
 bool Export(const std::string& path, std::vector<std::uint8_t> bytes) {
     std::string reason;
     if (!ReplaceFile(path, bytes, reason)) {
-        Notify().MessageBox(std::string(kWriteError) + "\n" + path + ": " + reason, "");
+        Notify().MessageBox(std::string(kWriteError) + "\n" + PrintableText(path) + ": " + reason,
+                            "");
         return false;
     }
     return true;
@@ -227,7 +293,8 @@ bool ReadWhole(const std::string& path, std::size_t size, std::vector<std::uint8
     std::string reason;
     const int fd = OpenRegular(path, fileSize, reason);
     if (fd < 0) {
-        Notify().MessageBox(std::string(kOpenError) + "\n" + path + ": " + reason, "");
+        Notify().MessageBox(std::string(kOpenError) + "\n" + PrintableText(path) + ": " + reason,
+                            "");
         return false;
     }
     bytes.resize(size);
@@ -235,8 +302,8 @@ bool ReadWhole(const std::string& path, std::size_t size, std::vector<std::uint8
     ::close(fd);
     if (read != size) {
         const char* text = g_flags.m_nLanguage != 0 ? kShortErrorChinese : kShortError;
-        Notify().MessageBox(std::string(text) + "\n" + path + ": " + std::to_string(read) +
-                                " bytes, shorter than " + FormatName(size),
+        Notify().MessageBox(std::string(text) + "\n" + PrintableText(path) + ": " +
+                                std::to_string(read) + " bytes, shorter than " + FormatName(size),
                             "");
         return false;
     }
@@ -258,7 +325,7 @@ bool ReadSizedFile(const std::string& path, FSizeProblem sizeProblem, std::size_
         if (fd >= 0) {
             ::close(fd);
         }
-        error = path + ": " + reason;
+        error = PrintableText(path) + ": " + reason;
         return false;
     }
     bytes.assign(fileSize, 0);
@@ -316,7 +383,7 @@ bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& err
     }
     file.m_bAllModes = size == kAllModesFileSize;
     if (file.m_abBytes.size() != size) {
-        error = path + ": " + std::to_string(file.m_abBytes.size()) + " of " +
+        error = PrintableText(path) + ": " + std::to_string(file.m_abBytes.size()) + " of " +
                 std::to_string(size) + " bytes could be read";
         return false;
     }
@@ -334,6 +401,12 @@ bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<s
     return ReadSizedFile(path, tooLarge, size, bytes, error);
 }
 
+std::uint8_t LoadSum(const std::uint8_t* image) {
+    return std::accumulate(
+        image, image + kImageSize, std::uint8_t{0},
+        [](std::uint8_t sum, std::uint8_t b) { return static_cast<std::uint8_t>(sum + b); });
+}
+
 bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     std::vector<std::uint8_t> bytes;
     if (!ReadWhole(path, kOneModeFileSize, bytes)) {
@@ -342,9 +415,7 @@ bool ImportOneMode(const std::string& path, CDeviceLink& link) {
     CImageGuard guard(ImageLock());
     const std::uint8_t* loaded = bytes.data() + kSystemSize; // the system block stays as it is
     std::memcpy(Image(), loaded, kImageSize);
-    Image()[image::kLoadSum] = std::accumulate(
-        loaded, loaded + kImageSize, std::uint8_t{0},
-        [](std::uint8_t sum, std::uint8_t b) { return static_cast<std::uint8_t>(sum + b); });
+    Image()[image::kLoadSum] = LoadSum(loaded);
     CommitWithRebind();
     Notify().ShowCurrentPage();
     if (g_flags.m_bOnline) {

@@ -31,7 +31,7 @@ struct SPresetFile {
 
 // Reads a regular file of exactly 2778 or 57019 bytes, whatever its name. Anything else
 // (a folder, a FIFO, a device, a file of another size) is refused without blocking, with
-// "path: reason" in error. Any thread.
+// "path: reason" in error (the path escaped as PrintableText). Any thread.
 bool ReadPresetFile(const std::string& path, SPresetFile& file, std::string& error);
 
 // What an export would write now: the system block and the working image (one mode), or
@@ -53,15 +53,31 @@ std::string AllModesFilePath(const std::string& chosen);
 // file behind. A symbolic link is written through to the file it points to (through a
 // chain of links; the file need not exist yet); a replaced file keeps its permissions; a
 // file the user may not write, or that is no regular file, is refused. False, with the
-// reason, when it could not.
+// reason, when it could not (a folder that cannot be written is named).
 bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                  std::string& reason);
+
+// Writes bytes into a new file stem + extension, or stem-2 + extension, stem-3 ... when
+// that name is taken: never over an existing file, even one made while this one is
+// written. The name written in path; false with the reason (a folder that cannot be
+// written is named) when none could be.
+bool WriteNewFile(const std::string& stem, const std::string& extension,
+                  const std::vector<std::uint8_t>& bytes, std::string& path, std::string& reason);
+
+// Whether a file could be written at path now (the file ReplaceFile would write, and a new
+// file in its folder), so that a long transfer does not end in a file error. False with
+// the reason, naming the folder when it is the folder that cannot be written.
+bool CheckWritable(const std::string& path, std::string& reason);
 
 // Writes the system block and the working image. An existing file is replaced only once
 // the new one is complete, keeping its permissions; a symbolic link is written through
 // to its target; a file the user may not write is refused. "MusicFile Write Error" on
 // failure.
 bool ExportOneMode(const std::string& chosen);
+
+// The load sum an imported image carries in its last byte: the 8-bit sum of the 2712
+// bytes as the file holds them.
+std::uint8_t LoadSum(const std::uint8_t* image);
 
 // Loads the working image from a one-mode file (the file's system block is skipped),
 // sets the load sum, commits the shadow and shows the page again; online, the image is

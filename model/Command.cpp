@@ -1,6 +1,9 @@
 #include "model/Command.h"
 
+#include "model/DataConver.h"
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace zolt {
@@ -22,6 +25,39 @@ void ResetProcessData() {
     g_flags.m_bLookup = false;
     g_flags.m_bUnlock = false;
     g_flags.m_nLanguage = 0;
+}
+
+namespace {
+
+// A character as a message shows it: itself when it prints, else its escaped bytes; with
+// its code point when it has one.
+std::string CharacterText(std::string_view bytes, std::size_t length, char32_t code) {
+    const std::string shown = PrintableText(bytes.substr(0, std::max<std::size_t>(length, 1)));
+    if (length == 0) {
+        return "\"" + shown + "\" (no UTF-8 character)";
+    }
+    char point[16];
+    std::snprintf(point, sizeof point, "U+%04X", static_cast<unsigned>(code));
+    return "\"" + shown + "\" (" + point + ")";
+}
+
+} // namespace
+
+std::string ModeNameProblem(std::string_view name) {
+    std::size_t count = 0;
+    for (std::string_view rest = name; !rest.empty(); ++count) {
+        char32_t code = 0;
+        const std::size_t length = Utf8Sequence(rest, code);
+        if (length == 0 || !IsStorableCharacter(code)) {
+            return "character " + std::to_string(count + 1) + ", " +
+                   CharacterText(rest, length, code) + ", is not printable ASCII (space to \"~\")";
+        }
+        rest.remove_prefix(length);
+    }
+    if (count > kNameSize) {
+        return "a mode name has at most 20 characters; this one has " + std::to_string(count);
+    }
+    return {};
 }
 
 void SetModeName(std::size_t slot, std::string_view name) {

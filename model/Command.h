@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 namespace zolt {
@@ -72,6 +73,19 @@ inline std::uint8_t* Slot(std::size_t n) {
 inline int LiveOutputSet() {
     return LiveOutputSet(g_data.m_abImage[image::kOutputMode]);
 }
+
+// The characters the processor stores in a mode name or a password, single-byte text:
+// printable ASCII, space to "~". The one rule of the window's name and password fields and
+// of zoltctl.
+constexpr bool IsStorableCharacter(char32_t code) {
+    return code >= 0x20 && code <= 0x7E;
+}
+
+// Why name (UTF-8, as typed) cannot be stored as a mode name, or empty when it can: only
+// storable characters, at most 20 of them (counted in characters, not bytes). The reason
+// names the first character that cannot be stored and its position from 1:
+// 'character 8, "ñ" (U+00F1), is not printable ASCII (space to "~")'.
+std::string ModeNameProblem(std::string_view name);
 
 // Writes the 20 name bytes into the working image and into slot n (0..21); a shorter
 // name is padded with spaces, a longer one cut. Caller holds the image lock.

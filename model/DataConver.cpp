@@ -267,9 +267,12 @@ std::string FieldText(const std::uint8_t* field, std::size_t width) {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at the start of text, and its code point; 0 when the
-// bytes there form none (a stray continuation byte, an overlong form, a surrogate, a
-// code point above U+10FFFF, a cut sequence).
+bool Prints(char32_t code) {
+    return (code >= 0x20 && code < 0x7F) || code >= 0xA0;
+}
+
+} // namespace
+
 std::size_t Utf8Sequence(std::string_view text, char32_t& code) {
     const auto lead = static_cast<unsigned char>(text[0]);
     std::size_t length = 0;
@@ -306,12 +309,6 @@ std::size_t Utf8Sequence(std::string_view text, char32_t& code) {
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
     return code < least || surrogate || code > 0x10FFFF ? 0 : length;
 }
-
-bool Prints(char32_t code) {
-    return (code >= 0x20 && code < 0x7F) || code >= 0xA0;
-}
-
-} // namespace
 
 std::string PrintableText(std::string_view bytes) {
     std::string out;

@@ -98,6 +98,11 @@ std::string DistanceText(int delay);
 // cut at the first NUL, spaces trimmed at both ends.
 std::string FieldText(const std::uint8_t* field, std::size_t width);
 
+// Length of the valid UTF-8 sequence at the start of text (not empty), and its code point;
+// 0 when the bytes there form none (a stray continuation byte, an overlong form, a
+// surrogate, a code point above U+10FFFF, a cut sequence).
+std::size_t Utf8Sequence(std::string_view text, char32_t& code);
+
 // Bytes that may hold anything (a name from a file or from the processor) as text that is
 // safe to print and valid UTF-8: printable characters stay, a backslash becomes "\\",
 // and every other byte (control characters, DEL, C1 controls, bytes that form no valid

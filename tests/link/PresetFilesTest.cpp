@@ -137,8 +137,8 @@ TEST_F(PresetFilesTest, AFailedExportLeavesTheExistingFileIntact) {
     EXPECT_EQ(m_sink.m_aBoxes,
               (std::vector<std::string>{
                   "MusicFile Write Error\n" + PathOf("keep.dia") + ": File too large",
-                  "MusicFile Write Error\n" + PathOf("no/such/folder/all.dat") +
-                      ": No such file or directory"}));
+                  "MusicFile Write Error\n" + PathOf("no/such/folder/all.dat") + ": the folder " +
+                      PathOf("no/such/folder") + " cannot be written: No such file or directory"}));
 }
 
 TEST_F(PresetFilesTest, AnAllModesImportTakesTheStoreTheSystemBlockAndTheCurrentMode) {

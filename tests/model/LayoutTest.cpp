@@ -124,5 +124,38 @@ TEST(ProcessData, SetModeNameWritesImageAndSlot) {
     EXPECT_EQ(Image()[0], 'P');
 }
 
+// The one rule of the window's name field and of zoltctl: printable ASCII, at most 20
+// characters counted as characters, the first offending one named with its position.
+TEST(ProcessData, ModeNameProblemNamesTheFirstCharacterThatCannotBeStored) {
+    EXPECT_EQ(ModeNameProblem(""), "");
+    EXPECT_EQ(ModeNameProblem(" !Evening~ 20 chars "), "");
+    EXPECT_EQ(ModeNameProblem("Room 5 \xc3\xb1 \xe6\x97\xa5\xe6\x9c\xac"),
+              "character 8, \"\xc3\xb1\" (U+00F1), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("ab\tc"),
+              "character 3, \"\\x09\" (U+0009), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("\x1b[31m"),
+              "character 1, \"\\x1B\" (U+001B), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("bell\a"),
+              "character 5, \"\\x07\" (U+0007), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("two\nlines"),
+              "character 4, \"\\x0A\" (U+000A), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("DEL\x7f"),
+              "character 4, \"\\x7F\" (U+007F), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem(std::string_view("a\0b", 3)),
+              "character 2, \"\\x00\" (U+0000), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("ok \xc4\xe3"), // the Chinese Windows code page, no UTF-8
+              "character 4, \"\\xC4\" (no UTF-8 character), is not printable ASCII (space to "
+              "\"~\")");
+    // Ten Chinese characters: 30 bytes, but the characters are what cannot be stored.
+    EXPECT_EQ(ModeNameProblem("\xe4\xb8\x80\xe4\xba\x8c\xe4\xb8\x89\xe5\x9b\x9b\xe4\xba\x94"
+                              "\xe5\x85\xad\xe4\xb8\x83\xe5\x85\xab\xe4\xb9\x9d\xe5\x8d\x81"),
+              "character 1, \"\xe4\xb8\x80\" (U+4E00), is not printable ASCII (space to \"~\")");
+    EXPECT_EQ(ModeNameProblem("a name longer than twenty"),
+              "a mode name has at most 20 characters; this one has 25");
+    EXPECT_TRUE(IsStorableCharacter(U' ') && IsStorableCharacter(U'~'));
+    EXPECT_FALSE(IsStorableCharacter(U'\x1f') || IsStorableCharacter(U'\x7f') ||
+                 IsStorableCharacter(U'\u00e9'));
+}
+
 } // namespace
 } // namespace zolt

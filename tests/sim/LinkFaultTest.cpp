@@ -200,6 +200,53 @@ TEST_F(LinkFaults, ARestoreEndsCompleteOrSaysWhatReachedTheProcessorWhateverTheB
     }
 }
 
+// Acknowledgements carry no mode number: with every write answered after its wait has
+// ended, the late answer to one mode's resend arrives while the next mode waits, and the
+// link takes it for that mode at the end of the wait. Only a mode whose answer can only be
+// its own counts as written; the others may have been.
+TEST_F(LinkFaults, ARestoreAnsweredTooLateClaimsOnlyTheModesWhoseOwnAnswersCame) {
+    sim::SSimState edited;
+    const std::string file = EditedFile(edited);
+    CVirtualSession comm(Delayed(0, 4000));
+    comm.Open();
+    ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
+    ASSERT_TRUE(ImportAllModes(file, comm.Link()));
+    EXPECT_FALSE(comm.RunUntil([&] { return comm.Drained(); }, 30min));
+    ASSERT_TRUE(comm.Failed());
+    const SBulkTransfer transfer = comm.Link().Transfer();
+    EXPECT_TRUE(HoldsMix(transfer));
+    EXPECT_EQ(transfer.m_nAnswered, 1u << 1) << Why(comm);
+    EXPECT_EQ(TransferText(transfer),
+              "The restore stopped at the system settings: mode 1 was written from the file; "
+              "modes 2 to 21 may have been written; the system settings may have been written."
+              "\nThe processor now holds a mix of the file and its own earlier settings. "
+              "Restore the file again to finish.");
+}
+
+// A read of all modes cut short says what became of the work it was for.
+TEST_F(LinkFaults, AReadOfAllModesCutShortNamesOnlyTheFileItsPurposeWrites) {
+    SBulkTransfer read{cmd::kReadMode, (1u << 1) | (1u << 2) | (1u << 3)};
+    EXPECT_EQ(TransferText(read), "The read of all modes stopped at mode 4: modes 1 to 3 were "
+                                  "read, and no file of all modes was written.");
+    read.m_eReadPurpose = EReadPurpose::Compare;
+    EXPECT_EQ(TransferText(read),
+              "The read of all modes stopped at mode 4: modes 1 to 3 were read.");
+    read.m_eReadPurpose = EReadPurpose::Check;
+    EXPECT_EQ(TransferText(read), "The read-back stopped at mode 4: modes 1 to 3 were read back.");
+
+    // The purpose is the link's until it is changed, whatever port it opens.
+    sim::SSimFaults faults;
+    faults.m_nHangUpAfter = static_cast<int>(kReadBackFrames) + 2;
+    CVirtualSession comm(faults);
+    comm.Link().SetReadPurpose(EReadPurpose::Compare);
+    comm.Open();
+    ASSERT_TRUE(comm.RunUntil([&] { return comm.ReadBack(); }, 1min));
+    comm.Link().SendCommand(cmd::kReadMode, 1);
+    EXPECT_FALSE(comm.RunUntil([&] { return comm.m_host.m_nAllModes > 0; }, 5min));
+    EXPECT_EQ(comm.m_host.m_aReports.back().find("file"), std::string::npos)
+        << comm.m_host.m_aReports.back();
+}
+
 TEST_F(LinkFaults, AnswersSentAtOnceAreTakenWithoutAResend) {
     sim::SSimState edited;
     const std::string file = EditedFile(edited);

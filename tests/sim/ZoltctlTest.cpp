@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 #include "VirtualSession.h"
 
+#include "link/Command.h"
 #include "link/Frame.h"
+#include "link/LinkFault.h"
 #include "sim/SimServer.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +191,39 @@ TEST_F(Zoltctl, StoreSendsThePasswordFrameThenTheStore) {
     EXPECT_EQ(std::string(state.m_abSystem.begin() + 19, state.m_abSystem.begin() + 25), "123456");
 }
 
+// A name the processor cannot store is refused before anything is sent, naming the
+// character; the name field of the window takes the same rule.
+TEST_F(Zoltctl, StoreRefusesANameTheProcessorCannotStoreNamingTheCharacter) {
+    const sim::SSimState before = sim::MakeFactoryState();
+    sim::CSimDevice& processor = Simulator();
+    const struct {
+        const char* m_pszName;
+        const char* m_pszMessage;
+    } refused[] = {
+        {"Room 5 \xc3\xb1 \xe6\x97\xa5\xe6\x9c\xac", "character 8, \"\xc3\xb1\" (U+00F1)"},
+        {"Tab\there", "character 4, \"\\x09\" (U+0009)"},
+        {"\x1b]0;x\x07", "character 1, \"\\x1B\" (U+001B)"},
+        {"Ring\a", "character 5, \"\\x07\" (U+0007)"},
+        {"Two\nlines", "character 4, \"\\x0A\" (U+000A)"},
+        {"\xe4\xb8\x80\xe4\xba\x8c\xe4\xb8\x89\xe5\x9b\x9b\xe4\xba\x94\xe5\x85\xad\xe4\xb8\x83"
+         "\xe5\x85\xab\xe4\xb9\x9d\xe5\x8d\x81",
+         "character 1, \"\xe4\xb8\x80\" (U+4E00)"},
+        {"twenty-one characters", "a mode name has at most 20 characters; this one has 21"},
+    };
+    for (const auto& name : refused) {
+        SCOPED_TRACE(name.m_pszMessage);
+        EXPECT_EQ(Ctl({"store", "3", name.m_pszName}), ctl::kExitUsage);
+        EXPECT_EQ(m_err.str().rfind(std::string("zoltctl: store: ") + name.m_pszMessage, 0), 0u)
+            << m_err.str();
+    }
+    EXPECT_TRUE(processor.Frames().empty());
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    ASSERT_EQ(Ctl({"store", "3", "twenty characters ~!"}), ctl::kExitDone) << m_err.str();
+    const sim::SSimState state = processor.State();
+    EXPECT_EQ(std::string(state.m_aModes[3].begin(), state.m_aModes[3].begin() + 20),
+              "twenty characters ~!");
+}
+
 TEST_F(Zoltctl, RecallAndProbe) {
     sim::CSimDevice& processor = Simulator();
     ASSERT_EQ(Ctl({"recall", "4"}), ctl::kExitDone) << m_err.str();
@@ -289,6 +324,106 @@ TEST_F(Zoltctl, ARestoreCutShortSaysWhatTheProcessorHoldsAndExitsFive) {
                        "again to finish."),
               std::string::npos)
         << err;
+}
+
+// Write acknowledgements 4 s late, later than the link waits: the late answer to one
+// mode's resend comes while the next mode waits, and acknowledgements carry no mode
+// number. Only mode 1's answer was surely its own.
+TEST_F(Zoltctl, ARestoreAnsweredTooLateSaysWhichModesMayHaveBeenWritten) {
+    sim::SSimState edited = sim::MakeFactoryState();
+    for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
+        edited.m_aModes[mode][600] = static_cast<std::uint8_t>(mode * 3);
+    }
+    WriteFile(m_dir / "edited.dat", sim::AllModesFile(edited));
+    sim::SSimFaults faults;
+    faults.m_nBulkDelayMs = 4000;
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", (m_dir / "edited.dat").string()}), ctl::kExitPartial);
+    const std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: The restore stopped at the system settings: mode 1 was written "
+                       "from the file; modes 2 to 21 may have been written"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("all 21 modes were written"), std::string::npos) << err;
+}
+
+// The restore was written; only the read-back for the check failed: the messages say so,
+// and neither the check nor a diff speaks of a file it does not write.
+TEST_F(Zoltctl, AFailedReadBackSaysTheFileWasWrittenAndADiffNamesNoFile) {
+    const fs::path file = m_dir / "modes.dat";
+    WriteFile(file, sim::AllModesFile(sim::MakeFactoryState()));
+    sim::SSimFaults faults;
+    faults.m_nHangUpAfter = 25 + 22 + 4; // the read-back, the restore, then the check's read
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitLink);
+    std::string err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: verify: the file was written; the check could not read it back\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("no file"), std::string::npos) << err;
+    EXPECT_EQ(err.find("The restore stopped"), std::string::npos) << err;
+
+    faults.m_nHangUpAfter = 25 + 4; // during the read of all modes
+    Simulator(faults);
+    EXPECT_EQ(Ctl({"diff", "-", file.string()}), ctl::kExitCompare);
+    err = m_err.str();
+    EXPECT_NE(err.find("zoltctl: The read of all modes stopped at mode "), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("file"), std::string::npos) << err;
+}
+
+// Every frame a processor took only read what it holds.
+void ExpectOnlyReads(const sim::CSimDevice& processor) {
+    for (const sim::SWireFrame& frame : processor.Frames()) {
+        EXPECT_TRUE(frame.Command() == cmd::kProbe || frame.Command() == cmd::kReadName ||
+                    frame.Command() == cmd::kReadSystem || frame.Command() == cmd::kReadMode ||
+                    frame.Command() == cmd::kLevelPoll || frame.Command() == cmd::kStatePoll)
+            << FrameName(frame.Command(), frame.Parameter());
+    }
+}
+
+// --dry-run prints what restore, push and store would change, the passwords among it, and
+// writes nothing.
+TEST_F(Zoltctl, ADryRunListsWhatWouldChangeAndWritesNothing) {
+    const sim::SSimState before = sim::MakeFactoryState();
+    sim::SSimState edited = before;
+    std::copy_n("654321", 6, edited.m_abSystem.begin() + sysblock::kSystemCode);
+    edited.m_aModes[3][image::kEchoA + effect::kRepeat] = 45;
+    edited.m_aModes[9][image::kEchoA + effect::kRepeat] = 45;
+    const fs::path all = m_dir / "edited.dat";
+    WriteFile(all, sim::AllModesFile(edited));
+
+    sim::CSimDevice& processor = Simulator();
+    ASSERT_EQ(Ctl({"restore", "--dry-run", all.string()}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str(), "Import all will change 3 settings in 2 modes and the system password\n"
+                           "system: System password: 123456 -> 654321\n"
+                           "mode 3: Echo A repeat: 0 % -> 45 %\n"
+                           "mode 9: Echo A repeat: 0 % -> 45 %\n");
+    ExpectOnlyReads(processor);
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    EXPECT_EQ(processor.State().m_abSystem, before.m_abSystem);
+
+    Bytes one(before.m_abSystem.begin(), before.m_abSystem.end());
+    one.insert(one.end(), before.m_abImage.begin(), before.m_abImage.end());
+    one[kSystemSize + image::kEchoB + effect::kRepeat] = 30;
+    WriteFile(m_dir / "one.dia", one);
+    ASSERT_EQ(Ctl({"push", "--dry-run", "--json", (m_dir / "one.dia").string()}), ctl::kExitDone)
+        << m_err.str();
+    const nlohmann::json document = nlohmann::json::parse(m_out.str());
+    EXPECT_EQ(document["summary"], "Import will change 2 settings of the edited mode");
+    ASSERT_EQ(document["differences"].size(), 2u); // the repeat and the load sum
+    EXPECT_EQ(document["differences"][0]["field"], "Load sum");
+    EXPECT_EQ(document["differences"][1]["field"], "Echo B repeat");
+
+    ASSERT_EQ(Ctl({"store", "--dry-run", "5", "Evening"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(m_out.str().rfind("Store will change ", 0), 0u) << m_out.str();
+    EXPECT_NE(m_out.str().find(" settings of mode 5 (Sim mode 5)\n"), std::string::npos)
+        << m_out.str();
+    EXPECT_NE(m_out.str().find("image: Mode name: Sim mode 5 -> Evening\n"), std::string::npos)
+        << m_out.str();
+    ExpectOnlyReads(processor);
+    EXPECT_EQ(processor.State().m_aModes, before.m_aModes);
+    EXPECT_EQ(processor.State().m_abImage, before.m_abImage);
 }
 
 TEST_F(Zoltctl, ACommandGivesUpAtItsDeadline) {
@@ -528,6 +663,37 @@ TEST_F(Zoltctl, OnlyRegularPresetFilesOfEitherSizeAreRead) {
     EXPECT_EQ(CtlWithin([&] { return Ctl({"push", pipe}); }, pipe), ctl::kExitFile);
 }
 
+// Results that cannot be written (a full disk: /dev/full) are a file error, not success.
+TEST_F(Zoltctl, OutputThatCannotBeWrittenIsAFileErrorNamingTheCause) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const fs::path a = m_dir / "a.dat";
+    const fs::path one = m_dir / "one.dia";
+    WriteFile(a, sim::AllModesFile(state));
+    Bytes image(state.m_abSystem.begin(), state.m_abSystem.end());
+    image.insert(image.end(), state.m_abImage.begin(), state.m_abImage.end());
+    WriteFile(one, image);
+    state.m_abSystem[sysblock::kMusicMax] = 70;
+    const fs::path b = m_dir / "b.dat";
+    WriteFile(b, sim::AllModesFile(state));
+    const std::vector<std::vector<std::string>> lines{
+        {"dump", a.string()},
+        {"dump", "--json", one.string()},
+        {"diff", "--json", a.string(), b.string()},
+        {"diff", a.string(), b.string()},
+        {"eq", "export", one.string(), "music-left"},
+        {"--help"},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.front() + " " + line.back());
+        std::ofstream full("/dev/full");
+        ASSERT_TRUE(full.is_open());
+        m_err.str("");
+        EXPECT_EQ(ctl::Run(line, Link(), full, m_err, false), ctl::kExitFile);
+        EXPECT_EQ(m_err.str(),
+                  "zoltctl: the output could not be written: No space left on device\n");
+    }
+}
+
 TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) {
     sim::SSimState state = sim::MakeFactoryState();
     const fs::path a = m_dir / "a.dat";
@@ -565,6 +731,24 @@ TEST_F(Zoltctl, DiffOfAFileWithItselfIsEmptyAndDifferencesAreNamedBlockByBlock) 
     EXPECT_EQ(Ctl({"diff", "-", "-"}), ctl::kExitUsage);
     EXPECT_EQ(Ctl({"diff", "--verify", a.string(), b.string()}), ctl::kExitUsage);
     EXPECT_EQ(Ctl({"diff", a.string(), (m_dir / "none.dia").string()}), ctl::kExitFile);
+}
+
+// Names that read the same up to a NUL and differ after it: the line shows the bytes.
+TEST_F(Zoltctl, ADiffOfNamesThatDifferAfterANulShowsTheDifference) {
+    sim::SSimState state = sim::MakeFactoryState();
+    const auto name = [&state](std::string_view text) {
+        std::fill_n(state.m_aModes[3].begin(), kNameSize, ' ');
+        std::copy(text.begin(), text.end(), state.m_aModes[3].begin());
+    };
+    name(std::string_view("Party\0one", 9));
+    WriteFile(m_dir / "a.dat", sim::AllModesFile(state));
+    name(std::string_view("Party\0two", 9));
+    WriteFile(m_dir / "b.dat", sim::AllModesFile(state));
+    EXPECT_EQ(Ctl({"diff", (m_dir / "a.dat").string(), (m_dir / "b.dat").string()}),
+              ctl::kExitDiffers);
+    const std::string padding(kNameSize - 9, ' ');
+    EXPECT_EQ(m_out.str(),
+              "mode 3: Mode name: Party\\x00one" + padding + " -> Party\\x00two" + padding + "\n");
 }
 
 TEST_F(Zoltctl, ADiffAgainstTheProcessorNamesTheOneFieldTurnedOnItsPanel) {
@@ -662,6 +846,97 @@ TEST_F(Zoltctl, BackupAllWritesOneFilePerProcessorAndNamesTheSilentPort) {
     }
 }
 
+// A stream that runs a step the first time something is written to it: here, while the
+// transfer draws its progress.
+class CFirstWrite final : public std::streambuf {
+public:
+    explicit CFirstWrite(std::function<void()> step) : m_step(std::move(step)) {}
+
+protected:
+    int overflow(int ch) override {
+        if (m_step) {
+            std::exchange(m_step, nullptr)();
+        }
+        return ch;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
+// backup --all never replaces a file: a second run the same day, two ports of one name and
+// a file that appears under the chosen name during the transfer each get a name of their
+// own, and the line says which.
+TEST_F(Zoltctl, BackupAllNeverReplacesAFileAndSaysWhichItWrote) {
+    m_opener.Add("a/tty0");
+    m_opener.Add("b/tty0");
+    const fs::path dir = m_dir / "venue";
+    const std::vector<std::string> args{"--port", "a/tty0", "--port",    "b/tty0",
+                                        "backup", "--all",  dir.string()};
+    ASSERT_EQ(ctl::Run(args, Link(), m_out, m_err, false), ctl::kExitDone) << m_err.str();
+    const std::string first = m_out.str();
+    m_out.str("");
+    const Bytes taken(7, 'x');
+    CFirstWrite hook([&] {
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            // The name the third backup of a/tty0 takes, made while it reads.
+            const std::string name = entry.path().filename().string();
+            if (name.size() == 19 && name.rfind("tty0-", 0) == 0) {
+                WriteFile(dir / (name.substr(0, 15) + "-3.dat"), taken);
+                return;
+            }
+        }
+    });
+    std::ostream progress(&hook);
+    ASSERT_EQ(ctl::Run(args, Link(), m_out, progress, true), ctl::kExitDone);
+    const std::string second = m_out.str();
+
+    std::vector<fs::path> files(fs::directory_iterator(dir), {});
+    ASSERT_EQ(files.size(), 5u);
+    const std::string stem =
+        std::min_element(files.begin(), files.end(),
+                         [](auto& x, auto& y) { return x.string().size() < y.string().size(); })
+            ->stem()
+            .string(); // tty0-<date>
+    EXPECT_TRUE(std::regex_match(stem, std::regex("tty0-[0-9]{4}-[0-9]{2}-[0-9]{2}"))) << stem;
+    const auto path = [&](const char* suffix) { return (dir / (stem + suffix)).string(); };
+    EXPECT_EQ(first, "a/tty0: backed up to " + path(".dat") + "\nb/tty0: backed up to " +
+                         path("-2.dat") + "\n2 of 2 ports backed up\n");
+    EXPECT_EQ(second, "a/tty0: backed up to " + path("-4.dat") + "\nb/tty0: backed up to " +
+                          path("-5.dat") + "\n2 of 2 ports backed up\n");
+    EXPECT_EQ(ReadFile(path("-3.dat")), taken);
+    for (const char* suffix : {".dat", "-2.dat", "-4.dat", "-5.dat"}) {
+        EXPECT_EQ(ReadFile(path(suffix)), sim::AllModesFile(sim::MakeFactoryState())) << suffix;
+    }
+}
+
+// Where the file cannot be written is found out before the transfer, not after it, and
+// the message names the folder when the folder is to blame.
+TEST_F(Zoltctl, ABackupDestinationIsCheckedBeforeTheTransferAndAFolderIsNamed) {
+    sim::CSimDevice& processor = Simulator();
+    const std::string missing = (m_dir / "no" / "such").string();
+    EXPECT_EQ(Ctl({"backup", missing + "/all.dat"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + missing + "/all.dat: the folder " + missing +
+                               " cannot be written: No such file or directory\n");
+    // A folder nobody may write, not even root.
+    EXPECT_EQ(Ctl({"backup", "/sys/all.dat"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: /sys/all.dat: the folder /sys cannot be written: "
+                           "Permission denied\n");
+    EXPECT_EQ(Ctl({"pull", "/sys/one"}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str().rfind("zoltctl: /sys/one.dia: the folder /sys cannot be written", 0), 0u)
+        << m_err.str();
+    EXPECT_EQ(Ctl({"backup", "--all", "/sys"}), ctl::kExitFile);
+    EXPECT_NE(m_err.str().find(": the folder /sys cannot be written: Permission denied\n"),
+              std::string::npos)
+        << m_err.str();
+    EXPECT_TRUE(processor.Frames().empty());
+
+    // A path in a message is escaped like a name.
+    EXPECT_EQ(Ctl({"dump", (m_dir / "odd\x1b]0;name\x07.dat").string()}), ctl::kExitFile);
+    EXPECT_EQ(m_err.str(), "zoltctl: " + m_dir.string() +
+                               "/odd\\x1B]0;name\\x07.dat: No such file or directory\n");
+}
+
 // The programs themselves, as a user runs them.
 std::string RunProgram(const std::string& command, int& status) {
     std::FILE* pipe = popen(command.c_str(), "r");
@@ -718,6 +993,9 @@ TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
 
     RunProgram(bin + "/zoltctl 2>/dev/null", status);
     EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(RunProgram(bin + "/zoltctl --help 2>&1 >/dev/full", status),
+              "zoltctl: the output could not be written: No space left on device\n");
+    EXPECT_EQ(WEXITSTATUS(status), 3);
     for (const std::string program : {"zoltctl", "zolt-sim"}) {
         EXPECT_NE(RunProgram(bin + "/" + program + " --help", status).find("Usage: " + program),
                   std::string::npos);

@@ -9,10 +9,12 @@
 #include "link/TaskQueue.h"
 #include "link/TransferCheck.h"
 #include "model/Command.h"
+#include "model/DataConver.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -43,6 +45,9 @@ constexpr const char* kCommandHelp =
     "  push [--verify] FILE send a one-mode file as the working image (and read it back)\n"
     "  recall N             recall mode N (1..21)\n"
     "  store N NAME         store the working image as mode N (1..16) named NAME\n"
+    "                       (printable ASCII, at most 20 characters)\n"
+    "  restore, push, store --dry-run ...\n"
+    "                       print what the command would change, write nothing\n"
     "  dump [--json] FILE   describe every field of a .dia or .dat file\n"
     "  diff [--raw] [--json] A B\n"
     "                       compare two presets field by field (.dia, .dat, - for the\n"
@@ -173,6 +178,7 @@ public:
     bool ReadBack(const CTransferCheck& check) {
         const int modes = m_host.m_nAllModesRead;
         const int images = m_host.m_nImagesReplaced;
+        Link().SetReadPurpose(EReadPurpose::Check);
         check.ReadBack(m_session);
         return WaitUntil([&] {
             return check.AllModes() ? m_host.m_nAllModesRead > modes
@@ -257,7 +263,7 @@ private:
 };
 
 // The options without a value, as bits; each command names those it takes.
-enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8 };
+enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8, kDryRun = 16 };
 struct SFlagName {
     const char* m_pszName;
     EFlag m_eFlag;
@@ -268,6 +274,7 @@ constexpr SFlagName kFlagNames[] = {
     {"--raw", kRaw, "diff, --verify: the differing bytes in hex"},
     {"--verify", kVerify, "restore, push: read back and compare"},
     {"--all", kAll, "backup: every processor on every port"},
+    {"--dry-run", kDryRun, "restore, push, store: print what would change, write nothing"},
 };
 
 struct SCommandLine {
@@ -344,15 +351,14 @@ bool ParseMode(const std::string& text, int last, int& mode) {
 }
 
 // A file to send must be a preset file of the format the command sends.
-bool CheckInput(const std::string& path, std::size_t size, std::ostream& err) {
-    SPresetFile file;
+bool CheckInput(const std::string& path, std::size_t size, std::ostream& err, SPresetFile& file) {
     std::string error;
     if (!ReadPresetFile(path, file, error)) {
         err << "zoltctl: " << error << '\n';
         return false;
     }
     if (file.m_abBytes.size() != size) {
-        err << "zoltctl: " << path << ": "
+        err << "zoltctl: " << PrintableText(path) << ": "
             << (file.m_bAllModes ? "an all-modes file; this command sends a one-mode file"
                                  : "a one-mode file; this command sends an all-modes file")
             << '\n';
@@ -397,14 +403,22 @@ int Probe(SContext& c) {
     return kExitDone;
 }
 
-// Shows the differences between a and b: one line each, or JSON.
+// Shows the differences between a and b: one line each, or JSON; a summary first when
+// there is one.
 void Report(SContext& c, const std::vector<SFieldDifference>& differences, const SPresetFile& a,
-            const SPresetFile& b, const std::string& labelA, const std::string& labelB) {
+            const SPresetFile& b, const std::string& labelA, const std::string& labelB,
+            const std::string& summary = {}) {
     if (!c.m_line.Has(kJson)) {
+        if (!summary.empty()) {
+            c.m_out << summary << '\n';
+        }
         PrintDifferences(differences, a, b, c.m_line.Has(kRaw), c.m_out);
         return;
     }
     SDumpNode root;
+    if (!summary.empty()) {
+        root.Text("summary", summary);
+    }
     root.Text("a", labelA);
     root.Text("b", labelB);
     root.Number("count", static_cast<double>(differences.size()));
@@ -417,7 +431,7 @@ void Report(SContext& c, const std::vector<SFieldDifference>& differences, const
 int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& check,
                    const std::string& path) {
     if (!session.ReadBack(check)) {
-        session.Host().Say("verify: the read-back failed");
+        session.Host().Say("verify: the file was written; the check could not read it back");
         return kExitLink;
     }
     const std::vector<SFieldDifference> differences = check.Differences();
@@ -425,10 +439,10 @@ int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& chec
     if (!differences.empty()) {
         session.Host().Say("verify: " + std::to_string(differences.size()) +
                            (differences.size() == 1 ? " field differs" : " fields differ") +
-                           " between " + path + " and the processor");
+                           " between " + PrintableText(path) + " and the processor");
         return kExitCompare;
     }
-    session.Host().Say("verify: the processor holds every field of " + path);
+    session.Host().Say("verify: the processor holds every field of " + PrintableText(path));
     return kExitDone;
 }
 
@@ -462,10 +476,10 @@ std::string Today() {
     return text;
 }
 
-// DIR/<port>-<date>.dat, or with -2, -3 ... when that name is taken (a second backup the
-// same day, two ports of one name).
-std::string BackupFileName(const std::filesystem::path& dir, const std::string& port,
-                           const std::string& date) {
+// DIR/<port>-<date>, the name of a port's backup without its extension (a counter is
+// added when the name is taken: a second backup the same day, two ports of one name).
+std::string BackupStem(const std::filesystem::path& dir, const std::string& port,
+                       const std::string& date) {
     std::string name = std::filesystem::path(port).filename().string();
     for (char& ch : name) {
         if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
@@ -473,16 +487,22 @@ std::string BackupFileName(const std::filesystem::path& dir, const std::string& 
             ch = '_';
         }
     }
-    const std::string stem = (name.empty() ? "port" : name) + "-" + date;
-    std::filesystem::path path = dir / (stem + ".dat");
-    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path)); ++n) {
-        path = dir / (stem + "-" + std::to_string(n) + ".dat");
-    }
-    return path.string();
+    return (dir / ((name.empty() ? "port" : name) + "-" + date)).string();
 }
 
-// Every processor on every candidate port, one after the other, each into its own file; a
-// port that fails is reported and the next one goes on.
+// A file can be written where the command will write it: said and false otherwise, before
+// any transfer has begun.
+bool CanWrite(SContext& c, const std::string& path) {
+    std::string reason;
+    if (CheckWritable(path, reason)) {
+        return true;
+    }
+    c.m_err << "zoltctl: " << PrintableText(path) << ": " << reason << '\n';
+    return false;
+}
+
+// Every processor on every candidate port, one after the other, each into a file of its
+// own that replaces none; a port that fails is reported and the next one goes on.
 int BackupAll(SContext& c) {
     const std::filesystem::path dir = c.m_line.m_aWords[1];
     std::vector<std::string> ports;
@@ -492,22 +512,33 @@ int BackupAll(SContext& c) {
     std::error_code code;
     std::filesystem::create_directories(dir, code);
     if (!std::filesystem::is_directory(dir)) {
-        c.m_err << "zoltctl: " << dir.string() << ": "
+        c.m_err << "zoltctl: " << PrintableText(dir.string()) << ": "
                 << (code ? code.message() : "is not a folder") << '\n';
         return kExitFile;
     }
     const std::string date = Today();
+    if (!CanWrite(c, BackupStem(dir, ports.front(), date) + ".dat")) {
+        return kExitFile;
+    }
     std::vector<std::string> failed;
     for (const std::string& port : ports) {
-        const std::string file = BackupFileName(dir, port, date);
+        std::string file;
+        std::string reason;
         bool done = false;
         {
             CCtlSession session({port}, c.m_link, c.m_deadline, c.m_err, c.m_bProgress);
-            done = session.Connect(true) && session.ReadAllModes() && ExportAllModes(file);
+            done = session.Connect(true) && session.ReadAllModes();
+            if (done && !WriteNewFile(BackupStem(dir, port, date), ".dat",
+                                      PresetFileOfData(true).m_abBytes, file, reason)) {
+                session.Host().Say("MusicFile Write Error\n" + reason);
+                done = false;
+            }
         }
-        c.m_out << port << ": " << (done ? "backed up to " + file : "failed") << '\n' << std::flush;
+        c.m_out << PrintableText(port) << ": "
+                << (done ? "backed up to " + PrintableText(file) : "failed") << '\n'
+                << std::flush;
         if (!done) {
-            failed.push_back(port);
+            failed.push_back(PrintableText(port));
         }
     }
     c.m_out << ports.size() - failed.size() << " of " << ports.size() << " ports backed up";
@@ -523,6 +554,9 @@ int Backup(SContext& c) {
         return BackupAll(c);
     }
     const std::string& file = c.m_line.m_aWords[1];
+    if (!CanWrite(c, AllModesFilePath(file))) {
+        return kExitFile;
+    }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
     if (!session.Connect(true)) {
@@ -535,13 +569,37 @@ int Backup(SContext& c) {
     return ExportAllModes(file) ? kExitDone : kExitFile;
 }
 
+// --dry-run: what sending after would change on the processor, which holds before; the
+// headline, then every changed field.
+int ShowChanges(SContext& c, const SPresetFile& before, const SPresetFile& after,
+                const std::string& headline, const std::string& path) {
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    if (!ComparePresets(before, after, differences, error)) {
+        c.m_err << "zoltctl: " << error << '\n';
+        return kExitFile;
+    }
+    Report(c, differences, before, after, "processor", path, headline);
+    return kExitDone;
+}
+
 int Restore(SContext& c) {
     const std::string& file = c.m_line.m_aWords[1];
-    if (!CheckInput(file, kAllModesFileSize, c.m_err)) {
+    SPresetFile sent;
+    if (!CheckInput(file, kAllModesFileSize, c.m_err, sent)) {
         return kExitFile;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
+    if (c.m_line.Has(kDryRun)) {
+        session.Link().SetReadPurpose(EReadPurpose::Compare);
+        if (!session.Connect(true) || !session.ReadAllModes()) {
+            return kExitLink;
+        }
+        const SPresetFile held = PresetFileOfData(true);
+        return ShowChanges(c, held, sent, SummarizeChanges(held, sent, 0, 0).Headline(true, 0),
+                           file);
+    }
     if (!session.Connect(true)) {
         return kExitLink;
     }
@@ -557,6 +615,9 @@ int Restore(SContext& c) {
 }
 
 int Pull(SContext& c) {
+    if (!CanWrite(c, OneModeFilePath(c.m_line.m_aWords[1]))) {
+        return kExitFile;
+    }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
@@ -566,12 +627,23 @@ int Pull(SContext& c) {
 
 int Push(SContext& c) {
     const std::string& file = c.m_line.m_aWords[1];
-    if (!CheckInput(file, kOneModeFileSize, c.m_err)) {
+    SPresetFile sent;
+    if (!CheckInput(file, kOneModeFileSize, c.m_err, sent)) {
         return kExitFile;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
     if (!session.Connect(true)) {
         return kExitLink;
+    }
+    if (c.m_line.Has(kDryRun)) {
+        // The import keeps the processor's system block and sets the image's load sum.
+        const SPresetFile held = PresetFileOfData(false);
+        SPresetFile after = held;
+        std::uint8_t* image = after.m_abBytes.data() + kSystemSize;
+        std::copy(sent.m_abBytes.begin() + kSystemSize, sent.m_abBytes.end(), image);
+        image[image::kLoadSum] = LoadSum(sent.ImageOf(0));
+        return ShowChanges(c, held, after, SummarizeChanges(held, after, 0, 0).Headline(false, 0),
+                           file);
     }
     if (!ImportOneMode(file, session.Link())) {
         return kExitFile;
@@ -598,6 +670,34 @@ int Recall(SContext& c) {
     return session.WaitDrained() ? kExitDone : kExitLink;
 }
 
+// --dry-run of a store: the mode stored now (read from the processor) against the working
+// image under the new name, which the processor would store in its place.
+int ShowStore(SContext& c, CCtlSession& session, int mode, const std::string& name) {
+    session.Link().ReadStoredMode(static_cast<std::uint8_t>(mode));
+    if (!session.WaitDrained()) {
+        return kExitLink;
+    }
+    SPresetFile replaced = PresetFileOfData(false);
+    SPresetFile stored = replaced;
+    std::string oldName;
+    {
+        CImageGuard guard(ImageLock());
+        const std::uint8_t* slot = Slot(static_cast<std::size_t>(mode));
+        std::copy(slot, slot + kImageSize, replaced.m_abBytes.begin() + kSystemSize);
+        oldName = FieldText(slot + image::kName, kNameSize);
+    }
+    std::uint8_t* newName = stored.m_abBytes.data() + kSystemSize + image::kName;
+    std::fill_n(newName, kNameSize, ' ');
+    std::copy(name.begin(), name.end(), newName);
+    const std::size_t count = SummarizeChanges(replaced, stored, 0, 0).m_nSettings;
+    const std::string what = "mode " + std::to_string(mode) + " (" + PrintableText(oldName) + ")";
+    const std::string headline = count == 0
+                                     ? "Store changes nothing in " + what
+                                     : "Store will change " + std::to_string(count) +
+                                           (count == 1 ? " setting of " : " settings of ") + what;
+    return ShowChanges(c, replaced, stored, headline, "store " + std::to_string(mode));
+}
+
 int Store(SContext& c) {
     int mode = 0;
     const std::string& name = c.m_line.m_aWords[2];
@@ -605,8 +705,8 @@ int Store(SContext& c) {
         c.m_err << "zoltctl: store: the mode is a number from 1 to 16\n";
         return kExitUsage;
     }
-    if (name.size() > kNameSize) {
-        c.m_err << "zoltctl: store: a mode name has at most 20 characters\n";
+    if (const std::string problem = ModeNameProblem(name); !problem.empty()) {
+        c.m_err << "zoltctl: store: " << problem << '\n';
         return kExitUsage;
     }
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, false, c.m_wait);
@@ -617,6 +717,9 @@ int Store(SContext& c) {
         session.Host().Say("store refused: the processor does not allow storing modes "
                            "(no save permission)");
         return kExitLink;
+    }
+    if (c.m_line.Has(kDryRun)) {
+        return ShowStore(c, session, mode, name);
     }
     {
         // As the System page stores: the current system password first, then the store.
@@ -648,6 +751,7 @@ int Dump(SContext& c) {
 bool ReadProcessor(SContext& c, bool allModes, SPresetFile& file) {
     CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, c.m_err, c.m_bProgress,
                         c.m_wait);
+    session.Link().SetReadPurpose(EReadPurpose::Compare);
     if (!session.Connect(true) || (allModes && !session.ReadAllModes())) {
         session.Host().Say("diff: the processor could not be read");
         return false;
@@ -696,12 +800,50 @@ struct SCommand {
 // The deadlines leave room for every frame to need its resends; a lookup costs about 3 s
 // for each silent port.
 constexpr SCommand kCommands[] = {
-    {"ports", 1, 0, Ports, 0},        {"probe", 1, 0, Probe, 120},
-    {"backup", 2, kAll, Backup, 600}, {"restore", 2, kVerify | kJson | kRaw, Restore, 600},
-    {"pull", 2, 0, Pull, 180},        {"push", 2, kVerify | kJson | kRaw, Push, 180},
-    {"recall", 2, 0, Recall, 180},    {"store", 3, 0, Store, 180},
-    {"dump", 2, kJson, Dump, 0},      {"diff", 3, kJson | kRaw, Diff, 600},
+    {"ports", 1, 0, Ports, 0},
+    {"probe", 1, 0, Probe, 120},
+    {"backup", 2, kAll, Backup, 600},
+    {"restore", 2, kVerify | kJson | kRaw | kDryRun, Restore, 600},
+    {"pull", 2, 0, Pull, 180},
+    {"push", 2, kVerify | kJson | kRaw | kDryRun, Push, 180},
+    {"recall", 2, 0, Recall, 180},
+    {"store", 3, kDryRun | kJson | kRaw, Store, 180},
+    {"dump", 2, kJson, Dump, 0},
+    {"diff", 3, kJson | kRaw, Diff, 600},
 };
+
+// Standard output took everything written to it; otherwise says why (a full disk, a
+// closed pipe), since a command whose results were lost has not done its work.
+bool OutputWritten(std::ostream& out, std::ostream& err) {
+    if (out.good()) {
+        errno = 0;
+        out.flush();
+    }
+    if (out.good()) {
+        return true;
+    }
+    const int cause = errno;
+    err << "zoltctl: the output could not be written: "
+        << (cause != 0 ? std::strerror(cause) : "the stream refused it") << '\n';
+    return false;
+}
+
+int RunCommand(SContext& context) {
+    const SCommandLine& line = context.m_line;
+    if (line.m_aWords[0] == "eq") {
+        return RunEq(line.m_aWords, context.m_out, context.m_err);
+    }
+    for (const SCommand& command : kCommands) {
+        if (line.m_aWords[0] == command.m_pszName && line.m_aWords.size() == command.m_nWords &&
+            (line.m_nFlags & ~command.m_nFlags) == 0) {
+            context.m_deadline =
+                std::chrono::seconds(line.m_nDeadline > 0 ? line.m_nDeadline : command.m_nDeadline);
+            return command.m_pRun(context);
+        }
+    }
+    context.m_err << kUsageLine << kCommandHelp;
+    return kExitUsage;
+}
 
 } // namespace
 
@@ -710,8 +852,9 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
     SContext context{{}, link, out, err, progress};
     CPortWatch* watch = link.m_pWatch;
     int exitCode = kExitUsage;
+    errno = 0;
     if (!ParseLine(args, context.m_line, out, err, exitCode)) {
-        return exitCode;
+        return OutputWritten(out, err) ? exitCode : kExitFile;
     }
     std::unique_ptr<CPortWatch> systemWatch;
     if (context.m_line.m_nWait > 0) {
@@ -725,20 +868,8 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
         }
         context.m_wait = {std::chrono::seconds(context.m_line.m_nWait), watch};
     }
-    if (context.m_line.m_aWords[0] == "eq") {
-        return RunEq(context.m_line.m_aWords, out, err);
-    }
-    for (const SCommand& command : kCommands) {
-        if (context.m_line.m_aWords[0] == command.m_pszName &&
-            context.m_line.m_aWords.size() == command.m_nWords &&
-            (context.m_line.m_nFlags & ~command.m_nFlags) == 0) {
-            context.m_deadline = std::chrono::seconds(
-                context.m_line.m_nDeadline > 0 ? context.m_line.m_nDeadline : command.m_nDeadline);
-            return command.m_pRun(context);
-        }
-    }
-    err << kUsageLine << kCommandHelp;
-    return kExitUsage;
+    exitCode = RunCommand(context);
+    return OutputWritten(out, err) ? exitCode : kExitFile;
 }
 
 } // namespace zolt::ctl

@@ -406,7 +406,7 @@ bool CMainDlg::DisplayBypassed() const {
     return nMode >= 1 && nMode <= 3 && CPairedEqPage::DisplayBypassed();
 }
 
-bool CMainDlg::DisplayInteractive() const {
+bool CMainDlg::EqEditable() const {
     return OutputMode() != 0;
 }
 

@@ -34,13 +34,14 @@ public:
     // another set or channel than the fields and the display), which drops the highlight.
     void Refresh() override;
     void ApplyLanguage() override;
+    // Not while the output mode is 0.
+    bool EqEditable() const override;
 
 protected:
     // The EQ block number the page shows now (8..15).
     int Channel() const override;
     std::size_t BlockOffset(EBlock eBlock) const override;
     bool DisplayBypassed() const override;
-    bool DisplayInteractive() const override;
 
 private:
     bool IsPairView() const;

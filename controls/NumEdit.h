@@ -1,7 +1,8 @@
 // The numeric field of the pages: an edit that holds an integer (a frequency index, a raw
-// gain byte, a Q index) within a range and shows it as a physical value. The user types a
-// value, steps it with Up / Down or the wheel; committed changes are sent to the parent as
-// WM_NUMEDIT_CHANGED (wParam 0, lParam = the field's id). UI thread only.
+// gain byte, a Q index) and shows it as a physical value. The user types a value within
+// the field's range, steps it with Up / Down or the wheel; committed changes are sent to
+// the parent as WM_NUMEDIT_CHANGED (wParam 0, lParam = the field's id). A value from a
+// file or the processor outside the range is shown as it is. UI thread only.
 #pragma once
 
 #include "controls/Colour.h"

@@ -14,8 +14,12 @@ void CEdit_Static::SetRange(int nMin, int nMax) {
 }
 
 void CEdit_Static::SetPos(int nPos) {
-    m_nPos = std::clamp(nPos, std::min(m_nMin, m_nMax), std::max(m_nMin, m_nMax));
-    SetText(QString::fromStdString(LabelText(m_format, m_nPos, m_nMin)));
+    m_nPos = nPos;
+    const bool bInRange = nPos >= std::min(m_nMin, m_nMax) && nPos <= std::max(m_nMin, m_nMax);
+    const bool bTable = m_format.nMode == kLabelAttack || m_format.nMode == kLabelRelease ||
+                        m_format.nMode == kLabelRatio;
+    SetText(bInRange || !bTable ? QString::fromStdString(LabelText(m_format, nPos, m_nMin))
+                                : QStringLiteral("(%1)").arg(nPos));
     PostMessage(this, WM_LABEL_REPAINT);
 }
 

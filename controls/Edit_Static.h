@@ -14,7 +14,9 @@ public:
 
     void SetRange(int nMin, int nMax);
     void SetFormat(const SLabelFormat& format) { m_format = format; }
-    // Shows position nPos, clamped into the range.
+    // Shows position nPos. A position outside the range (from a file or the processor) is
+    // shown as it is; one beyond a label table, which has no entry for it, as its number in
+    // brackets ("(25)"), as the field table reads it.
     void SetPos(int nPos);
     int Pos() const { return m_nPos; }
     void SetTextColours(ColorRef nEnabled, ColorRef nDisabled);

@@ -130,10 +130,8 @@ void CNumEdit::SetRange(int nMin, int nMax) {
 }
 
 void CNumEdit::SetValue(int nValue) {
-    if (nValue >= m_nMin && nValue <= m_nMax) {
-        m_nValue = nValue;
-        RefreshText();
-    }
+    m_nValue = nValue;
+    RefreshText();
 }
 
 int CNumEdit::Value() {
@@ -201,13 +199,18 @@ void CNumEdit::Commit() {
     }
 }
 
+int CNumEdit::SteppedValue(int nStep) const {
+    const int nValue =
+        std::clamp(m_nValue + nStep, std::min(m_nMin, m_nMax), std::max(m_nMin, m_nMax));
+    return (nValue - m_nValue) * nStep > 0 ? nValue : m_nValue;
+}
+
 void CNumEdit::StepValue(int nStep) {
-    const int nValue = m_nValue + nStep;
-    if (nValue < m_nMin || nValue > m_nMax) {
+    const int nValue = SteppedValue(nStep);
+    if (nValue == m_nValue) {
         return;
     }
-    m_nValue = nValue;
-    RefreshText();
+    SetValue(nValue);
     NotifyChanged();
 }
 
@@ -263,7 +266,7 @@ void CNumEdit::wheelEvent(QWheelEvent* e) {
     m_nWheelTotal =
         static_cast<std::int16_t>(std::clamp(m_nWheelTotal + nDelta, -kWheelNotch, kWheelNotch));
     if (m_nWheelTotal == -kWheelNotch || m_nWheelTotal == kWheelNotch) {
-        SetValue(m_nValue + (m_nWheelTotal > 0 ? 1 : -1));
+        SetValue(SteppedValue(m_nWheelTotal > 0 ? 1 : -1));
         m_nWheelTotal = 0;
     }
     e->accept();

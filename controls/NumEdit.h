@@ -1,7 +1,8 @@
 // The numeric field of the pages: an edit that holds an integer (a frequency index, a raw
-// gain byte, a Q index) within a range and shows it as a physical value. The user types a
-// value, steps it with Up / Down or the wheel; committed changes are sent to the parent as
-// WM_NUMEDIT_CHANGED (wParam 0, lParam = the field's id). UI thread only.
+// gain byte, a Q index) and shows it as a physical value. The user types a value within
+// the field's range, steps it with Up / Down or the wheel; committed changes are sent to
+// the parent as WM_NUMEDIT_CHANGED (wParam 0, lParam = the field's id). A value from a
+// file or the processor outside the range is shown as it is. UI thread only.
 #pragma once
 
 #include "controls/Colour.h"
@@ -40,7 +41,8 @@ public:
     void SetRange(int nMin, int nMax);
     void SetScale(double dScale) { m_dScale = dScale; }
     void SetOffset(double dOffset) { m_dOffset = dOffset; }
-    // Takes nValue and refreshes the text when it lies within the range; else nothing.
+    // Takes nValue and refreshes the text. A value outside the range (from a file or the
+    // processor) is shown as it is; the arrows and the wheel step from it into the range.
     void SetValue(int nValue);
     // The value; when the user has typed since the last call, the text is converted first
     // (and taken when it is in range), and the typed mark is cleared.
@@ -63,6 +65,9 @@ private:
     void RefreshText();
     void Commit();
     void StepValue(int nStep);
+    // The value one step (+1 or -1) from the present one, within the range; the present
+    // one when the step leads no further into the range (at its end, or beyond it).
+    int SteppedValue(int nStep) const;
     void NotifyChanged();
     void SetFocusLook(bool bFocusLook);
     double ShownMin() const { return m_nMin * m_dScale - m_dOffset; }

@@ -1,5 +1,6 @@
 #include "eq/FilterList.h"
 
+#include "model/Fields.h"
 #include "model/Layout.h"
 
 #include <algorithm>
@@ -303,6 +304,22 @@ SEqBlock BlockOfImage(int nBlock, const std::uint8_t* pImage) {
     return EqBlock(nBlock, LiveOutputSet(pImage[image::kOutputMode]));
 }
 
+// The gains in dB the page of EQ block 0..17 edits: the field table's kind of its bands'
+// gain bytes.
+struct SGainRange {
+    double m_dMin = -kGainFloorDb;
+    double m_dMax = kGainFloorDb;
+};
+SGainRange BandGainRange(int nBlock) {
+    const SEqBlock block = EqBlock(nBlock, 1);
+    const SField* pGain = FieldAt(EArea::Image, block.m_nFirst + band::kGain);
+    if (block.m_nBands == 0 || pGain == nullptr) {
+        return {};
+    }
+    const SFieldKind& kind = FieldKind(pGain->m_eKind);
+    return {GainDbOfRaw(kind.m_nMin), GainDbOfRaw(kind.m_nMax)};
+}
+
 std::string AskedText(const SListFilter& f) {
     std::string text =
         Printf("%s %g Hz %+g dB ", TypeName(f.m_nType).c_str(), f.m_dFreq, f.m_dGain);
@@ -322,15 +339,15 @@ std::string ClosenessText(const SCloseness& c) {
     return Printf("%.2f dB at %s Hz", c.m_dDb, FreqTextByValue(c.Hz()).c_str());
 }
 
-std::string ClampNotes(const SListFilter& f, const SMappedBand& b) {
+std::string ClampNotes(const SListFilter& f, const SMappedBand& b, const SGainRange& gains) {
     std::string notes;
     if (b.m_bFreqClamped) {
         notes += Printf("  frequency %g Hz is outside 19.7..20600 Hz: set to %s Hz\n", f.m_dFreq,
                         FreqTextByValue(FreqOfIndex(b.m_nFreqIndex)).c_str());
     }
     if (b.m_bGainClamped) {
-        notes += Printf("  gain %+g dB is outside -24..+24 dB: set to %+.1f dB\n", f.m_dGain,
-                        GainDbOfRaw(b.m_nGainRaw));
+        notes += Printf("  gain %+g dB is outside %+g..%+g dB: set to %+.1f dB\n", f.m_dGain,
+                        gains.m_dMin, gains.m_dMax, GainDbOfRaw(b.m_nGainRaw));
     }
     if (b.m_bQClamped) {
         notes += Printf("  Q %g is outside 0.4..128: set to %s\n", f.m_dQ,
@@ -411,14 +428,16 @@ double ShelfQOfSlope(double dSlopeDb, double dGainDb) {
     return inverseSquare > 0.0 ? 1.0 / std::sqrt(inverseSquare) : 0.0;
 }
 
-SMappedBand MapFilter(const SListFilter& filter) {
+SMappedBand MapFilter(const SListFilter& filter, int nBlock) {
+    const SGainRange gains = BandGainRange(nBlock);
+    const double dGain = std::clamp(filter.m_dGain, gains.m_dMin, gains.m_dMax);
     SMappedBand band;
     band.m_nType = filter.m_bOn ? filter.m_nType : ftype::kBypass;
     band.m_nFreqIndex = IndexOfFreq(filter.m_dFreq);
-    band.m_nGainRaw = RawOfGainDb(filter.m_dGain);
+    band.m_nGainRaw = RawOfGainDb(dGain);
     band.m_nQIndex = IndexOfQ(filter.m_dQ);
     band.m_bFreqClamped = ClampFreq(filter.m_dFreq) != filter.m_dFreq;
-    band.m_bGainClamped = std::clamp(filter.m_dGain, -24.0, 24.0) != filter.m_dGain;
+    band.m_bGainClamped = dGain != filter.m_dGain;
     band.m_bQClamped = ClampQ(filter.m_dQ) != filter.m_dQ;
     return band;
 }
@@ -487,7 +506,7 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
             ++r.m_nOffLeftOut;
             continue;
         }
-        const SMappedBand band = MapFilter(filter);
+        const SMappedBand band = MapFilter(filter, nBlock);
         const int nBand = static_cast<int>(r.m_aBands.size());
         WriteBand(band, BandRecord(block, pImage, nBand));
         r.m_aBands.push_back(band);
@@ -508,7 +527,7 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
                    filter.m_bOn ? "" : "OFF ", AskedText(filter).c_str()) +
             (filter.m_bOn ? PlayedText(band) + "; largest difference " + ClosenessText(closeness)
                           : "bypassed: " + PlayedText(band)) +
-            "\n" + ClampNotes(filter, band);
+            "\n" + ClampNotes(filter, band, BandGainRange(nBlock));
     }
     const int nPlaced = static_cast<int>(r.m_aBands.size());
     for (int i = nPlaced; i < block.m_nBands; ++i) {
@@ -526,6 +545,38 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
     r.m_strReport = std::move(lines);
     result = std::move(r);
     return true;
+}
+
+std::vector<std::string> ExportClampNotes(int nBlock, const std::uint8_t* pImage) {
+    const SEqBlock block = BlockOfImage(nBlock, pImage);
+    std::vector<std::string> notes;
+    for (int i = 0; i < block.m_nBands; ++i) {
+        const std::uint8_t* record =
+            pImage + block.m_nFirst + block.m_nStride * static_cast<std::size_t>(i);
+        const int nFreq = GetU16(record + band::kFreq);
+        const int nGain = record[band::kGain];
+        const int nQ = record[band::kQ];
+        const int nType = record[band::kType];
+        if (nFreq >= kFreqCount) {
+            notes.push_back(Printf("band %d: frequency index %d is outside 0..%d: written as %s Hz",
+                                   i + 1, nFreq, kFreqCount - 1,
+                                   FreqTextByValue(FreqOfIndex(nFreq)).c_str()));
+        }
+        if (nGain > kGainRawMax) {
+            notes.push_back(Printf("band %d: gain byte %d is outside 0..%d: written as %+.1f dB",
+                                   i + 1, nGain, kGainRawMax, GainDbOfRaw(nGain)));
+        }
+        if (nQ >= kQCount) {
+            notes.push_back(Printf("band %d: Q index %d is outside 0..%d: written as Q %s", i + 1,
+                                   nQ, kQCount - 1, QText(QOfIndex(nQ), false).c_str()));
+        }
+        if (nType > ftype::kHighShelf) {
+            notes.push_back(Printf("band %d: type byte %d is none of BY, P, LS, HS (0..3): "
+                                   "written as OFF",
+                                   i + 1, nType));
+        }
+    }
+    return notes;
 }
 
 std::string ExportFilterList(int nBlock, const std::uint8_t* pImage) {

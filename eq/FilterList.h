@@ -47,19 +47,20 @@ bool ParseFilterList(std::string_view text, SFilterList& list, std::string& erro
 // scales it down. 0 when the slope is not above 0 or is too steep for a shelf of that gain.
 double ShelfQOfSlope(double dSlopeDb, double dGainDb);
 
-// The band record values a filter maps to: the nearest frequency index and Q index
-// (halfway takes the higher index) and the nearest 0.2 dB gain step, each clamped to the
-// table's range first.
+// The band record values a filter maps to in EQ block 0..17: the nearest frequency index
+// and Q index (halfway takes the higher index), each clamped to its table first, and the
+// nearest 0.2 dB gain step within the gains the block's page edits (the strips' -24..+12
+// dB, the dynamic-EQ columns' -12..+12 dB), so that every control shows what is stored.
 struct SMappedBand {
     int m_nType = ftype::kBypass;  // record type byte: 0 for an OFF filter, else 1..3
     int m_nFreqIndex = 0;          // 0..361
-    int m_nGainRaw = kGainRawZero; // 0..240
+    int m_nGainRaw = kGainRawZero; // within the page's gains (0..180 or 60..180)
     int m_nQIndex = 0;             // 0..100
     bool m_bFreqClamped = false;   // asked frequency outside 19.7..20600 Hz
-    bool m_bGainClamped = false;   // asked gain outside -24..+24 dB
+    bool m_bGainClamped = false;   // asked gain outside the page's gains
     bool m_bQClamped = false;      // asked Q outside 0.4..128
 };
-SMappedBand MapFilter(const SListFilter& filter);
+SMappedBand MapFilter(const SListFilter& filter, int nBlock);
 // Writes a mapped band into the first five bytes of an EQ band record.
 void WriteBand(const SMappedBand& band, std::uint8_t* pRecord);
 
@@ -98,7 +99,13 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
 // The bands of EQ block 0..17 of pImage as a list, one line a band: peaking, low-shelf and
 // high-shelf bands as "Filter N: ON PK|LS|HS Fc .. Hz Gain .. dB Q ..", bypassed bands
 // (and type bytes above 3) as OFF lines with their stored values, so that importing the
-// text into the block gives the same band bytes. Empty for a number out of range.
+// text into the block gives the same band bytes while they are within what the page
+// edits. A byte outside its table's steps is written as the nearest step. Empty for a
+// number out of range.
 std::string ExportFilterList(int nBlock, const std::uint8_t* pImage);
+// What ExportFilterList writes in place of the bytes outside the steps, one line a value
+// ("band 3: gain byte 250 is outside 0..240: written as +24.0 dB"); none when every byte
+// is a step.
+std::vector<std::string> ExportClampNotes(int nBlock, const std::uint8_t* pImage);
 
 } // namespace zolt

@@ -1,6 +1,7 @@
 // A page's two channels and their link: the two channel buttons, "SYNC" over a link flag of
-// the working image, the link copy that runs when the channels come apart (image and shadow
-// alike, so the copy itself sends nothing), and "follow the link on reload": a link that
+// the working image, the link copy that runs when the channels come apart (the page's own:
+// Music and Mic copy into the shadow too, the output pairs keep the linked edits and let
+// the synchronisation send them), and "follow the link on reload": a link that
 // arrives with a read-back or a file while the second channel is shown moves the page to
 // the linked channel, so that the strips, the display and the fields all edit one channel.
 // One row of data describes a page's pair; the page keeps which channel is shown.

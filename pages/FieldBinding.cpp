@@ -267,9 +267,10 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
         return;
     }
     if (auto* pField = Control<CNumEdit>(row.m_nField)) {
-        // A value outside the range (from a device or a file) shows at the end its slider
-        // shows, never the text the field had for another band or channel.
-        pField->SetValue(std::clamp(nValue, row.Kind().m_nMin, row.Kind().m_nMax));
+        // A value outside the range (from a device or a file) shows as it is, never as the
+        // range's end nor as the text the field had for another band or channel; its
+        // slider stands at the end of its range.
+        pField->SetValue(nValue);
     }
     if (bFieldOnly) {
         return;
@@ -290,7 +291,7 @@ void CFieldBinder::Load(const SFieldBinding& row, bool bFieldOnly) {
 }
 
 // The slider, the labels and the numeric field show nPosition, except control nExcept
-// (the one the user moved, which already does). Sliders and labels clamp into their range.
+// (the one the user moved, which already does). Sliders clamp into their range.
 void CFieldBinder::Show(const SFieldBinding& row, int nPosition, int nExcept) {
     if (row.m_nSlider != nExcept) {
         if (auto* pSlider = Control<CBitmapSlider>(row.m_nSlider)) {

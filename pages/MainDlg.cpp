@@ -5,10 +5,10 @@
 #include "eq/KTVEQ.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
-#include "model/Defaults.h"
 #include "pages/EqStripBank.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace zolt {
@@ -174,18 +174,45 @@ constexpr auto kFields = Join(
         bind::CrossoverSlope(kLpfSlope, kOutputLowPassItem),
     });
 
-// The pairs: the first channel button shows the first record's channel, the second button
-// the second record's; unlinking copies the first record over the second.
-template <int kFirstRecord> void PairLinkCopy() {
-    OutputPairLinkCopy(kFirstRecord);
+// Output record nRecord of output set nSet of the working image.
+std::uint8_t* OutputRecord(int nSet, int nRecord) {
+    return Image() + OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(nRecord);
 }
 
-constexpr SChannelPair kOut12Pair{
-    kSync, {kFirstChannel, kSecondChannel}, {12, 13}, image::kLinkOut12, 13, &PairLinkCopy<4>};
-constexpr SChannelPair kOut34Pair{
-    kSync, {kFirstChannel, kSecondChannel}, {8, 9}, image::kLinkOut34, 9, &PairLinkCopy<0>};
-constexpr SChannelPair kSurroundPair{
-    kSync, {kFirstChannel, kSecondChannel}, {14, 15}, image::kLinkSurround, 14, &PairLinkCopy<6>};
+// Unlinking keeps what was edited while linked: in every output set the linked record (the
+// one the page edited) is copied over the other one, which keeps its own mute and delay.
+// The copy goes into the working image only: the synchronisation sends the live set's
+// records before the flag, so the processor ends up holding what the page shows whatever
+// it copies itself when the flag clears.
+template <int kLinked, int kOther> void KeepLinkedEdits() {
+    const CImageGuard guard(ImageLock());
+    for (int nSet = 1; nSet <= 3; ++nSet) {
+        std::uint8_t* pTo = OutputRecord(nSet, kOther);
+        const std::uint8_t bMute = pTo[output::kMute];
+        const std::uint16_t nDelay = GetU16(pTo + output::kDelay);
+        std::memcpy(pTo, OutputRecord(nSet, kLinked), output::kSize);
+        pTo[output::kMute] = bMute;
+        SetU16(pTo + output::kDelay, nDelay);
+        OutputCurveSet(nSet, kOther)->Rebind();
+    }
+}
+
+// A pair of channels (EQ blocks) kFirst and kFirst + 1 linked by image byte nFlag, edited
+// on channel kLinked while linked. The first channel button shows the first channel, the
+// second button the second.
+template <int kFirst, int kLinked> constexpr SChannelPair OutputPair(std::size_t nFlag) {
+    constexpr int kOther = kLinked == kFirst ? kFirst + 1 : kFirst;
+    return {kSync,
+            {kFirstChannel, kSecondChannel},
+            {kFirst, kFirst + 1},
+            nFlag,
+            kLinked,
+            &KeepLinkedEdits<kLinked - kFirstOutputBlock, kOther - kFirstOutputBlock>};
+}
+
+constexpr SChannelPair kOut12Pair = OutputPair<12, 13>(image::kLinkOut12);
+constexpr SChannelPair kOut34Pair = OutputPair<8, 9>(image::kLinkOut34);
+constexpr SChannelPair kSurroundPair = OutputPair<14, 14>(image::kLinkSurround);
 
 // Captions that depend on the view; a one-channel view has no second channel's.
 constexpr SCaption kOut12Captions[] = {
@@ -379,7 +406,7 @@ bool CMainDlg::DisplayBypassed() const {
     return nMode >= 1 && nMode <= 3 && CPairedEqPage::DisplayBypassed();
 }
 
-bool CMainDlg::DisplayInteractive() const {
+bool CMainDlg::EqEditable() const {
     return OutputMode() != 0;
 }
 

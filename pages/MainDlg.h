@@ -3,9 +3,10 @@
 // record of the live output set: its mix levels and polarities, ten EQ bands in ten fixed
 // strips over the curve display, the EQ bypass, the high-pass and low-pass crossovers, its
 // mute and its delay; a view's limiter lives in its first record. For the two-channel
-// views two buttons choose the channel and "SYNC" links the pair; unlinking copies the
-// first record over the second in all three output sets (mute and delay of the second
-// kept). While the output mode is 0 every control is disabled. Every control writes its
+// views two buttons choose the channel and "SYNC" links the pair; unlinking keeps what was
+// edited while linked: the linked channel's record is copied over the other one in all
+// three output sets (the other keeps its mute and delay), and the synchronisation sends
+// it. While the output mode is 0 every control is disabled. Every control writes its
 // field of the working image in place; the link's synchronisation sends what changed.
 // A reload never writes. UI thread only.
 #pragma once
@@ -33,13 +34,14 @@ public:
     // another set or channel than the fields and the display), which drops the highlight.
     void Refresh() override;
     void ApplyLanguage() override;
+    // Not while the output mode is 0.
+    bool EqEditable() const override;
 
 protected:
     // The EQ block number the page shows now (8..15).
     int Channel() const override;
     std::size_t BlockOffset(EBlock eBlock) const override;
     bool DisplayBypassed() const override;
-    bool DisplayInteractive() const override;
 
 private:
     bool IsPairView() const;

@@ -57,6 +57,10 @@ public:
     // The EQ block (0..17) whose equaliser the page shows now, -1 when it shows none: the
     // window's "Import filters..." and "Export filters..." work on it.
     virtual int ShownEqBlock() const { return -1; }
+    // Whether that equaliser can be edited now: its controls and its curve display take
+    // edits (the output page's do not while the output mode is 0). The window's
+    // "Import filters..." and "Export filters..." are enabled only then.
+    virtual bool EqEditable() const { return true; }
 
     // The level poll (pollKind 12) or the state poll (24) has answered. Only the System
     // page shows meters; the others ignore it.

@@ -57,7 +57,7 @@ void CPageBase::LoadFields() {
 
 void CPageBase::ShowDisplayState() {
     if (m_pDisplay != nullptr) {
-        m_pDisplay->SetState(DisplayBypassed(), DisplayInteractive());
+        m_pDisplay->SetState(DisplayBypassed(), EqEditable());
     }
 }
 

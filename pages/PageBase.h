@@ -64,13 +64,12 @@ public:
 protected:
     // Loads every bound control and tells the display its state.
     void LoadFields();
-    // Tells the display whether the shown set is bypassed and whether it may be dragged.
+    // Tells the display whether the shown set is bypassed and whether it may be dragged
+    // (while the equaliser is editable).
     void ShowDisplayState();
     // The shown set's EQ bypass flag is 1 (the bypass button's byte; never on a page
     // without one).
     virtual bool DisplayBypassed() const;
-    // The display may be dragged unless the page says otherwise.
-    virtual bool DisplayInteractive() const { return true; }
     // A display owned by another window (the effect page's panels share the container's).
     void UseDisplay(CFStatic* pDisplay) { m_pDisplay = pDisplay; }
     void AttachStrips(std::unique_ptr<CEqStripBank> pStrips);

@@ -208,19 +208,21 @@ void CFileCommands::ExportFiltersTo(const std::string& path, int block) {
     }
 }
 
-void CFileCommands::AddFilterActions(QMenu& menu, int block) {
-    menu.addAction(LanguageText(kImportFilters), &m_window, [this, block] {
+void CFileCommands::AddFilterActions(QMenu& menu, int block, bool editable) {
+    QAction* importAction = menu.addAction(LanguageText(kImportFilters), &m_window, [this, block] {
         const QString path = ChooseFile(false, FilterListPattern());
         if (!path.isEmpty()) {
             ImportFiltersFrom(path.toStdString(), block);
         }
     });
-    menu.addAction(LanguageText(kExportFilters), &m_window, [this, block] {
+    QAction* exportAction = menu.addAction(LanguageText(kExportFilters), &m_window, [this, block] {
         const QString path = ChooseFile(true, FilterListPattern());
         if (!path.isEmpty()) {
             ExportFiltersTo(path.toStdString(), block);
         }
     });
+    importAction->setEnabled(editable);
+    exportAction->setEnabled(editable);
 }
 
 } // namespace zolt

@@ -44,8 +44,9 @@ public:
     // stored bands come; the equaliser as a filter list.
     void ImportFiltersFrom(const std::string& path, int block);
     void ExportFiltersTo(const std::string& path, int block);
-    // "Import filters..." and "Export filters..." for EQ block 0..17, in the window's menu.
-    void AddFilterActions(QMenu& menu, int block);
+    // "Import filters..." and "Export filters..." for EQ block 0..17, in the window's menu;
+    // both disabled unless the page can edit that equaliser now.
+    void AddFilterActions(QMenu& menu, int block, bool editable);
 
     // The session's reports the check follows.
     void OnCommandsDone();

@@ -522,7 +522,7 @@ void CZoltDlg::contextMenuEvent(QContextMenuEvent* event) {
     m_pUndo->AddActions(menu);
     menu.addSeparator();
     if (const int block = PageOf(m_nCurrentPage).ShownEqBlock(); block >= 0) {
-        m_pFiles->AddFilterActions(menu, block);
+        m_pFiles->AddFilterActions(menu, block, PageOf(m_nCurrentPage).EqEditable());
         menu.addSeparator();
     }
     menu.addAction(QString::fromUtf8(kAboutMenuText), this, &CZoltDlg::ShowAbout);

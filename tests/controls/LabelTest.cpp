@@ -29,14 +29,23 @@ TEST(ValueLabel, OffAtTheMinimumWithoutUnitThenNumbersWithIt) {
     EXPECT_EQ(label.Text(), QStringLiteral("-18dBV"));
 }
 
-TEST(ValueLabel, PositionsOutsideTheRangeShowItsEnds) {
+// A position from a file or the processor outside the range shows as it is, not as the
+// range's end; beyond a label table, which has no text for it, as its number in brackets.
+TEST(ValueLabel, PositionsOutsideTheRangeShowAsTheyAre) {
     CEdit_Static label;
     label.SetRange(0, 84);
     label.SetPos(100);
-    EXPECT_EQ(label.Pos(), 84);
-    EXPECT_EQ(label.Text(), QStringLiteral("84"));
+    EXPECT_EQ(label.Pos(), 100);
+    EXPECT_EQ(label.Text(), QStringLiteral("100"));
     label.SetPos(-3);
-    EXPECT_EQ(label.Text(), QStringLiteral("0"));
+    EXPECT_EQ(label.Text(), QStringLiteral("-3"));
+
+    label.SetRange(0, 19);
+    label.SetFormat({kLabelAttack, 1, 0, 0, 0, "ms"});
+    label.SetPos(19);
+    EXPECT_EQ(label.Text(), QStringLiteral("400ms"));
+    label.SetPos(25);
+    EXPECT_EQ(label.Text(), QStringLiteral("(25)"));
 }
 
 TEST(ValueLabel, ScaledDistanceAndTableModes) {

@@ -151,12 +151,29 @@ TEST_F(CNumEditTest, ReadingTakesTypedTextOnlyWithinTheTable) {
     EXPECT_EQ(m_pEdit->Value(), 82);
 }
 
-TEST_F(CNumEditTest, SetValueOutsideTheRangeChangesNothing) {
+// A value from a file or the processor outside the range shows as it is, not as the
+// range's end; the arrows and the wheel step from it into the range, never further out.
+TEST_F(CNumEditTest, SetValueOutsideTheRangeShowsItAndStepsLeadBackIntoTheRange) {
     Gain(120);
-    m_pEdit->SetValue(181);
+    m_pEdit->SetValue(210);
+    EXPECT_EQ(m_pEdit->Value(), 210);
+    EXPECT_EQ(m_pEdit->text(), QStringLiteral("18.0"));
+    m_pEdit->setFocus();
+    QTest::keyClick(m_pEdit, Qt::Key_Up);
+    EXPECT_EQ(m_pEdit->Value(), 210);
+    EXPECT_EQ(Sent(), 0u) << "Up leads further out: nothing";
+    QTest::keyClick(m_pEdit, Qt::Key_Down);
+    EXPECT_EQ(m_pEdit->Value(), 180);
+    EXPECT_EQ(m_pEdit->text(), QStringLiteral("12.0"));
+    EXPECT_EQ(Sent(), 1u);
+
     m_pEdit->SetValue(-1);
-    EXPECT_EQ(m_pEdit->Value(), 120);
-    EXPECT_EQ(m_pEdit->text(), QStringLiteral("0.0"));
+    EXPECT_EQ(m_pEdit->text(), QStringLiteral("-24.2"));
+    QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_pEdit, &e);
+    EXPECT_EQ(m_pEdit->Value(), 0);
+    EXPECT_EQ(m_pEdit->text(), QStringLiteral("-24.0"));
 }
 
 TEST_F(CNumEditTest, ArrowsStepWithinTheRangeAndStopSilentlyAtItsEnds) {

@@ -185,10 +185,10 @@ TEST(FilterList, ShelfSlopeTurnsIntoTheNearestQ) {
     ASSERT_EQ(list.m_aFilters.size(), 3u);
     EXPECT_DOUBLE_EQ(list.m_aFilters[0].m_dSlope, 6.0);
     // Q 0.4926 lies between 0.47 (index 3) and 0.5 (index 4), nearer 0.5.
-    EXPECT_EQ(MapFilter(list.m_aFilters[0]).m_nQIndex, 4);
-    EXPECT_EQ(MapFilter(list.m_aFilters[1]).m_nQIndex, 10); // 0.7071 -> 0.71
-    EXPECT_EQ(MapFilter(list.m_aFilters[1]).m_nType, ftype::kHighShelf);
-    EXPECT_EQ(MapFilter(list.m_aFilters[2]).m_nQIndex, 4); // sqrt(0.25) = 0.5
+    EXPECT_EQ(MapFilter(list.m_aFilters[0], kMusicLeft).m_nQIndex, 4);
+    EXPECT_EQ(MapFilter(list.m_aFilters[1], kMusicLeft).m_nQIndex, 10); // 0.7071 -> 0.71
+    EXPECT_EQ(MapFilter(list.m_aFilters[1], kMusicLeft).m_nType, ftype::kHighShelf);
+    EXPECT_EQ(MapFilter(list.m_aFilters[2], kMusicLeft).m_nQIndex, 4); // sqrt(0.25) = 0.5
 
     // The steepest slope stays free of overshoot: a 12 dB-per-octave low shelf of +12 dB
     // falls from +12 dB to 0 dB without ever leaving that range.
@@ -331,7 +331,7 @@ TEST(FilterList, ValuesBeyondTheRangesAreClampedAndSaid) {
         << error;
     const SMappedBand& high = result.m_aBands.at(0);
     EXPECT_EQ(high.m_nFreqIndex, kFreqCount - 1);
-    EXPECT_EQ(high.m_nGainRaw, kGainRawMax);
+    EXPECT_EQ(high.m_nGainRaw, kGainRawZero + 60) << "+12 dB, the top of the strips";
     EXPECT_EQ(high.m_nQIndex, kQCount - 1);
     EXPECT_TRUE(high.m_bFreqClamped && high.m_bGainClamped && high.m_bQClamped);
     const SMappedBand& low = result.m_aBands.at(1);
@@ -339,16 +339,58 @@ TEST(FilterList, ValuesBeyondTheRangesAreClampedAndSaid) {
     EXPECT_EQ(low.m_nGainRaw, 0);
     EXPECT_EQ(low.m_nQIndex, 0);
     EXPECT_TRUE(low.m_bFreqClamped && low.m_bGainClamped && low.m_bQClamped);
-    for (const char* note : {"gain +30 dB is outside -24..+24 dB: set to +24.0 dB",
-                             "gain -40 dB is outside -24..+24 dB: set to -24.0 dB",
+    for (const char* note : {"gain +30 dB is outside -24..+12 dB: set to +12.0 dB",
+                             "gain -40 dB is outside -24..+12 dB: set to -24.0 dB",
                              "frequency 25000 Hz is outside 19.7..20600 Hz: set to 20600 Hz",
                              "Q 0.1 is outside 0.4..128: set to 0.40"}) {
         EXPECT_NE(result.m_strReport.find(note), std::string::npos) << note;
     }
     // The edges themselves are in range.
-    const SFilterList edges = Parsed("Filter: ON PK Fc 19.7 Hz Gain 24 dB Q 128\n");
-    const SMappedBand edge = MapFilter(edges.m_aFilters.at(0));
+    const SFilterList edges = Parsed("Filter: ON PK Fc 19.7 Hz Gain 12 dB Q 128\n");
+    const SMappedBand edge = MapFilter(edges.m_aFilters.at(0), kEchoA);
     EXPECT_FALSE(edge.m_bFreqClamped || edge.m_bGainClamped || edge.m_bQClamped);
+}
+
+// An import stores only gains the page of the equaliser can edit, so its fields, sliders
+// and curve show one value: the strips' -24..+12 dB (Music, Mic, echo, reverb, outputs),
+// the dynamic-EQ columns' -12..+12 dB. Each clamped gain has its own line in the report.
+TEST(FilterList, GainsStayWithinWhatThePageEdits) {
+    const std::string text = "Filter 1: ON PK Fc 100 Hz Gain 18 dB Q 1\n"
+                             "Filter 2: OFF LS Fc 200 Hz Gain -20 dB Q 1\n"
+                             "Filter 3: ON HS Fc 8000 Hz Gain 12.0 dB Q 1\n";
+    struct SCase {
+        int m_nBlock;
+        int m_anRaw[3];
+        std::vector<std::string> m_astrNotes;
+    };
+    const SCase cases[] = {
+        {kMusicLeft, {180, 20, 180}, {"gain +18 dB is outside -24..+12 dB: set to +12.0 dB"}},
+        {kFirstOutput + 5, {180, 20, 180}, {"gain +18 dB is outside -24..+12 dB: set to +12.0 dB"}},
+        {kMusicLeftDeq,
+         {180, 60, 180},
+         {"gain +18 dB is outside -12..+12 dB: set to +12.0 dB",
+          "gain -20 dB is outside -12..+12 dB: set to -12.0 dB"}},
+    };
+    for (const SCase& c : cases) {
+        Image image = NoiseImage(9);
+        SImportResult result;
+        std::string error;
+        ASSERT_TRUE(ImportFilterList(text, c.m_nBlock, image.data(), result, error)) << error;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(Band(image, c.m_nBlock, i)[band::kGain], c.m_anRaw[i])
+                << c.m_nBlock << " band " << i + 1;
+        }
+        std::size_t nNotes = 0;
+        for (std::size_t at = result.m_strReport.find("  gain "); at != std::string::npos;
+             at = result.m_strReport.find("  gain ", at + 1)) {
+            ++nNotes;
+        }
+        EXPECT_EQ(nNotes, c.m_astrNotes.size()) << result.m_strReport;
+        for (const std::string& note : c.m_astrNotes) {
+            EXPECT_NE(result.m_strReport.find("\n  " + note + "\n"), std::string::npos)
+                << c.m_nBlock << ": " << result.m_strReport;
+        }
+    }
 }
 
 TEST(FilterList, DynamicBandsKeepTheirDetectorBytes) {
@@ -384,18 +426,26 @@ TEST(FilterList, ExportReadBackGivesTheSameBytes) {
                 << text;
             // Type bytes above 3 come back as bypassed bands; everything else as it was.
             std::vector<std::uint8_t> expected = BandBytes(source, block);
+            const bool dynamic = block >= kMusicLeftDeq;
             for (std::size_t i = band::kType; i < expected.size(); i += band::kSize) {
                 expected[i] = expected[i] <= ftype::kHighShelf ? expected[i] : ftype::kBypass;
-                // A damaged index or gain byte reads as the nearest valid one.
+                // A damaged index reads as the nearest valid one, a gain as the nearest one
+                // the page edits.
                 expected[i - 1] = std::min<std::uint8_t>(expected[i - 1], kQCount - 1);
-                expected[i - 2] = std::min<std::uint8_t>(expected[i - 2], kGainRawMax);
+                expected[i - 2] = std::clamp<std::uint8_t>(expected[i - 2], dynamic ? 60 : 0, 180);
                 const auto freq =
                     std::min(expected[i - 4] | (expected[i - 3] << 8), kFreqCount - 1);
                 expected[i - 4] = static_cast<std::uint8_t>(freq & 0xFF);
                 expected[i - 3] = static_cast<std::uint8_t>(freq >> 8);
             }
             EXPECT_EQ(BandBytes(target, block), expected) << block;
-            EXPECT_EQ(ExportFilterList(block, target.data()), text) << block;
+            // What was imported goes through the text unchanged.
+            const std::string back = ExportFilterList(block, target.data());
+            Image again = NoiseImage(static_cast<unsigned>(300 + block));
+            again[image::kOutputMode] = outputMode;
+            ASSERT_TRUE(ImportFilterList(back, block, again.data(), result, error)) << error;
+            EXPECT_EQ(BandBytes(again, block), BandBytes(target, block)) << block;
+            EXPECT_EQ(ExportFilterList(block, again.data()), back) << block;
             if (block >= kFirstOutput && block < kFirstOutput + 8) {
                 // Only the live output set's record was written.
                 const int live = LiveOutputSet(outputMode);
@@ -424,7 +474,7 @@ TEST(FilterList, EveryStoredValueSurvivesTheText) {
             const int n = start + i;
             std::uint8_t* record = Band(source, kMic12, i);
             SetU16(record + band::kFreq, static_cast<std::uint16_t>(std::min(n, kFreqCount - 1)));
-            record[band::kGain] = static_cast<std::uint8_t>(std::min(n, kGainRawMax));
+            record[band::kGain] = static_cast<std::uint8_t>(std::min(n, kGainRawZero + 60));
             record[band::kQ] = static_cast<std::uint8_t>(std::min(n, kQCount - 1));
             record[band::kType] = static_cast<std::uint8_t>(1 + n % 3);
         }

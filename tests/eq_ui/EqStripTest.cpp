@@ -162,12 +162,12 @@ TEST_F(EqStrip, SliderEndsStoreTheGainRange) {
     EXPECT_EQ(Bank().SelectedStrip(), 4);
 }
 
-TEST_F(EqStrip, GainAboveTheStripRangeShowsItsTop) {
+TEST_F(EqStrip, GainAboveTheStripRangeShowsAsItIsWithTheSliderAtItsTop) {
     MusicLeftBand(1)[2] = 200; // +16 dB from a device image
     CurveSetOfBlock(0)->Rebind();
     Strip(2).Reload(); // the field showed another band's text last
     Strip(1).Reload();
-    EXPECT_EQ(Strip(1).GainField()->text(), "12.0");
+    EXPECT_EQ(Strip(1).GainField()->text(), "16.0");
     EXPECT_EQ(Strip(1).GainSlider()->PosFromFarEnd(), 180);
     EXPECT_EQ(MusicLeftBand(1)[2], 200) << "a reload writes nothing";
 }

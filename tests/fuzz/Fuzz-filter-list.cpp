@@ -13,10 +13,12 @@ namespace {
 
 using Image = std::array<std::uint8_t, zolt::kImageSize>;
 
+// Every byte 60..180: the bands the list leaves (bypassed, their values kept) hold gains
+// every page edits, which an import keeps as they are.
 Image PatternImage(std::uint8_t outputMode) {
     Image image{};
     for (std::size_t i = 0; i < image.size(); ++i) {
-        image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+        image[i] = static_cast<std::uint8_t>(60 + (i * 7 + 3) % 121);
     }
     image[zolt::image::kOutputMode] = outputMode;
     return image;

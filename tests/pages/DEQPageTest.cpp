@@ -80,7 +80,7 @@ TEST_F(DEQPage, DynamicsSlidersWriteTheShownChannelsRecordAndKeepItsLastByte) {
     EXPECT_EQ(test::NextSyncFrame(), RecordFrame(0));
 }
 
-TEST_F(DEQPage, GainTakesOnlyMinus12ToPlus12AndAnOutsideRecordShowsTheEndOfTheRange) {
+TEST_F(DEQPage, GainTakesOnlyMinus12ToPlus12AndAnOutsideRecordShowsAsItIs) {
     Type(kGain + 1, "-20");
     EXPECT_EQ(Image()[684 + band::kGain], 60) << "-20 dB typed stops at -12 dB";
     EXPECT_EQ(FieldText(kGain + 1), "-12.0");
@@ -91,9 +91,9 @@ TEST_F(DEQPage, GainTakesOnlyMinus12ToPlus12AndAnOutsideRecordShowsTheEndOfTheRa
     Keys(kGainSlider + 1, Qt::Key_Down);
     EXPECT_EQ(FieldText(kGain + 1), "11.8");
 
-    // Music Right from a file: band 2 at -20 dB shows -12.0 in its field, where its slider
-    // stands, not the 11.8 Music Left's band had; band 3 shows its record; the reload writes
-    // nothing.
+    // Music Right from a file: band 2 at -20 dB shows -20.0 in its field, with its slider
+    // at its end, not the 11.8 Music Left's band had; band 3 shows its record; the reload
+    // writes nothing.
     std::uint8_t* p = Image() + kRightRecords + deq::kSize;
     p[band::kGain] = 20;
     p[deq::kSize + band::kGain] = 150;
@@ -104,7 +104,7 @@ TEST_F(DEQPage, GainTakesOnlyMinus12ToPlus12AndAnOutsideRecordShowsTheEndOfTheRa
     std::uint8_t abBefore[kImageSize];
     std::memcpy(abBefore, Image(), kImageSize);
     Click(kRight);
-    EXPECT_EQ(FieldText(kGain + 1), "-12.0");
+    EXPECT_EQ(FieldText(kGain + 1), "-20.0");
     EXPECT_EQ(Item<CBitmapSlider>(kGainSlider + 1)->PosFromFarEnd(), 60);
     EXPECT_EQ(FieldText(kGain + 2), "6.0");
     EXPECT_EQ(Item<CBitComboBox>(kType + 2)->currentText(), "LS");

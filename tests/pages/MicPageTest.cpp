@@ -251,7 +251,7 @@ TEST_F(MicPage, LinkingShowsMic12AndUnlinkingCopiesItWithoutTraffic) {
 
 TEST_F(MicPage, ReloadShowsTheImageAndWritesNothing) {
     std::uint8_t* pBlock = Image() + image::kMic34;
-    pBlock[mic::kLevel] = 50;   // out of range from a file: shown at the top
+    pBlock[mic::kLevel] = 50;   // out of range from a file: shown as it is
     pBlock[mic::kFeedback] = 9; // no such mode
     pBlock[mic::kGate] = 0;
     SetU16(pBlock + mic::kLowExciter, 1000);
@@ -265,7 +265,7 @@ TEST_F(MicPage, ReloadShowsTheImageAndWritesNothing) {
     m_pPage->Refresh();
     ExpectShownPair(kMicPair34);
     ExpectPairButtons(0, 1, true);
-    EXPECT_EQ(LabelText(kLevelLabel), "10.0dB");
+    EXPECT_EQ(LabelText(kLevelLabel), "15.0dB");
     EXPECT_EQ(Item<CBitComboBox>(kFeedback)->currentIndex(), -1);
     EXPECT_EQ(LabelText(kGateThresholdLabel), "OFF");
     EXPECT_EQ(Item<CBitmapSlider>(kLowFreqSlider)->Pos(), 361);

@@ -162,11 +162,11 @@ TEST_F(MusicPage, MusicRightsControlsWriteMusicRight) {
 }
 
 TEST_F(MusicPage, ReloadShowsTheImageAndWritesNothing) {
-    SetU16(Image() + 717 + 118, 1000); // out of range from a file: shown at the top
+    SetU16(Image() + 717 + 118, 1000); // beyond the table from a file: its last entry
     Image()[717 + 120] = 20;           // no such slope
     Image()[717 + 157] = 7;
     Image()[553] = 5;
-    System()[9] = 0xF3; // key 15 from a device: shown at +7
+    System()[9] = 0xF3; // key 15 from a device: shown as it is, +8
     CommitShadow(true);
     MusicView().m_nChannel = 1;
     std::uint8_t abBefore[kImageSize];
@@ -177,7 +177,7 @@ TEST_F(MusicPage, ReloadShowsTheImageAndWritesNothing) {
     EXPECT_EQ(Item<CBitmapSlider>(kMainHpfSlider)->Pos(), 361);
     EXPECT_EQ(Item<CNumEdit>(kMainHpfField)->text(), "20600Hz");
     EXPECT_EQ(Item<CBitComboBox>(kHighHarmonic)->currentIndex(), 7);
-    EXPECT_EQ(LabelText(kKeyLabel), "7");
+    EXPECT_EQ(LabelText(kKeyLabel), "8");
     ExpectChannelButtons(0, 1, true);
     QApplication::processEvents();
     EXPECT_EQ(std::memcmp(abBefore, Image(), kImageSize), 0);

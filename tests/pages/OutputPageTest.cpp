@@ -57,7 +57,8 @@ protected:
         EXPECT_EQ(Enabled(kSecondChannel), bEnabled);
     }
     // In every set record nFirst and record nSecond differ in their mix, band gains,
-    // limiter and high-pass slope, and record nSecond has its own mute and delay.
+    // limiter and high-pass slope, and record nSecond has its own mute and delay (a mute
+    // of 1, a delay of 700 + the set's number).
     void MakeRecordsDiffer(int nFirst, int nSecond) {
         for (int nSet = 1; nSet <= 3; ++nSet) {
             std::uint8_t* pFirst = Image() + Rec(nSet, nFirst);
@@ -80,16 +81,17 @@ protected:
         CommitShadow(false);
         Reload();
     }
-    void ExpectLinkCopied(int nFirst, int nSecond) {
+    // Record nFrom copied over record nTo in every set, nTo keeping the mute and delay
+    // MakeRecordsDiffer gave it; the copy is in the working image, not in the shadow.
+    void ExpectLinkCopied(int nFrom, int nTo) {
         for (int nSet = 1; nSet <= 3; ++nSet) {
-            const std::uint8_t* pFirst = Image() + Rec(nSet, nFirst);
-            const std::uint8_t* pSecond = Image() + Rec(nSet, nSecond);
-            EXPECT_EQ(pSecond[output::kMute], 1) << "set " << nSet;
-            EXPECT_EQ(GetU16(pSecond + output::kDelay), 700 + nSet) << "set " << nSet;
-            EXPECT_EQ(std::memcmp(pFirst + 1, pSecond + 1, output::kDelay - 1), 0)
-                << "set " << nSet;
-            EXPECT_EQ(std::memcmp(pSecond, Shadow() + Rec(nSet, nSecond), output::kSize), 0)
-                << "the copy is in the shadow too, set " << nSet;
+            const std::uint8_t* pFrom = Image() + Rec(nSet, nFrom);
+            const std::uint8_t* pTo = Image() + Rec(nSet, nTo);
+            EXPECT_EQ(pTo[output::kMute], 1) << "set " << nSet;
+            EXPECT_EQ(GetU16(pTo + output::kDelay), 700 + nSet) << "set " << nSet;
+            EXPECT_EQ(std::memcmp(pFrom + 1, pTo + 1, output::kDelay - 1), 0) << "set " << nSet;
+            EXPECT_NE(std::memcmp(pTo, Shadow() + Rec(nSet, nTo), output::kSize), 0)
+                << "the synchronisation sends the copy, set " << nSet;
         }
     }
 };
@@ -168,8 +170,8 @@ TEST_F(OutputPage, OutputMode0DisablesEverythingAndShowsSet1) {
     EXPECT_EQ(Checked(kModeDisco), 1);
 }
 
-TEST_F(OutputPage, LinkingOut12MovesToOut1AndUnlinkingCopiesRecord4OverRecord5) {
-    MakeRecordsDiffer(4, 5);
+TEST_F(OutputPage, LinkingOut12MovesToOut1AndUnlinkingCopiesRecord5OverRecord4) {
+    MakeRecordsDiffer(5, 4);
     ShowView(3);
     Click(kFirstChannel); // "Out 2", record 4
     ASSERT_EQ(OutputView().m_nOut12, 12);
@@ -186,19 +188,22 @@ TEST_F(OutputPage, LinkingOut12MovesToOut1AndUnlinkingCopiesRecord4OverRecord5) 
     EXPECT_EQ(m_pPage->Strips().Strip(2).Caption()->TextColor(), kWhite);
     EXPECT_EQ(Checked(kSync), 1);
     ExpectChannelButtons(0, 0, false);
-    EXPECT_EQ(LabelText(kMusicLabel), "101%") << "the fields show record 5";
+    EXPECT_EQ(LabelText(kMusicLabel), "11%") << "the fields show record 5";
+    Keys(kMusicSlider, Qt::Key_Up, 2); // an edit while linked, in record 5
 
     Click(kSync);
     EXPECT_EQ(Image()[image::kLinkOut12], 0);
-    ExpectLinkCopied(4, 5);
+    ExpectLinkCopied(5, 4);
     EXPECT_EQ(OutputView().m_nOut12, 13);
     ExpectChannelButtons(0, 1, true);
-    EXPECT_EQ(LabelText(kMusicLabel), "11%");
-    EXPECT_EQ(LabelText(kSecondDelayLabel), "70.1ms") << "record 5 keeps its delay";
-    // The type chosen in record 4's third strip goes out; the copied bytes and the flag,
-    // back where the processor has it, send nothing.
-    EXPECT_EQ(test::NextSyncFrame()[1], 111 + 10 * 4 + 2);
-    EXPECT_TRUE(test::IsPollFrame(test::NextSyncFrame()));
+    EXPECT_EQ(LabelText(kMusicLabel), "13%") << "the edit made while linked stays";
+    EXPECT_EQ(LabelText(kFirstDelayLabel), "70.1ms") << "record 4 keeps its delay";
+    EXPECT_EQ(Checked(kFirstMute), 1) << "and its mute";
+    Click(kFirstChannel);
+    EXPECT_EQ(LabelText(kMusicLabel), "13%") << "record 4 took the edit";
+    // The synchronisation sends record 4 as the copy made it, from its music level (mix
+    // point 23) on.
+    EXPECT_EQ(test::NextSyncFrame(), (std::vector<int>{cmd::kMixLevel, 23, 13}));
 }
 
 TEST_F(OutputPage, UnlinkingSurroundCopiesRecord6OverRecord7) {
@@ -211,8 +216,10 @@ TEST_F(OutputPage, UnlinkingSurroundCopiesRecord6OverRecord7) {
     EXPECT_EQ(Image()[image::kLinkSurround], 1);
     EXPECT_EQ(OutputView().m_nSurround, 14);
     EXPECT_EQ(m_pPage->Strips().Block(), 14);
+    Keys(kMusicSlider, Qt::Key_Up); // an edit while linked, in record 6
     Click(kSync);
     ExpectLinkCopied(6, 7);
+    EXPECT_EQ(Image()[Rec(1, 7) + 1], 12) << "record 7 took the edit";
     ExpectChannelButtons(1, 0, true);
     EXPECT_EQ(Image()[Rec(1, 7) + output::kMute], 1);
     EXPECT_EQ(Checked(kSecondMute), 1);

@@ -473,14 +473,18 @@ TEST_F(FilterListTest, ABadListIsRefusedWithTheFileAndLineAndChangesNothing) {
         << m_boxes[0].toStdString();
 }
 
-// The texts of the window's right-click menu on page index.
-QStringList MenuOnPage(CZoltDlg& dlg, int index) {
+// The texts of the window's right-click menu on page index; those of its disabled entries
+// also go to pDisabled when given.
+QStringList MenuOnPage(CZoltDlg& dlg, int index, QStringList* pDisabled = nullptr) {
     dlg.ShowPage(index);
     QStringList texts;
-    QTimer::singleShot(50, [&texts] {
+    QTimer::singleShot(50, [&texts, pDisabled] {
         if (auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (const QAction* pAction : pMenu->actions()) {
                 texts << pAction->text();
+                if (pDisabled != nullptr && !pAction->isEnabled()) {
+                    *pDisabled << pAction->text();
+                }
             }
             pMenu->close();
         }
@@ -503,6 +507,32 @@ TEST_F(FilterListTest, EveryPageWithAnEqualiserOffersTheListsAndTheSystemPageDoe
     EXPECT_TRUE(system.contains(QStringLiteral("关于(&A)..."))) << system.join('|').toStdString();
     dlg->SetLanguage(1);
     EXPECT_TRUE(MenuOnPage(*dlg, 2).contains(QStringLiteral("导出滤波器...")));
+}
+
+// In output mode 0 ("Auto") every control of the output views is disabled, and so are
+// their filter-list entries; the other pages' equalisers stay editable.
+TEST_F(FilterListTest, TheOutputViewsOfferNoListInOutputModeAuto) {
+    auto dlg = MakeWindow();
+    dlg->show();
+    const auto expectLists = [&dlg](int index, bool enabled) {
+        QStringList disabled;
+        const QStringList texts = MenuOnPage(*dlg, index, &disabled);
+        for (const char* list : {"Import filters...", "Export filters..."}) {
+            EXPECT_TRUE(texts.contains(QString::fromUtf8(list))) << "page " << index;
+            EXPECT_EQ(disabled.contains(QString::fromUtf8(list)), !enabled) << "page " << index;
+        }
+    };
+    const auto setOutputMode = [](std::uint8_t mode) {
+        const CImageGuard guard(ImageLock());
+        Image()[image::kOutputMode] = mode;
+    };
+    setOutputMode(0);
+    for (const int index : {3, 4, 7, 8, 9}) {
+        expectLists(index, false);
+    }
+    expectLists(0, true);
+    setOutputMode(2);
+    expectLists(3, true);
 }
 
 } // namespace

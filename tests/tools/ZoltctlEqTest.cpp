@@ -230,10 +230,75 @@ TEST_F(ZoltctlEq, RefusalsLeaveTheFileAlone) {
     // A file too short for its kind is refused, not read past its end.
     WriteFile(m_dir / "short.dia", Bytes(kOneModeFileSize - 1, 0));
     EXPECT_EQ(Ctl({"eq", "export", (m_dir / "short.dia").string(), "sub"}), ctl::kExitFile);
-    EXPECT_NE(m_err.str().find("shorter than a one-mode file"), std::string::npos);
+    EXPECT_NE(m_err.str().find("2777 bytes, neither a one-mode file"), std::string::npos);
     WriteFile(m_dir / "short.dat", Bytes(kAllModesFileSize - 1, 0));
     EXPECT_EQ(Ctl({"eq", "export", (m_dir / "short.dat").string(), "sub"}), ctl::kExitFile);
-    EXPECT_NE(m_err.str().find("shorter than an all-modes file"), std::string::npos);
+    EXPECT_NE(m_err.str().find("57018 bytes, neither a one-mode file"), std::string::npos);
+}
+
+// As dump and diff read presets: only a file of one of the two sizes, whose size says its
+// kind, whatever its name; a longer file is refused too, not rewritten with its tail.
+TEST_F(ZoltctlEq, ImportTakesOnlyTheTwoPresetSizes) {
+    const fs::path list = List("one.txt", "Filter: ON PK Fc 1000 Hz Gain 6 dB Q 1\n");
+    for (const std::size_t nSize :
+         {kOneModeFileSize + 1, kAllModesFileSize + 1, kAllModesFileSize + 4096}) {
+        const fs::path file = m_dir / (nSize < kAllModesFileSize ? "long.dia" : "long.dat");
+        const Bytes before = Noise(nSize, 17);
+        WriteFile(file, before);
+        EXPECT_EQ(Ctl({"eq", "import", file.string(), "music-left", list.string()}), ctl::kExitFile)
+            << nSize;
+        EXPECT_EQ(m_err.str(), "zoltctl: " + file.string() + ": " + std::to_string(nSize) +
+                                   " bytes, neither a one-mode file (2778 bytes) nor an "
+                                   "all-modes file (57019 bytes)\n");
+        EXPECT_EQ(m_out.str(), "");
+        EXPECT_EQ(ReadFile(file), before) << nSize;
+    }
+
+    // A one-mode file named .dat is read as the one mode it holds.
+    const fs::path named = m_dir / "one.dat";
+    WriteFile(named, Bytes(kOneModeFileSize, 0));
+    ASSERT_EQ(Ctl({"eq", "import", named.string(), "music-left", list.string()}), ctl::kExitDone)
+        << m_err.str();
+    EXPECT_EQ(ReadFile(named).at(kSystemSize + kMusicLeftBand1 + band::kGain), 150);
+    EXPECT_EQ(Ctl({"eq", "import", named.string() + ":2", "music-left", list.string()}),
+              ctl::kExitUsage);
+}
+
+// Stored bytes outside the steps of their tables are exported as the nearest step, and
+// each such value is named on standard error; the list itself is what it was.
+TEST_F(ZoltctlEq, ExportNamesEachValueWrittenAsTheNearestStep) {
+    Bytes bytes(kOneModeFileSize, 0);
+    std::uint8_t* band2 = bytes.data() + kSystemSize + kMusicLeftBand1 + band::kSize;
+    SetU16(band2 + band::kFreq, 204);
+    band2[band::kGain] = 150;
+    band2[band::kQ] = 16;
+    band2[band::kType] = 1;
+    const fs::path file = m_dir / "steps.dia";
+    WriteFile(file, bytes);
+    ASSERT_EQ(Ctl({"eq", "export", file.string(), "music-left"}), ctl::kExitDone);
+    EXPECT_EQ(m_err.str(), "");
+    const std::string inSteps = m_out.str();
+
+    SetU16(band2 + band::kFreq, 400);
+    band2[band::kGain] = 250;
+    band2[band::kQ] = 150;
+    band2[band::kType] = 9;
+    WriteFile(file, bytes);
+    ASSERT_EQ(Ctl({"eq", "export", file.string(), "music-left"}), ctl::kExitDone);
+    EXPECT_EQ(m_err.str(),
+              "zoltctl: eq export: music-left band 2: frequency index 400 is outside 0..361: "
+              "written as 20600 Hz\n"
+              "zoltctl: eq export: music-left band 2: gain byte 250 is outside 0..240: written "
+              "as +24.0 dB\n"
+              "zoltctl: eq export: music-left band 2: Q index 150 is outside 0..100: written as "
+              "Q 128.00\n"
+              "zoltctl: eq export: music-left band 2: type byte 9 is none of BY, P, LS, HS "
+              "(0..3): written as OFF\n");
+    const std::string expected = "Filter 2: OFF PK Fc 20600 Hz Gain 24.0 dB Q 128.00\n";
+    const std::size_t line2 = inSteps.find("Filter 2:");
+    ASSERT_NE(line2, std::string::npos);
+    EXPECT_EQ(m_out.str(),
+              inSteps.substr(0, line2) + expected + inSteps.substr(inSteps.find('\n', line2) + 1));
 }
 
 // A FIFO, a folder or a device given for a preset or a list is refused at once; reading it

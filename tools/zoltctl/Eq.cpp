@@ -6,8 +6,6 @@
 #include "link/PresetFiles.h"
 #include "model/Layout.h"
 
-#include <cstring>
-
 namespace zolt::ctl {
 
 namespace {
@@ -38,8 +36,8 @@ constexpr SBlockName kBlockNames[] = {
     {"music-right-deq", 17},
 };
 
-// Bytes; a filter list is a few kilobytes, a preset file at most 57019.
-constexpr std::size_t kLargestFile = 1 << 20;
+// Bytes; a filter list is a few kilobytes.
+constexpr std::size_t kLargestList = 1 << 20;
 
 std::string BlockNamesText() {
     std::string text;
@@ -49,27 +47,16 @@ std::string BlockNamesText() {
     return text;
 }
 
-bool EndsWith(const std::string& text, const char* suffix) {
-    const std::size_t n = std::strlen(suffix);
-    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
-}
-
-bool ReadBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::ostream& err) {
-    std::string error;
-    if (!ReadRegularFile(path, kLargestFile, bytes, error)) {
-        err << "zoltctl: " << error << '\n';
-        return false;
-    }
-    return true;
-}
-
 // A preset file in memory and the mode image inside it that the command works on.
-struct SPresetFile {
+struct SEditedPreset {
     std::string m_strPath;
-    std::vector<std::uint8_t> m_abBytes;
+    SPresetFile m_file;
     int m_nMode = 0; // 1..21 in an all-modes file, 0 in a one-mode file
-    std::size_t m_nImage = 0;
-    std::uint8_t* Image() { return m_abBytes.data() + m_nImage; }
+    // The mode image worked on, writable (ImageOf gives it read-only).
+    std::uint8_t* Image() {
+        const std::ptrdiff_t nOffset = m_file.ImageOf(m_nMode) - m_file.m_abBytes.data();
+        return m_file.m_abBytes.data() + nOffset;
+    }
 };
 
 // "FILE" or "FILE:MODE": the mode is the digits after the last colon.
@@ -81,68 +68,60 @@ void SplitMode(const std::string& spec, std::string& path, std::string& mode) {
     mode = digits ? spec.substr(colon + 1) : std::string();
 }
 
-int LoadPreset(const std::string& spec, SPresetFile& file, std::ostream& err) {
+// Reads the preset as dump and diff do: a regular file of one of the two preset sizes,
+// whose size says its kind.
+int LoadPreset(const std::string& spec, SEditedPreset& preset, std::ostream& err) {
     std::string mode;
-    SplitMode(spec, file.m_strPath, mode);
-    if (!ReadBytes(file.m_strPath, file.m_abBytes, err)) {
+    SplitMode(spec, preset.m_strPath, mode);
+    std::string error;
+    if (!ReadPresetFile(preset.m_strPath, preset.m_file, error)) {
+        err << "zoltctl: " << error << '\n';
         return kExitFile;
     }
-    const std::size_t size = file.m_abBytes.size();
-    const bool allModes = EndsWith(file.m_strPath, ".dat") ||
-                          (!EndsWith(file.m_strPath, ".dia") && size >= kAllModesFileSize);
-    if (!allModes) {
+    if (!preset.m_file.m_bAllModes) {
         if (!mode.empty()) {
-            err << "zoltctl: eq: " << file.m_strPath
+            err << "zoltctl: eq: " << preset.m_strPath
                 << " holds one mode; a mode number needs an all-modes file (.dat)\n";
             return kExitUsage;
         }
-        if (size < kOneModeFileSize) {
-            err << "zoltctl: " << file.m_strPath << ": shorter than a one-mode file (2778 bytes)\n";
-            return kExitFile;
-        }
-        file.m_nImage = kSystemSize;
         return kExitDone;
     }
-    if (size < kAllModesFileSize) {
-        err << "zoltctl: " << file.m_strPath << ": shorter than an all-modes file (57019 bytes)\n";
-        return kExitFile;
-    }
-    const int current = file.m_abBytes[sysblock::kMode];
+    const int current = preset.m_file.System()[sysblock::kMode];
     const bool named = current >= 1 && current <= static_cast<int>(kModeCount);
-    file.m_nMode = !mode.empty() ? (mode.size() <= 2 ? std::stoi(mode) : 0) : named ? current : 1;
-    if (file.m_nMode < 1 || file.m_nMode > static_cast<int>(kModeCount)) {
+    preset.m_nMode = !mode.empty() ? (mode.size() <= 2 ? std::stoi(mode) : 0) : named ? current : 1;
+    if (preset.m_nMode < 1 || preset.m_nMode > static_cast<int>(kModeCount)) {
         err << "zoltctl: eq: the mode is a number from 1 to 21\n";
         return kExitUsage;
     }
-    file.m_nImage = kSystemSize + kImageSize * static_cast<std::size_t>(file.m_nMode - 1);
     return kExitDone;
 }
 
 int Import(const std::string& spec, const std::string& blockName, const std::string& listPath,
            std::ostream& out, std::ostream& err) {
-    SPresetFile file;
-    if (const int code = LoadPreset(spec, file, err); code != kExitDone) {
+    SEditedPreset preset;
+    if (const int code = LoadPreset(spec, preset, err); code != kExitDone) {
         return code;
     }
     std::vector<std::uint8_t> list;
-    if (!ReadBytes(listPath, list, err)) {
+    std::string error;
+    if (!ReadRegularFile(listPath, kLargestList, list, error)) {
+        err << "zoltctl: " << error << '\n';
         return kExitFile;
     }
     SImportResult result;
-    std::string error;
     const std::string_view text(reinterpret_cast<const char*>(list.data()), list.size());
-    if (!ImportFilterList(text, EqBlockOfName(blockName), file.Image(), result, error)) {
+    if (!ImportFilterList(text, EqBlockOfName(blockName), preset.Image(), result, error)) {
         err << "zoltctl: " << listPath << ": " << error << '\n';
         return kExitFile;
     }
     std::string reason;
-    if (!ReplaceFile(file.m_strPath, file.m_abBytes, reason)) {
-        err << "zoltctl: " << file.m_strPath << ": cannot write: " << reason << '\n';
+    if (!ReplaceFile(preset.m_strPath, preset.m_file.m_abBytes, reason)) {
+        err << "zoltctl: " << preset.m_strPath << ": cannot write: " << reason << '\n';
         return kExitFile;
     }
-    out << file.m_strPath;
-    if (file.m_nMode > 0) {
-        out << " mode " << file.m_nMode;
+    out << preset.m_strPath;
+    if (preset.m_nMode > 0) {
+        out << " mode " << preset.m_nMode;
     }
     out << ", " << blockName << ": " << result.m_aBands.size() << " of " << result.m_nBlockBands
         << " bands from " << listPath << '\n'
@@ -150,12 +129,18 @@ int Import(const std::string& spec, const std::string& blockName, const std::str
     return kExitDone;
 }
 
-int Export(const std::string& spec, int nBlock, std::ostream& out, std::ostream& err) {
-    SPresetFile file;
-    if (const int code = LoadPreset(spec, file, err); code != kExitDone) {
+// The list on out; a stored byte outside its table's steps is written as the nearest step,
+// and each such value is named on err.
+int Export(const std::string& spec, int nBlock, const std::string& blockName, std::ostream& out,
+           std::ostream& err) {
+    SEditedPreset preset;
+    if (const int code = LoadPreset(spec, preset, err); code != kExitDone) {
         return code;
     }
-    out << ExportFilterList(nBlock, file.Image());
+    out << ExportFilterList(nBlock, preset.Image());
+    for (const std::string& note : ExportClampNotes(nBlock, preset.Image())) {
+        err << "zoltctl: eq export: " << blockName << ' ' << note << '\n';
+    }
     return kExitDone;
 }
 
@@ -184,7 +169,7 @@ int RunEq(const std::vector<std::string>& words, std::ostream& out, std::ostream
         return kExitUsage;
     }
     return import ? Import(words[2], words[3], words[4], out, err)
-                  : Export(words[2], nBlock, out, err);
+                  : Export(words[2], nBlock, words[3], out, err);
 }
 
 } // namespace zolt::ctl

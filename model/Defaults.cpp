@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <span>
@@ -275,24 +276,24 @@ void MicLinkCopy() {
     RebindBlock(3);
 }
 
-void OutputPairLinkCopy(int firstRecord) {
-    if (firstRecord != 0 && firstRecord != 4 && firstRecord != 6) {
+void OutputPairLinkCopy(int fromRecord, int toRecord) {
+    const int first = std::min(fromRecord, toRecord);
+    if ((first != 0 && first != 4 && first != 6) || std::abs(fromRecord - toRecord) != 1) {
         return;
     }
     CImageGuard guard(ImageLock());
     for (int nSet = 1; nSet <= 3; ++nSet) {
-        const std::size_t nFrom =
-            OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(firstRecord);
-        const std::size_t nTo = nFrom + output::kSize;
-        std::uint8_t* pTo = Image() + nTo;
+        const std::size_t nSetStart = OutputSetOffset(nSet);
+        std::uint8_t* pTo =
+            Image() + nSetStart + output::kSize * static_cast<std::size_t>(toRecord);
         const std::uint8_t bMute = pTo[output::kMute];
         const std::uint16_t nDelay = GetU16(pTo + output::kDelay);
-        std::memcpy(pTo, Image() + nFrom, output::kSize);
+        std::memcpy(pTo, Image() + nSetStart + output::kSize * static_cast<std::size_t>(fromRecord),
+                    output::kSize);
         pTo[output::kMute] = bMute;
         SetU16(pTo + output::kDelay, nDelay);
-        std::memcpy(Shadow() + nTo, pTo, output::kSize);
         if (CCurveObserver* pObserver = g_pCurveObserver.load()) {
-            pObserver->OutputRecordRewritten(nSet, firstRecord + 1);
+            pObserver->OutputRecordRewritten(nSet, toRecord);
         }
     }
 }

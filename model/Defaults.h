@@ -43,9 +43,11 @@ void ResetEqBlock(int block);
 void MusicLinkCopy();
 // Mic 3&4 := Mic 1&2 (image and shadow), then re-binds Mic 3&4's curves.
 void MicLinkCopy();
-// Output record firstRecord + 1 := firstRecord (0, 4 or 6) in all three sets, keeping the
-// second record's mute byte and delay; image and shadow; re-binds the second record.
-void OutputPairLinkCopy(int firstRecord);
+// Output record toRecord := fromRecord, the two records of a pair (0 and 1, 4 and 5, 6 and
+// 7, either way), in all three sets, keeping the destination's mute byte and delay; in the
+// working image only, so the synchronisation sends it; re-binds the destination's curves.
+// Any other pair of records changes nothing.
+void OutputPairLinkCopy(int fromRecord, int toRecord);
 
 // Commits the shadow without the system block and re-binds every curve set.
 void CommitWithRebind();

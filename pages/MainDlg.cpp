@@ -5,6 +5,7 @@
 #include "eq/KTVEQ.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
+#include "model/Defaults.h"
 #include "pages/EqStripBank.h"
 
 #include <algorithm>
@@ -175,26 +176,13 @@ constexpr auto kFields = Join(
     });
 
 // Output record nRecord of output set nSet of the working image.
-std::uint8_t* OutputRecord(int nSet, int nRecord) {
-    return Image() + OutputSetOffset(nSet) + output::kSize * static_cast<std::size_t>(nRecord);
-}
-
 // Unlinking keeps what was edited while linked: in every output set the linked record (the
 // one the page edited) is copied over the other one, which keeps its own mute and delay.
 // The copy goes into the working image only: the synchronisation sends the live set's
 // records before the flag, so the processor ends up holding what the page shows whatever
 // it copies itself when the flag clears.
 template <int kLinked, int kOther> void KeepLinkedEdits() {
-    const CImageGuard guard(ImageLock());
-    for (int nSet = 1; nSet <= 3; ++nSet) {
-        std::uint8_t* pTo = OutputRecord(nSet, kOther);
-        const std::uint8_t bMute = pTo[output::kMute];
-        const std::uint16_t nDelay = GetU16(pTo + output::kDelay);
-        std::memcpy(pTo, OutputRecord(nSet, kLinked), output::kSize);
-        pTo[output::kMute] = bMute;
-        SetU16(pTo + output::kDelay, nDelay);
-        OutputCurveSet(nSet, kOther)->Rebind();
-    }
+    OutputPairLinkCopy(kLinked, kOther);
 }
 
 // A pair of channels (EQ blocks) kFirst and kFirst + 1 linked by image byte nFlag, edited

@@ -63,7 +63,10 @@ function(zolt_test)
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${main} ${ARG_LINK})
     target_precompile_headers(${ARG_NAME} REUSE_FROM ${main})
-    set(properties ENVIRONMENT "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+    # A program that hangs (a modal box nobody answers) fails in minutes, not at CTest's
+    # 25-minute default.
+    set(properties ENVIRONMENT "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp"
+                   TIMEOUT 600)
     if(ARG_TSAN)
         list(APPEND properties LABELS tsan)
     endif()

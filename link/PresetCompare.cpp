@@ -131,6 +131,24 @@ std::string SChangeSummary::Headline(bool allModes, int language) const {
     return text + PasswordsText(*this, lang);
 }
 
+std::string StoreHeadline(long settings, int mode, const std::string& name, int language) {
+    const int lang = language != 0 ? 1 : 0;
+    const std::string what = lang != 0 ? "模式 " + std::to_string(mode) + "（" + name + "）"
+                                       : "mode " + std::to_string(mode) + " (" + name + ")";
+    if (settings < 0) {
+        return lang != 0 ? "保存将用正在编辑的模式替换" + what
+                         : "Store will replace " + what + " with the edited mode";
+    }
+    if (settings == 0) {
+        return lang != 0 ? "保存不改变" + what + "中的任何设置"
+                         : "Store changes nothing in " + what;
+    }
+    const std::string count =
+        Count(static_cast<std::size_t>(settings), "setting", "settings", "项设置", lang);
+    return lang != 0 ? "保存将改变" + what + "中的 " + count
+                     : "Store will change " + count + " of " + what;
+}
+
 SChangeSummary SummarizeChanges(const SPresetFile& before, const SPresetFile& after,
                                 std::size_t maxLines, int language) {
     SChangeSummary summary;

@@ -48,4 +48,10 @@ struct SChangeSummary {
 SChangeSummary SummarizeChanges(const SPresetFile& before, const SPresetFile& after,
                                 std::size_t maxLines, int language);
 
+// The headline of a confirmation before storing over stored mode 1..16 called name (as
+// printable text): "Store will change 12 settings of mode 3 (Party)", "Store changes
+// nothing in mode 3 (Party)"; with settings negative, when what the mode holds is not known:
+// "Store will replace mode 3 (Party) with the edited mode". language 1: Chinese.
+std::string StoreHeadline(long settings, int mode, const std::string& name, int language);
+
 } // namespace zolt

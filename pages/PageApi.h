@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace zolt {
 
@@ -36,6 +37,14 @@ public:
     virtual void ExportMode() = 0;
     virtual void ImportMode() = 0;
     virtual void ImportAllModes() = 0;
+
+    // Before a store over stored mode 1..16 with the working image named name: true when it
+    // may go ahead (a named mode is replaced only once the user has seen what changes).
+    virtual bool ConfirmStore(int mode, std::string_view name) {
+        static_cast<void>(mode);
+        static_cast<void>(name);
+        return true;
+    }
 };
 
 // What every page offers the main window.

@@ -129,7 +129,7 @@ bool SendCodeChange(CPageApi& api, ECode code, std::string_view oldText, std::st
 }
 
 bool StoreMode(CPageApi& api, int mode, std::string_view name) {
-    if (!MayStoreMode(mode)) {
+    if (!MayStoreMode(mode) || !api.ConfirmStore(mode, name)) {
         return false;
     }
     CImageGuard guard(ImageLock());

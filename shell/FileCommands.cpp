@@ -6,6 +6,7 @@
 #include "link/PresetFiles.h"
 #include "link/Session.h"
 #include "model/Command.h"
+#include "model/DataConver.h"
 #include "model/Defaults.h"
 #include "shell/UndoTracker.h"
 
@@ -27,6 +28,13 @@ constexpr SText kFilterWriteError{"滤波器列表写入错误", "Filter list Wr
 constexpr SText kOfferCheck{"从处理器读回全部模式并与文件比较？",
                             "Read the modes back from the processor and compare them with the "
                             "file?"};
+
+constexpr SText kImportAllAction{"全部导入", "Import all"};
+constexpr SText kStoreAction{"保存", "Store"};
+constexpr SText kCancelAction{"取消", "Cancel"};
+constexpr SText kMore{"……其余：", "... and more: "};
+// The changed fields a confirmation lists before saying how many more there are.
+constexpr std::size_t kConfirmLines = 10;
 
 // A filter list is a small text file; anything larger is not one.
 constexpr std::size_t kMaxFilterListSize = 1 << 20;
@@ -98,6 +106,7 @@ void CFileCommands::ExportAllModes() {
         return;
     }
     m_strExportPath = path.toStdString();
+    m_session.Link().SetReadPurpose(EReadPurpose::Export);
     m_session.ReadAllModes();
 }
 
@@ -116,7 +125,78 @@ void CFileCommands::ImportAllModes() {
     }
 }
 
+// What the file would change is told first. On line, that is what the processor holds: when
+// the program has not read all its modes, they are read first.
 void CFileCommands::ImportAllModesFrom(const std::string& path) {
+    if (m_session.Online() && g_data.m_store.m_bValid == 0) {
+        m_strImportPath = path;
+        m_session.Link().SetReadPurpose(EReadPurpose::Compare);
+        m_session.ReadAllModes();
+        return;
+    }
+    if (ConfirmImportAll(path)) {
+        ImportAll(path);
+    }
+}
+
+// A file that cannot be read as all modes is passed on: the import says why.
+bool CFileCommands::ConfirmImportAll(const std::string& path) {
+    SPresetFile file;
+    std::string error;
+    if (!ReadPresetFile(path, file, error) || !file.m_bAllModes) {
+        return true;
+    }
+    const SChangeSummary summary =
+        SummarizeChanges(PresetFileOfData(true), file, kConfirmLines, Language());
+    return summary.m_nSettings == 0 ||
+           Confirm(summary.Headline(true, Language()), summary, kImportAllAction);
+}
+
+bool CFileCommands::ConfirmStore(int mode, std::string_view name) {
+    std::string oldName;
+    {
+        CImageGuard guard(ImageLock());
+        oldName = FieldText(Slot(static_cast<std::size_t>(mode)) + image::kName, kNameSize);
+    }
+    if (oldName.empty()) {
+        return true;
+    }
+    const std::string what = PrintableText(oldName);
+    if (g_data.m_store.m_bValid == 0) {
+        return Confirm(StoreHeadline(-1, mode, what, Language()), {}, kStoreAction);
+    }
+    SPresetFile stored = PresetFileOfData(false);
+    SPresetFile replaced = stored;
+    {
+        CImageGuard guard(ImageLock());
+        const std::uint8_t* slot = Slot(static_cast<std::size_t>(mode));
+        std::copy(slot, slot + kImageSize, replaced.m_abBytes.begin() + kSystemSize);
+    }
+    std::uint8_t* newName = stored.m_abBytes.data() + kSystemSize + image::kName;
+    std::fill_n(newName, kNameSize, ' ');
+    std::copy_n(name.begin(), std::min(name.size(), kNameSize), newName);
+    const SChangeSummary summary = SummarizeChanges(replaced, stored, kConfirmLines, Language());
+    return Confirm(StoreHeadline(static_cast<long>(summary.m_nSettings), mode, what, Language()),
+                   summary, kStoreAction);
+}
+
+// The headline, the first changed fields and how many more; the action's own button.
+bool CFileCommands::Confirm(const std::string& headline, const SChangeSummary& summary,
+                            const SText& action) {
+    std::string text = headline;
+    for (const std::string& line : summary.m_astrLines) {
+        text += "\n" + line;
+    }
+    if (summary.m_nSettings > summary.m_astrLines.size()) {
+        text += "\n" + std::string(kMore.In(Language())) +
+                std::to_string(summary.m_nSettings - summary.m_astrLines.size());
+    }
+    return ShowMessageBox(&m_window, QString::fromStdString(text), {}, EMsgButtons::YesNo,
+                          EMsgIcon::Question,
+                          {LanguageText(action), LanguageText(kCancelAction)}) == EMsgResult::Yes;
+}
+
+void CFileCommands::ImportAll(const std::string& path) {
     if (!zolt::ImportAllModes(path, m_session.Link())) {
         return;
     }
@@ -142,6 +222,7 @@ void CFileCommands::OfferCheck() {
                                              EMsgButtons::YesNo, EMsgIcon::Question);
     if (answer == EMsgResult::Yes && m_session.Online()) {
         m_eCheck = ECheck::ReadBack;
+        m_session.Link().SetReadPurpose(EReadPurpose::Check);
         m_check.ReadBack(m_session);
     }
 }
@@ -149,17 +230,20 @@ void CFileCommands::OfferCheck() {
 void CFileCommands::OnAllModesRead() {
     if (m_eCheck == ECheck::ReadBack) {
         ShowCheck();
+    } else if (!m_strImportPath.empty()) {
+        const std::string path = std::exchange(m_strImportPath, {});
+        if (ConfirmImportAll(path)) {
+            ImportAll(path);
+        }
     } else if (!m_strExportPath.empty()) {
         SaveAllModes(std::exchange(m_strExportPath, {}));
-    } else if (const QString path = ChooseFile(true, FilePatterns().m_strAllModes);
-               !path.isEmpty()) {
-        SaveAllModes(path.toStdString());
     }
 }
 
 void CFileCommands::OnLinkEnded() {
     m_eCheck = ECheck::None;
     m_strExportPath.clear();
+    m_strImportPath.clear();
 }
 
 void CFileCommands::ShowCheck() {

@@ -1,17 +1,21 @@
-// What the window does with files: the preset files behind their dialogs (one mode, all
-// modes), the room-correction filter lists of the equaliser a page shows, and the check that
-// follows an on-line "Import all" (the file read back from the processor and compared with
-// what was sent, field by field). Imports start a fresh edit history; an imported filter list
-// is one step of it. UI thread.
+// What the window does with files, and what replaces presets the processor holds: the preset
+// files behind their dialogs (one mode, all modes), the room-correction filter lists of the
+// equaliser a page shows, the confirmations before "Import all" and before a store over a
+// named mode (what will change, from the field table), and the check that follows an on-line
+// "Import all" (the file read back from the processor and compared with what was sent, field
+// by field). An import is one step of the edit history, and so is an imported filter list.
+// UI thread.
 #pragma once
 
 #include "link/TransferCheck.h"
+#include "model/Text.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QMenu;
 class QWidget;
@@ -40,6 +44,11 @@ public:
     // it offers to read the modes back and compare them with the file.
     void ImportAllModesFrom(const std::string& path);
 
+    // Before a store over stored mode 1..16 with the working image named name: a mode that
+    // has a name is replaced only when the user says so, once told what changes (when the
+    // program holds that mode) or which mode is replaced.
+    bool ConfirmStore(int mode, std::string_view name);
+
     // A filter list into the equaliser of EQ block 0..17, with the report of how close the
     // stored bands come; the equaliser as a filter list.
     void ImportFiltersFrom(const std::string& path, int block);
@@ -50,8 +59,8 @@ public:
 
     // The session's reports the check follows.
     void OnCommandsDone();
-    // A read of all modes is done: the check's read-back is compared, an export's file
-    // written, any other offered for export.
+    // A read of all modes is done: the check's read-back is compared, the import's
+    // confirmation shown, or the export's file written.
     void OnAllModesRead();
     // The link has ended, or the transfer was cancelled: a check or an export under way is
     // dropped.
@@ -62,6 +71,9 @@ private:
     enum class ECheck { None, Offer, ReadBack };
 
     QString ChooseFile(bool save, const std::string& pattern);
+    bool ConfirmImportAll(const std::string& path);
+    bool Confirm(const std::string& headline, const SChangeSummary& summary, const SText& action);
+    void ImportAll(const std::string& path);
     void SaveAllModes(const std::string& path);
     void OfferCheck();
     void ShowCheck();
@@ -74,6 +86,7 @@ private:
     ECheck m_eCheck = ECheck::None;
     std::size_t m_nTransferEnd = 0; // the check is offered once the link has answered this far
     std::string m_strExportPath;    // "Export all" writes here once the modes are in
+    std::string m_strImportPath;    // "Import all" asks about it once the modes are in
 };
 
 } // namespace zolt

@@ -367,6 +367,10 @@ void CZoltDlg::ImportAllModes() {
     m_pFiles->ImportAllModes();
 }
 
+bool CZoltDlg::ConfirmStore(int mode, std::string_view name) {
+    return m_pFiles->ConfirmStore(mode, name);
+}
+
 // --- The session's host ---
 
 void CZoltDlg::RunOnHostThread(std::function<void()> task) {

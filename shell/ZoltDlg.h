@@ -70,6 +70,7 @@ public:
     void ExportMode() override;
     void ImportMode() override;
     void ImportAllModes() override;
+    bool ConfirmStore(int mode, std::string_view name) override;
     // The preset files, the filter lists and the check after "Import all".
     CFileCommands& Files() { return *m_pFiles; }
     // Undo and redo of the user's edits.

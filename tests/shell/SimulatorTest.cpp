@@ -8,6 +8,7 @@
 #include "controls/SLamp.h"
 #include "link/Command.h"
 #include "link/SerialPort.h"
+#include "pages/SysData.h"
 #include "pages/SysDlg.h"
 #include "shell/FileCommands.h"
 #include "shell/Show_Dlg.h"
@@ -196,7 +197,19 @@ TEST_F(SimulatorTest, StoreRecallAndPasswordChangeReachTheProcessor) {
 
     DlgItem<CBitComboBox>(page, sysid::kModeCombo)->setCurrentIndex(2);
     type(sysid::kNameEdit, "Party");
-    click(sysid::kStoreButton);
+    {
+        // Mode 3 has a name: the store says what it replaces and asks first. The program has
+        // not read the modes, so it names the mode.
+        QStringList asked;
+        CScopedMessageBoxHandler confirm([&](QWidget*, const SMessageBox& box) {
+            asked << box.m_strText << box.m_astrButtons;
+            return EMsgResult::Yes;
+        });
+        click(sysid::kStoreButton);
+        EXPECT_EQ(asked, (QStringList{QStringLiteral("Store will replace mode 3 (Sim mode 3) with "
+                                                     "the edited mode"),
+                                      QStringLiteral("Store"), QStringLiteral("Cancel")}));
+    }
     EXPECT_TRUE(WaitUntil([&] { return simName(3) == "Party" + std::string(15, ' '); }, kTimeoutMs))
         << simName(3);
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
@@ -235,19 +248,31 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
 
+    // The confirmation before the import (it names its own buttons) is answered apart.
     std::vector<SMessageBox> boxes;
+    QStringList confirmations;
     EMsgResult answer = EMsgResult::Yes;
     CScopedMessageBoxHandler record([&](QWidget*, const SMessageBox& box) {
+        if (!box.m_astrButtons.isEmpty()) {
+            confirmations << box.m_strText;
+            return EMsgResult::Yes;
+        }
         boxes.push_back(box);
         return box.m_eButtons == EMsgButtons::YesNo ? answer : EMsgResult::Ok;
     });
     auto checkAfterImport = [&](std::size_t expectedBoxes) {
         boxes.clear();
-        dlg->Files().ImportAllModesFrom(path.string());
+        confirmations.clear();
+        QTimer::singleShot(0, [&] { dlg->Files().ImportAllModesFrom(path.string()); });
         return WaitUntil([&] { return boxes.size() == expectedBoxes; }, kTimeoutMs);
     };
 
+    // The program has not read the processor's modes: it reads them first, to say what the
+    // import changes.
     ASSERT_TRUE(checkAfterImport(2)) << boxes.size();
+    EXPECT_EQ(confirmations, QStringList{QStringLiteral("Import all will change 1 setting in 1 "
+                                                        "mode\nmode 4: Mic 1&2 level: 5.0 dB -> "
+                                                        "10.0 dB")});
     EXPECT_EQ(boxes[0].m_strText,
               QStringLiteral("Read the modes back from the processor and compare them with the "
                              "file?"));
@@ -257,13 +282,62 @@ TEST_F(SimulatorTest, ImportAllOnLineOffersACheckThatNamesWhatDidNotArrive) {
                              "mode 4: Mic 1&2 level: 10.0 dB -> 5.0 dB"));
 
     ASSERT_TRUE(checkAfterImport(2)) << boxes.size();
+    EXPECT_EQ(confirmations.size(), 1); // the check read mode 4 back as the processor kept it
     EXPECT_EQ(boxes[1].m_strText, QStringLiteral("The processor holds every field of the file."));
     EXPECT_EQ(m_sim->State().m_aModes[4], edited.m_aModes[4]);
 
     answer = EMsgResult::No; // the transfer's last frame is in flight: nothing follows it
     ASSERT_TRUE(checkAfterImport(1));
+    EXPECT_TRUE(confirmations.isEmpty()) << "the file changes nothing the program holds";
     CImageGuard guard(ImageLock());
     EXPECT_EQ(dlg->Link().Queue().Count(), 0u);
+}
+
+// "Import all" and a store over a named mode say what they change before they change it, and
+// nothing reaches the processor when the user cancels.
+TEST_F(SimulatorTest, ImportAllAndAStoreSayWhatTheyChangeFirstAndCancelChangesNothing) {
+    auto dlg = Connect();
+    ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
+    const sim::SSimState before = m_sim->State();
+    sim::SSimState edited = before;
+    std::copy_n("654321", 6, edited.m_abSystem.begin() + sysblock::kSystemCode);
+    edited.m_aModes[2][image::kReverb + effect::kWet] = 80;
+    const std::vector<std::uint8_t> bytes = sim::AllModesFile(edited);
+    const std::filesystem::path path =
+        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-import-confirm.dat";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    QStringList asked;
+    CScopedMessageBoxHandler cancel([&](QWidget*, const SMessageBox& box) {
+        asked << box.m_strText << box.m_astrButtons;
+        return EMsgResult::No;
+    });
+
+    QTimer::singleShot(0, [&] { dlg->Files().ImportAllModesFrom(path.string()); });
+    ASSERT_TRUE(WaitUntil([&] { return !asked.isEmpty() && WindowTakesInput(); }, kTimeoutMs));
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("Import all will change 2 settings in 1 mode and "
+                                                 "the system password\n"
+                                                 "system: System password: 123456 -> 654321\n"
+                                                 "mode 2: Reverb wet volume: 50 % -> 80 %"),
+                                  QStringLiteral("Import all"), QStringLiteral("Cancel")}));
+    QTest::qWait(50);
+    EXPECT_EQ(m_sim->State().m_abSystem, before.m_abSystem);
+    EXPECT_EQ(m_sim->State().m_aModes, before.m_aModes);
+
+    // The program now holds the processor's modes: the store lists what it replaces.
+    asked.clear();
+    g_flags.m_nLanguage = 1;
+    EXPECT_FALSE(StoreMode(*dlg, 3, "Party"));
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("保存将改变模式 3（Sim mode 3）中的 ")))
+        << asked[0].toStdString();
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("\n当前模式: 模式名称: Sim mode 3 -> Party\n")))
+        << asked[0].toStdString();
+    EXPECT_EQ(asked[1], QStringLiteral("保存"));
+    QTest::qWait(50);
+    EXPECT_EQ(m_sim->State().m_aModes[3], before.m_aModes[3]);
+    EXPECT_EQ(m_sim->TimesTaken(cmd::kStore, 3), 0);
 }
 
 // "Export all" on line: every mode is read from the processor, then the save dialog asks

@@ -378,7 +378,12 @@ TEST_F(UndoTest, APasswordChangeAndAStoreAreNoSteps) {
     QTest::mouseClick(&dlg->Content(), Qt::LeftButton, {}, QPoint(2, 2));
     ASSERT_TRUE(SendCodeChange(*dlg, ECode::System, "123456", "654321", "654321"));
     QTest::mouseClick(&dlg->Content(), Qt::LeftButton, {}, QPoint(2, 2));
-    ASSERT_TRUE(StoreMode(*dlg, 3, "Party"));
+    {
+        // Mode 3 has a name: the store asks first.
+        CScopedMessageBoxHandler confirm(
+            [](QWidget*, const SMessageBox&) { return EMsgResult::Yes; });
+        ASSERT_TRUE(StoreMode(*dlg, 3, "Party"));
+    }
     ASSERT_TRUE(WaitUntil([&] { return !g_flags.m_bStoreBusy && !dlg->ProgressBox().isVisible(); },
                           kTimeoutMs));
     EXPECT_EQ(dlg->Undo().History().UndoCount(), 2U); // the read-back, the volume

@@ -689,12 +689,8 @@ int ShowStore(SContext& c, CCtlSession& session, int mode, const std::string& na
     std::uint8_t* newName = stored.m_abBytes.data() + kSystemSize + image::kName;
     std::fill_n(newName, kNameSize, ' ');
     std::copy(name.begin(), name.end(), newName);
-    const std::size_t count = SummarizeChanges(replaced, stored, 0, 0).m_nSettings;
-    const std::string what = "mode " + std::to_string(mode) + " (" + PrintableText(oldName) + ")";
-    const std::string headline = count == 0
-                                     ? "Store changes nothing in " + what
-                                     : "Store will change " + std::to_string(count) +
-                                           (count == 1 ? " setting of " : " settings of ") + what;
+    const auto count = static_cast<long>(SummarizeChanges(replaced, stored, 0, 0).m_nSettings);
+    const std::string headline = StoreHeadline(count, mode, PrintableText(oldName), 0);
     return ShowChanges(c, replaced, stored, headline, "store " + std::to_string(mode));
 }
 

@@ -429,7 +429,8 @@ void CZoltDlg::SystemBlockRead() {
 }
 
 bool CZoltDlg::KeepOfflineEdits(std::size_t settings) {
-    const QString text = LanguageText(settings == 1 ? kOfflineEdit : kOfflineEdits).arg(settings);
+    const QString text =
+        settings == 1 ? LanguageText(kOfflineEdit) : LanguageText(kOfflineEdits).arg(settings);
     return ShowMessageBox(this, text, {}, EMsgButtons::YesNo, EMsgIcon::Question,
                           {LanguageText(kSendEdits), LanguageText(kTakeProcessor)}) ==
            EMsgResult::Yes;

@@ -10,6 +10,13 @@
 
 namespace zolt {
 
+namespace {
+
+// How much of its picture a disabled button shows over the page behind it.
+constexpr double kDimmedOpacity = 0.4;
+
+} // namespace
+
 int BitButtonPictureIndex(bool bChecked, bool bHover, bool bPressed) {
     const int nState = !bHover ? 0 : bPressed ? 2 : 1;
     return (bChecked ? 3 : 0) + nState;
@@ -46,7 +53,14 @@ bool CBitButton::IsOwnerDrawn() const {
     return (ControlStyle(this) & (kStyleAutoCheckBox | kStyleAutoRadio)) == 0;
 }
 
+bool CBitButton::Dimmed() const {
+    return !isEnabled() && m_anDisabledPictures[m_nChecked != 0 ? 1 : 0] == 0;
+}
+
 int CBitButton::CurrentPicture() const {
+    if (Dimmed()) {
+        return m_anPictures[BitButtonPictureIndex(m_nChecked != 0, false, false)];
+    }
     if (!isEnabled()) {
         return m_anDisabledPictures[m_nChecked != 0 ? 1 : 0];
     }
@@ -72,6 +86,9 @@ void CBitButton::paintEvent(QPaintEvent*) {
         return;
     }
     QPainter p(this);
+    if (Dimmed()) {
+        p.setOpacity(kDimmedOpacity);
+    }
     const int nPicture = CurrentPicture();
     const QPixmap& picture = SkinPixmap(nPicture, size());
     if (nPicture == 0 || picture.isNull()) {
@@ -80,6 +97,7 @@ void CBitButton::paintEvent(QPaintEvent*) {
         p.drawPixmap(0, 0, picture);
     }
     if (!text().isEmpty()) {
+        p.setOpacity(1.0);
         p.setPen(QColorOf(CurrentTextColour()));
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, text());
     }

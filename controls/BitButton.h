@@ -1,8 +1,9 @@
 // The push button of every page, drawn from skin pictures: one picture (and text colour)
 // for each combination of checked state, hover and press, and a disabled picture per
-// checked state. Over the button the cursor is the pointing hand. A button given the
-// check box or radio style (kStyleAutoCheckBox, kStyleAutoRadio) is drawn by the style
-// and toggles itself. The click is QAbstractButton::clicked. UI thread only.
+// checked state; without one, a disabled button shows its normal picture dimmed, as a
+// desktop's disabled buttons look. Over the button the cursor is the pointing hand. A button given
+// the check box or radio style (kStyleAutoCheckBox, kStyleAutoRadio) is drawn by the style and
+// toggles itself. The click is QAbstractButton::clicked. UI thread only.
 #pragma once
 
 #include "controls/Colour.h"
@@ -32,9 +33,11 @@ public:
     void SetChecked(int nChecked);
     int Checked() const { return m_nChecked; }
 
-    // The picture and text colour the button shows now (skin number, 0 = button face).
+    // The picture and text colour the button shows now (skin number, 0 = button face), and
+    // whether the picture is dimmed (disabled, without a disabled picture of its own).
     int CurrentPicture() const;
     ColorRef CurrentTextColour() const;
+    bool Dimmed() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

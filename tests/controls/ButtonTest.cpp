@@ -61,13 +61,18 @@ TEST_F(CBitButtonTest, WithoutCheckedPicturesCheckedLooksUnchecked) {
     EXPECT_EQ(m_pButton->CurrentPicture(), nUnchecked);
 }
 
-TEST_F(CBitButtonTest, DisabledWithoutPicturesIsAPlainFaceWithAGreyCaption) {
+// Not a blank face: the normal picture, dimmed, with a grey caption.
+TEST_F(CBitButtonTest, DisabledWithoutPicturesIsItsPictureDimmedWithAGreyCaption) {
+    const QImage enabled = test::Snapshot(*m_pButton);
     m_pButton->setEnabled(false);
-    EXPECT_EQ(m_pButton->CurrentPicture(), 0);
+    EXPECT_TRUE(m_pButton->Dimmed());
+    EXPECT_EQ(m_pButton->CurrentPicture(), kSkinButton);
     EXPECT_EQ(m_pButton->CurrentTextColour(), 0x999999u);
     const QImage image = test::Snapshot(*m_pButton);
-    EXPECT_EQ(test::PixelAt(image, 1, 1), SysButtonFace());
-    EXPECT_EQ(test::PixelAt(image, 73, 24), SysButtonFace());
+    EXPECT_NE(test::PixelAt(image, 30, 12), test::PixelAt(enabled, 30, 12)) << "dimmed";
+    m_pButton->SetDisabledPictures(kSkinButtonChecked, kSkinButtonChecked);
+    EXPECT_FALSE(m_pButton->Dimmed());
+    EXPECT_EQ(m_pButton->CurrentPicture(), kSkinButtonChecked);
     bool bCaption = false;
     for (int y = 0; y < image.height() && !bCaption; ++y) {
         for (int x = 0; x < image.width() && !bCaption; ++x) {

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <array>
@@ -401,6 +402,35 @@ void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
 
 void CFStatic::mouseReleaseEvent(QMouseEvent*) {
     m_eDrag = EDrag::None;
+}
+
+void CFStatic::wheelEvent(QWheelEvent* pEvent) {
+    constexpr int kNotch = 120; // eighths of a degree
+    const QPoint pt = pEvent->position().toPoint();
+    bool bChanged = false;
+    {
+        const CImageGuard lock(ImageLock());
+        CFilter* pFilter = Filter(m_nCurrent);
+        if (MouseIgnored() || m_eDrag != EDrag::None || pFilter == nullptr ||
+            pFilter->IsCrossover() || !MarkerRect(m_nCurrent).contains(pt)) {
+            m_nWheelAngle = 0;
+            pEvent->ignore();
+            return;
+        }
+        m_nWheelAngle += pEvent->angleDelta().y();
+        const int nSteps = m_nWheelAngle / kNotch;
+        m_nWheelAngle -= nSteps * kNotch;
+        const int nTarget = std::clamp(pFilter->QIndex() + nSteps, 0, kQCount - 1);
+        if (nTarget != pFilter->QIndex()) {
+            pFilter->SetQIndex(nTarget);
+            bChanged = true;
+        }
+    }
+    pEvent->accept();
+    if (bChanged) {
+        update();
+        NotifyOwner();
+    }
 }
 
 Qt::MouseButton CFStatic::DragButton() const {

@@ -1,7 +1,8 @@
 // The EQ curve display: an owner-drawn control that shows the composite response of one
 // curve set on a logarithmic 10 Hz .. 30 kHz axis from +12 to -24 dB, marks every band and
 // crossover, describes the filter under the mouse, shows "EQ BYPASS" over a bypassed set,
-// and lets the user drag bands (frequency and gain, right button for Q) and crossovers
+// and lets the user drag bands (frequency and gain, right button sideways or the wheel over
+// the band's point for Q) and crossovers
 // (frequency). Whether the shown set is bypassed and whether it may be dragged is the
 // page's to say: the display reads neither from the image. Edits go straight into the working image
 // through the CFilter objects; the page hears of them through WM_CURVE_DRAGGED (wParam = EQ block
@@ -74,6 +75,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    // Over a band's point, each notch of the wheel moves its Q one step: away from you as a
+    // right-drag to the right does.
+    void wheelEvent(QWheelEvent* pEvent) override;
 
 private:
     enum class EDrag { None, Move, Q };
@@ -107,7 +111,8 @@ private:
     QPixmap m_pixGlow; // the "EQ BYPASS" layer for the current plot size
     int m_nBlock = -1;
     CKTVEQ* m_pSet = nullptr;
-    int m_nCurrent = -1; // filter under the mouse or being dragged
+    int m_nCurrent = -1;   // filter under the mouse or being dragged
+    int m_nWheelAngle = 0; // eighths of a degree turned and not yet a whole notch
     bool m_bOverMarker = false;
     int m_nSelected = -1; // given by the page
     bool m_bBypassed = false;

@@ -550,6 +550,28 @@ void SetFormatted(SFieldValue& value, const SLabelFormat& format, int raw) {
     value.m_strUnit = std::move(shown.m_strUnit);
 }
 
+// A choice of this many names or fewer is described by its names, a longer one by its ends.
+constexpr std::size_t kListedChoices = 5;
+
+// One end of a range as a person writes it: whole numbers without decimals, a typographic
+// minus, a plus where the range also goes below zero ("−24", "+12", "0.5", "OFF").
+std::string BoundText(const SFieldValue& value, bool signedRange) {
+    if (!value.m_bNumber) {
+        return value.m_strText;
+    }
+    std::string text = value.m_strText;
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    if (text.front() == '-') {
+        return "\u2212" + text.substr(1);
+    }
+    return signedRange && value.m_dNumber > 0 ? "+" + text : text;
+}
+
 } // namespace
 
 const SFieldKind& FieldKind(EFieldKind kind) {
@@ -588,16 +610,24 @@ const SField* FieldAt(EArea area, std::size_t offset, std::uint8_t bits) {
 SFieldValue ReadField(const SField& field, const std::uint8_t* area) {
     const std::uint8_t* bytes = area + field.m_nOffset;
     const SFieldKind& kind = FieldKind(field.m_eKind);
+    if (kind.m_eDecode == EDecode::Text) {
+        SFieldValue value;
+        value.m_strText = FieldText(bytes, field.m_nWidth);
+        return value;
+    }
+    return ReadRaw(kind, RawOf(field, bytes));
+}
+
+SFieldValue ReadRaw(const SFieldKind& kind, std::uint32_t rawBits) {
     SFieldValue value;
-    value.m_nRaw = RawOf(field, bytes);
-    const int raw = static_cast<int>(value.m_nRaw);
+    value.m_nRaw = rawBits;
+    const int raw = static_cast<int>(rawBits);
     if (kind.m_nReadMax > 0 && raw > kind.m_nReadMax) {
         value.m_strText = "(" + std::to_string(raw) + ")";
         return value;
     }
     switch (kind.m_eDecode) {
     case EDecode::Text:
-        value.m_strText = FieldText(bytes, field.m_nWidth);
         break;
     case EDecode::Frequency:
         SetNumber(value, FreqOfIndex(raw), FreqOfIndex(raw) >= 101.0 ? 0 : 1, "Hz");
@@ -615,6 +645,31 @@ SFieldValue ReadField(const SField& field, const std::uint8_t* area) {
         break;
     }
     return value;
+}
+
+std::string FieldDescription(const SField& field, const SFieldKind& kind, int language) {
+    const std::string& name = field.Name(language);
+    if (kind.m_eDecode == EDecode::Text || kind.m_eKind == EFieldKind::Reserved) {
+        return name;
+    }
+    if (kind.m_eDecode == EDecode::Labels && kind.m_aNames.size() <= kListedChoices) {
+        std::string choices;
+        for (const char* pszName : kind.m_aNames) {
+            choices += (choices.empty() ? "" : " / ") + std::string(pszName);
+        }
+        return name + (language != 0 ? "：" : ": ") + choices;
+    }
+    const auto bound = [&kind](int position) {
+        return ReadRaw(kind, static_cast<std::uint32_t>(position * kind.m_nScale));
+    };
+    const SFieldValue low = bound(kind.m_nMin);
+    const SFieldValue high = bound(kind.m_nMax);
+    const bool signedRange = low.m_bNumber && low.m_dNumber < 0;
+    std::string range = BoundText(low, false) + "…" + BoundText(high, signedRange);
+    if (!high.m_strUnit.empty()) {
+        range += " " + high.m_strUnit;
+    }
+    return name + (language != 0 ? "，" : ", ") + range;
 }
 
 std::string RawBytesText(const SField& field, const std::uint8_t* area) {

@@ -140,6 +140,13 @@ struct SFieldValue {
 // Decodes field from area, a copy of the field's area (image or system block). A number
 // outside the kind's range reads as "(raw)", without unit.
 SFieldValue ReadField(const SField& field, const std::uint8_t* area);
+// The raw number raw of a field of kind, decoded as ReadField decodes it (a text kind
+// reads as nothing).
+SFieldValue ReadRaw(const SFieldKind& kind, std::uint32_t raw);
+// What a control that edits field over the positions of kind says about it in language (0
+// English, 1 Chinese): the name and what the control offers, "Mic 1&2 EQ band 3 gain,
+// −24…+12 dB", "Out 1 polarity: normal / inverted"; a text or reserved field: the name.
+std::string FieldDescription(const SField& field, const SFieldKind& kind, int language);
 // The field's bytes in hex: "CC 00".
 std::string RawBytesText(const SField& field, const std::uint8_t* area);
 // The field's bits differ between two copies of its area.

@@ -4,6 +4,7 @@
 #include "controls/BitComboBox.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DialogTemplate.h"
+#include "controls/Language.h"
 #include "controls/NumEdit.h"
 #include "eq/Filter.h"
 #include "model/Command.h"
@@ -250,6 +251,35 @@ int CFieldBinder::Stored(const SFieldBinding& row) const {
 void CFieldBinder::LoadAll() {
     for (const SFieldBinding& row : m_aRows) {
         Load(row);
+    }
+    Explain();
+}
+
+void CFieldBinder::Explain() const {
+    for (const SFieldBinding& row : m_aRows) {
+        Explain(row);
+    }
+}
+
+void CFieldBinder::Explain(const SFieldBinding& row) const {
+    const std::optional<SFieldPlace> place = Place(row);
+    const auto describe = [&place](std::uint8_t nBits, const SFieldKind* pKind) {
+        const SField* pField = place ? FieldAt(place->m_eArea, place->m_nOffset, nBits) : nullptr;
+        return pField != nullptr
+                   ? QString::fromStdString(FieldDescription(
+                         *pField, pKind != nullptr ? *pKind : FieldKind(pField->m_eKind),
+                         Language()))
+                   : QString();
+    };
+    const QString strValue = describe(place ? place->m_nBits : 0, &row.Kind());
+    for (const int nId : {row.m_nSlider, row.m_nField, row.m_nCombo}) {
+        if (auto* pControl = Control<QWidget>(nId)) {
+            pControl->setToolTip(strValue);
+        }
+    }
+    if (auto* pButton = Control<QWidget>(row.m_nButton)) {
+        // A level's button is its mute bit, a field of its own.
+        pButton->setToolTip(row.m_eField == EField::Level ? describe(kMuteBit, nullptr) : strValue);
     }
 }
 

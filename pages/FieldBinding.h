@@ -286,8 +286,13 @@ public:
     // the controls exist.
     void SetUp();
 
-    // Every row's controls from the stored values; nothing is written.
+    // Every row's controls from the stored values, their tooltips included; nothing is
+    // written.
     void LoadAll();
+    // The tooltip of every control of every row: the field it edits, named in the window's
+    // language, and the range or choices the control offers. A curve row without curve
+    // object has none.
+    void Explain() const;
     // Every control of the rows of curve item nItem (its point was dragged on the display),
     // or with bFieldOnly only their numeric fields (a page whose sliders keep their place
     // until the next reload).
@@ -316,6 +321,7 @@ public:
 private:
     int Stored(const SFieldBinding& row) const;
     void Load(const SFieldBinding& row, bool bFieldOnly = false);
+    void Explain(const SFieldBinding& row) const;
     void Show(const SFieldBinding& row, int nPosition, int nExcept);
     void Store(const SFieldBinding& row, int nPosition, int nControl);
     void StoreCurve(const SFieldBinding& row, CFilter& filter, int nPosition);

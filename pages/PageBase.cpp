@@ -6,11 +6,21 @@
 #include "controls/Skin.h"
 #include "eq/CFStatic.h"
 #include "eq/KTVEQ.h"
+#include "pages/EQDlg.h"
 #include "pages/EqStripBank.h"
 
 #include <QPalette>
 
 namespace zolt {
+
+namespace {
+
+// What the mouse does on a curve display.
+constexpr SText kDisplayKeys{"拖动点：频率和增益\n按住右键左右拖动点：Q\n在点上滚动滚轮：Q",
+                             "Drag a point: frequency and gain\nRight-drag a point sideways: "
+                             "Q\nWheel over a point: Q"};
+
+} // namespace
 
 CPageBase::CPageBase(const SPageDesc& desc, QWidget* pParent)
     : CDialogWindow(pParent), m_aCaptions(desc.m_aCaptions), m_nBypass(desc.m_nBypass),
@@ -67,6 +77,15 @@ bool CPageBase::DisplayBypassed() const {
 
 void CPageBase::ApplyLanguage() {
     ApplyCaptions(this, m_aCaptions);
+    m_fields.Explain();
+    if (m_pStrips != nullptr) {
+        for (int i = 0; i < m_pStrips->StripCount(); ++i) {
+            m_pStrips->Strip(i).Fields().Explain();
+        }
+    }
+    if (m_pDisplay != nullptr) {
+        m_pDisplay->setToolTip(LanguageText(kDisplayKeys));
+    }
     update();
 }
 

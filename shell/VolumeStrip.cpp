@@ -62,6 +62,7 @@ void CVolumeStrip::Refresh() {
 
 void CVolumeStrip::ApplyLanguage() {
     ApplyCaptions(m_pContent, kCaptions);
+    m_fields.Explain();
 }
 
 void CVolumeStrip::ClampVolumes() {

@@ -228,6 +228,39 @@ TEST(Fields, ValuesReadInTheirUnitsAndOutOfRangeValuesShowTheirNumber) {
     EXPECT_EQ(RawBytesText(code, system.data()), "31 32 0A 34 35 36");
 }
 
+TEST(Fields, DescriptionsNameTheFieldAndWhatItsControlOffers) {
+    struct {
+        EArea area;
+        const char* name;
+        EFieldKind kind; // as the control edits it
+        int language;
+        const char* description;
+    } const cases[] = {
+        {EArea::Image, "Mic 1&2 EQ band 3 gain", EFieldKind::Gain, 0,
+         "Mic 1&2 EQ band 3 gain, \u221224…+12 dB"},
+        {EArea::Image, "Music Left dynamic EQ band 1 gain", EFieldKind::DynamicGain, 0,
+         "Music Left dynamic EQ band 1 gain, \u221212…+12 dB"},
+        {EArea::Image, "Echo B delay", EFieldKind::EchoDelay, 0, "Echo B delay, 0…500 ms"},
+        {EArea::Image, "Mic 3&4 noise gate threshold", EFieldKind::GateThreshold, 0,
+         "Mic 3&4 noise gate threshold, OFF…\u221218 dBV"},
+        {EArea::Image, "Music Left EQ band 1 frequency", EFieldKind::BandFrequency, 0,
+         "Music Left EQ band 1 frequency, 19.7…20600 Hz"},
+        {EArea::Image, "Echo A EQ band 7 type", EFieldKind::BandType, 0,
+         "Echo A EQ band 7 type: BY / P / LS / HS"},
+        {EArea::Image, "Output mode", EFieldKind::OutputMode, 0,
+         "Output mode: Auto / Sing / Disco / Decode"},
+        {EArea::Image, "Mode name", EFieldKind::Text, 0, "Mode name"},
+        {EArea::System, "Music pitch", EFieldKind::Pitch, 0, "Music pitch, \u22127…+7"},
+    };
+    for (const auto& c : cases) {
+        const SField& field = Named(c.area, c.name);
+        EXPECT_EQ(FieldDescription(field, FieldKind(c.kind), c.language), c.description);
+    }
+    const SField& gain = Named(EArea::Image, "Mic 1&2 EQ band 3 gain");
+    EXPECT_EQ(FieldDescription(gain, FieldKind(EFieldKind::Gain), 1),
+              gain.Name(1) + "，\u221224…+12 dB");
+}
+
 TEST(Fields, ComparingNamesOnlyTheFieldsWhoseBitsDiffer) {
     std::vector<std::uint8_t> a(kImageSize, 0);
     std::vector<std::uint8_t> b = a;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <functional>
 #include <utility>
@@ -135,6 +136,29 @@ TEST_F(CurveDragTest, ARightDragOpensNoMenuWhenMenusOpenOnRelease) {
     MoveOn();
     EXPECT_EQ(m_nAtRelease, nStart + 4);
     EXPECT_EQ(QIndex(), m_nAtRelease);
+}
+
+// A wheel turned by `angle` eighths of a degree with the pointer at pt of the display.
+void Wheel(CFStatic& curve, QPoint pt, int angle) {
+    QWheelEvent wheel(pt, curve.mapToGlobal(pt), {}, QPoint(0, angle), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&curve, &wheel);
+}
+
+TEST_F(CurveDragTest, TheWheelOverABandsPointStepsItsQOneNotchAtATime) {
+    const int nStart = QIndex();
+    Wheel(*m_pCurve, m_ptMarker, 120);
+    Wheel(*m_pCurve, m_ptMarker, 120);
+    EXPECT_EQ(QIndex(), nStart + 2);
+    // A touchpad's small turns add up to a notch.
+    Wheel(*m_pCurve, m_ptMarker, -60);
+    EXPECT_EQ(QIndex(), nStart + 2);
+    Wheel(*m_pCurve, m_ptMarker, -60);
+    EXPECT_EQ(QIndex(), nStart + 1);
+    // Away from the point the wheel is not the display's.
+    Move(m_ptMarker + QPoint(0, 60));
+    Wheel(*m_pCurve, m_ptMarker + QPoint(0, 60), 120);
+    EXPECT_EQ(QIndex(), nStart + 1);
 }
 
 TEST_F(CurveDragTest, TheAboutMenuOpensFromTheWindowBackground) {

@@ -6,9 +6,12 @@
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
+#include "controls/NumEdit.h"
 #include "eq/CFStatic.h"
+#include "pages/EQDlg.h"
 #include "pages/EqStripBank.h"
 #include "pages/MainDlg.h"
+#include "pages/PageBase.h"
 #include "pages/SysData.h"
 #include "shell/Show_Dlg.h"
 #include "shell/Zolt.h"
@@ -85,6 +88,56 @@ TEST_F(ShellTest, TheLanguageButtonSwitchesEveryCaption) {
     QTest::mouseClick(&Item<CBitButton>(*dlg, kLanguageButton), Qt::LeftButton);
     EXPECT_EQ(g_flags.m_nLanguage, 0);
     EXPECT_EQ(Item<CFontStatic>(*dlg, 3800).Text(), QStringLiteral("Music Vol"));
+}
+
+// The tooltip of every control that a field-binding row names, anywhere in the window (the
+// volume strip, every page, the effect page's panels, every EQ strip), by control.
+std::vector<std::pair<QWidget*, QString>> BoundToolTips(CZoltDlg& dlg) {
+    std::vector<std::pair<QWidget*, const CFieldBinder*>> binders;
+    for (CPageBase* page : dlg.findChildren<CPageBase*>()) {
+        binders.emplace_back(page, &page->Fields());
+    }
+    for (CEQDlg* strip : dlg.findChildren<CEQDlg*>()) {
+        binders.emplace_back(strip, &strip->Fields());
+    }
+    std::vector<std::pair<QWidget*, QString>> tips;
+    for (const auto& [widget, binder] : binders) {
+        for (const SFieldBinding& row : binder->Rows()) {
+            for (const int id : {row.m_nSlider, row.m_nField, row.m_nCombo, row.m_nButton}) {
+                if (QWidget* control = id != 0 ? DlgItem(widget, id) : nullptr) {
+                    tips.emplace_back(control, control->toolTip());
+                }
+            }
+        }
+    }
+    return tips;
+}
+
+TEST_F(ShellTest, EveryControlThatEditsASettingNamesItInTheWindowsLanguage) {
+    auto dlg = MakeWindow();
+    const auto english = BoundToolTips(*dlg);
+    ASSERT_GT(english.size(), 300u);
+    for (const auto& [control, tip] : english) {
+        EXPECT_FALSE(tip.isEmpty()) << control->objectName().toStdString() << " in "
+                                    << control->parentWidget()->metaObject()->className();
+    }
+    dlg->SetLanguage(1);
+    const auto chinese = BoundToolTips(*dlg);
+    ASSERT_EQ(chinese.size(), english.size());
+    for (std::size_t i = 0; i < chinese.size(); ++i) {
+        EXPECT_FALSE(chinese[i].second.isEmpty());
+        EXPECT_NE(chinese[i].second, english[i].second);
+    }
+    auto* mic = qobject_cast<CPageBase*>(dlg->PageWidget(2));
+    ASSERT_NE(mic, nullptr);
+    EXPECT_TRUE(mic->Display().toolTip().contains(QString::fromUtf8("滚轮")));
+    dlg->SetLanguage(0);
+    EXPECT_TRUE(mic->Display().toolTip().contains("Right-drag a point sideways: Q"));
+    CEQDlg& strip = mic->Strips().Strip(2);
+    EXPECT_EQ(strip.GainField()->toolTip(),
+              QString::fromUtf8("Mic 1&2 EQ band 3 gain, \u221224…+12 dB"));
+    EXPECT_EQ(Item<CBitmapSlider>(*dlg, kMusicSlider).toolTip(), "Music volume, 0…84");
+    EXPECT_EQ(Item<CBitButton>(*dlg, kMusicMute).toolTip(), "Music mute: OFF / ON");
 }
 
 TEST_F(ShellTest, TheSystemPageIsShownFirstAndEveryTabShowsItsPage) {

@@ -26,6 +26,7 @@ constexpr int kModeAuto = 3707; // output mode names 0..3: 3707..3710
 constexpr int kModeSing = 3708;
 constexpr int kModeDisco = 3709;
 constexpr int kModeDecode = 3710;
+constexpr int kAutoNote = 3711; // what the page says while the output mode is Auto
 constexpr int kDisplay = 1298;
 
 // The mix: source j (music, mic, echo A, echo B, reverb) has caption 1252 + 3j, value

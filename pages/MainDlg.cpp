@@ -36,10 +36,11 @@ constexpr SControlTemplate kControls[] = {
     {kFirstChannel, kButton, 145, 158, 56, 14},
     {kEqReset, kButton, 245, 158, 56, 14},
     {kEqPass, kButton, 313, 158, 56, 14, false, "EQ Pass"},
-    {kModeAuto, kButton, 446, 158, 56, 14, kHidden},
-    {kModeSing, kButton, 511, 158, 56, 14, kHidden},
-    {kModeDisco, kButton, 576, 158, 56, 14, kHidden},
-    {kModeDecode, kButton, 641, 158, 56, 14, kHidden},
+    {kModeAuto, kButton, 446, 158, 56, 14},
+    {kModeSing, kButton, 511, 158, 56, 14},
+    {kModeDisco, kButton, 576, 158, 56, 14},
+    {kModeDecode, kButton, 641, 158, 56, 14},
+    {kAutoNote, kCaption, 14, 145, 420, 9, kHidden},
     {kDisplay, ECtl::Custom, 6, 176, 706, 167},
 
     {kMusicCaption, kCaption, 348, 6, 75, 9},
@@ -108,6 +109,9 @@ constexpr SCaption kCaptions[] = {
     {kModeSing, "唱歌", "Sing"},
     {kModeDisco, "热舞", "Disco"},
     {kModeDecode, "解码", "Decode"},
+    {kAutoNote, "输出模式为自动，本页不能编辑。选择唱歌、热舞或解码即可编辑输出。",
+     "Output mode is Auto: this page cannot be edited. Choose Sing, Disco or Decode to edit the "
+     "outputs."},
     {kMusicCaption, "音乐电平", "Music Level"},
     {kMicCaption, "话筒电平", "Mic Level"},
     {kEchoACaption, "回声A电平", "EchoA Level"},
@@ -303,6 +307,10 @@ constexpr SPairedEqPage kPage{
 } // namespace
 
 CMainDlg::CMainDlg(QWidget* pParent) : CPairedEqPage(kPage, pParent), m_pView(&kViews[0]) {
+    for (int i = 0; i < static_cast<int>(std::size(kModeButtons)); ++i) {
+        connect(DlgItem<CBitButton>(this, kModeButtons[i]), &QAbstractButton::clicked, this,
+                [this, i] { SetOutputMode(i); });
+    }
     ApplyLanguage();
     Refresh();
 }
@@ -356,8 +364,19 @@ void CMainDlg::Refresh() {
     ApplyViewCaptions();
 }
 
-// Everything is disabled while the output mode is 0; the channel buttons also while their
-// pair is linked, and always on Center and SUB. The hidden mode buttons show the mode.
+// The output mode is a setting of the mode like any other: the synchronisation sends it, and
+// the page now edits the output set it makes live.
+void CMainDlg::SetOutputMode(int nMode) {
+    {
+        const CImageGuard guard(ImageLock());
+        Image()[image::kOutputMode] = static_cast<std::uint8_t>(nMode);
+    }
+    Refresh();
+}
+
+// Everything but the mode buttons is disabled while the output mode is 0 (Auto), and a line
+// says so; the channel buttons also while their pair is linked, and always on Center and
+// SUB. The mode buttons show the mode.
 void CMainDlg::LoadEnableState(int nMode) {
     const bool bEnabled = nMode != 0;
     Strips().Enable(bEnabled);
@@ -376,11 +395,17 @@ void CMainDlg::LoadEnableState(int nMode) {
     for (int i = 0; i < static_cast<int>(std::size(kModeButtons)); ++i) {
         DlgItem<CBitButton>(this, kModeButtons[i])->SetChecked(i == nMode ? 1 : 0);
     }
+    DlgItem(this, kAutoNote)->setVisible(!bEnabled);
 }
 
 void CMainDlg::ApplyLanguage() {
     CPageBase::ApplyLanguage();
     ApplyViewCaptions();
+    const QString strMode = QString::fromStdString(FieldDescription(
+        *FieldAt(EArea::Image, image::kOutputMode), FieldKind(EFieldKind::OutputMode), Language()));
+    for (int nId : kModeButtons) {
+        DlgItem(this, nId)->setToolTip(strMode);
+    }
 }
 
 void CMainDlg::ApplyViewCaptions() {

@@ -6,7 +6,8 @@
 // views two buttons choose the channel and "SYNC" links the pair; unlinking keeps what was
 // edited while linked: the linked channel's record is copied over the other one in all
 // three output sets (the other keeps its mute and delay), and the synchronisation sends
-// it. While the output mode is 0 every control is disabled. Every control writes its
+// it. Four buttons choose the output mode (Auto, Sing, Disco, Decode); while it is Auto
+// every other control is disabled and a line says how to leave it. Every control writes its
 // field of the working image in place; the link's synchronisation sends what changed.
 // A reload never writes. UI thread only.
 #pragma once
@@ -49,6 +50,7 @@ private:
     int Record(EBlock eBlock) const;
     // Output mode nMode (the image byte): 0 disables the page.
     void LoadEnableState(int nMode);
+    void SetOutputMode(int nMode);
     void ApplyViewCaptions();
 
     const SOutputViewDesc* m_pView;

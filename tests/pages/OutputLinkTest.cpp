@@ -65,6 +65,17 @@ TEST_F(OutputOverLine, AnEditInEachViewArrivesAsItsFrame) {
     EXPECT_TRUE(ProcessorMatches());
 }
 
+TEST_F(OutputOverLine, TheOutputModeIsSentAsItsOwnFrame) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    FramesSent(); // the read-back
+    ShowView(3);
+    Click(kModeDisco);
+    EXPECT_EQ(FramesSent(), (Frames{{cmd::kOutputMode, 2}}));
+    Click(kModeAuto);
+    EXPECT_EQ(FramesSent(), (Frames{{cmd::kOutputMode, 0}}));
+    EXPECT_TRUE(ProcessorMatches());
+}
+
 // Edits made while Out1&2 is linked, then unlinked: the window keeps the edits on both
 // outputs and the processor comes to hold what the window shows, also when it copies
 // Out 2 over Out 1 itself as the flag clears. The other output sets take the copy in the

@@ -129,6 +129,16 @@ TEST_F(OutputPage, Out34InOutputMode3EditsSet3) {
     EXPECT_TRUE(test::IsPollFrame(test::NextSyncFrame()));
 }
 
+// Where a caption or value label draws its text, as [left, right) in page pixels.
+std::pair<int, int> TextSpan(const QWidget* pLabel, const QString& strText) {
+    const int nWidth = pLabel->fontMetrics().horizontalAdvance(strText);
+    const QRect box = pLabel->geometry();
+    if (ControlStyle(pLabel) & kStyleRight) {
+        return {box.right() + 1 - nWidth, box.right() + 1};
+    }
+    return {box.left(), box.left() + nWidth};
+}
+
 TEST_F(OutputPage, OutputMode0DisablesEverythingAndShowsSet1) {
     Image()[Rec(1, 4) + output::kLimiter] = 12;
     Image()[Rec(2, 4) + output::kLimiter] = 30;
@@ -151,7 +161,8 @@ TEST_F(OutputPage, OutputMode0DisablesEverythingAndShowsSet1) {
     }
     EXPECT_FALSE(m_pPage->Strips().Strip(0).GainSlider()->isEnabled());
     EXPECT_EQ(Checked(kModeAuto), 1);
-    EXPECT_FALSE(Shown(kModeAuto));
+    EXPECT_TRUE(Shown(kModeAuto));
+    EXPECT_TRUE(Shown(kAutoNote));
 
     // Dragging a band point in output mode 0 changes nothing.
     std::uint8_t abBefore[kImageSize];
@@ -168,6 +179,34 @@ TEST_F(OutputPage, OutputMode0DisablesEverythingAndShowsSet1) {
     EXPECT_EQ(LabelText(kMusicLabel), "50%");
     EXPECT_EQ(Checked(kModeAuto), 0);
     EXPECT_EQ(Checked(kModeDisco), 1);
+    EXPECT_FALSE(Shown(kAutoNote));
+}
+
+TEST_F(OutputPage, TheModeButtonsChooseTheOutputModeAndTheSetThePageEdits) {
+    Image()[Rec(3, 5) + 1] = 50; // set 3, Out 1's music level
+    Image()[image::kOutputMode] = 0;
+    CommitShadow(false);
+    ShowView(3);
+    Click(kModeDecode);
+    EXPECT_EQ(Image()[image::kOutputMode], 3);
+    EXPECT_EQ(Checked(kModeDecode), 1);
+    EXPECT_EQ(Checked(kModeAuto), 0);
+    EXPECT_TRUE(Enabled(kMusicSlider));
+    EXPECT_FALSE(Shown(kAutoNote));
+    EXPECT_EQ(LabelText(kMusicLabel), "50%");
+    EXPECT_EQ(m_pPage->Strips().Strip(0).Filter()->Record(), Image() + Rec(3, 5) + output::kBands);
+    Click(kModeAuto);
+    EXPECT_EQ(Image()[image::kOutputMode], 0);
+    EXPECT_FALSE(Enabled(kMusicSlider));
+    EXPECT_TRUE(Shown(kAutoNote));
+    EXPECT_TRUE(Item<QWidget>(kModeSing)->toolTip().startsWith("Output mode: Auto / Sing"));
+    for (int nLanguage : {1, 0}) {
+        g_flags.m_nLanguage = nLanguage;
+        m_pPage->ApplyLanguage();
+        EXPECT_LE(TextSpan(Item(kAutoNote), Text(kAutoNote)).second,
+                  Item(kAutoNote)->geometry().right() + 1)
+            << "the line fits its box in language " << nLanguage;
+    }
 }
 
 TEST_F(OutputPage, LinkingOut12MovesToOut1AndUnlinkingCopiesRecord5OverRecord4) {
@@ -363,13 +402,14 @@ TEST_F(OutputPage, HiddenControlsAreLoadedAndNeverShown) {
     EXPECT_EQ(Item<CBitmapSlider>(kEchoASlider)->Pos(), 77);
     EXPECT_EQ(Checked(kReverbPolarity), 1);
     EXPECT_EQ(Checked(kMicPolarity), 1);
-    for (int nId : {kMicPolarity, kEchoACaption, kEchoALabel, kEchoASlider, kEchoAPolarity,
-                    kEchoBCaption, kEchoBSlider, kReverbCaption, kReverbSlider, kReverbPolarity,
-                    kModeAuto, kModeSing, kModeDisco, kModeDecode}) {
+    for (int nId :
+         {kMicPolarity, kEchoACaption, kEchoALabel, kEchoASlider, kEchoAPolarity, kEchoBCaption,
+          kEchoBSlider, kReverbCaption, kReverbSlider, kReverbPolarity, kAutoNote}) {
         EXPECT_FALSE(Shown(nId)) << nId;
     }
-    EXPECT_TRUE(Shown(kMicSlider));
-    EXPECT_TRUE(Shown(kMusicPolarity));
+    for (int nId : {kMicSlider, kMusicPolarity, kModeAuto, kModeSing, kModeDisco, kModeDecode}) {
+        EXPECT_TRUE(Shown(nId)) << nId;
+    }
 }
 
 TEST_F(OutputPage, ControlsStayInsideThePageAndClearOfEachOther) {
@@ -384,17 +424,7 @@ TEST_F(OutputPage, ControlsStayInsideThePageAndClearOfEachOther) {
     };
     // strips, sliders, fields, combo boxes, buttons, value labels, the display
     EXPECT_EQ(test::ExpectControlsInsideAndApart(*m_pPage, isShownInput),
-              10u + 10u + 2u + 2u + 8u + 10u + 1u);
-}
-
-// Where a caption or value label draws its text, as [left, right) in page pixels.
-std::pair<int, int> TextSpan(const QWidget* pLabel, const QString& strText) {
-    const int nWidth = pLabel->fontMetrics().horizontalAdvance(strText);
-    const QRect box = pLabel->geometry();
-    if (ControlStyle(pLabel) & kStyleRight) {
-        return {box.right() + 1 - nWidth, box.right() + 1};
-    }
-    return {box.left(), box.left() + nWidth};
+              10u + 10u + 2u + 2u + 12u + 10u + 1u);
 }
 
 TEST_F(OutputPage, TheWidestDelayTextsFitTheirRowInEveryViewAndLanguage) {

@@ -12,6 +12,7 @@
 #include "controls/TransparentStatic.h"
 #include "link/Command.h"
 #include "model/Command.h"
+#include "model/Defaults.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -91,6 +92,7 @@ constexpr SControlTemplate kRows[] = {
     {kVerifyEdit, ECtl::EnglishEdit, 422, 17, 44, 12, false, "", kPassword},
     {kConfirmButton, ECtl::BitButton, 469, 17, 30, 12},
     {kPermissionText, ECtl::TransparentStatic, 504, 19, 68, 10},
+    {kPasswordOrigin, ECtl::TransparentStatic, 343, 43, 228, 26, true},
 
     // System password change; the panel password section stays hidden.
     {2513, ECtl::TransparentStatic, 343, 84, 150, 10},
@@ -197,6 +199,14 @@ constexpr SCaption kPermissionTexts[] = {
     {kPermissionText, "无保存权限", "No Store Allow"},
     {kPermissionText, "有保存权限", "Store Allow"},
 };
+
+// %1: the password of the program's defaults, which hold until a processor's settings arrive.
+constexpr SCaption kPasswordOriginText{
+    kPasswordOrigin,
+    "保存已锁定。系统密码是处理器自己的密码：随处理器的设置读入，可在下方“系统密码修改”中更改。"
+    "未连接处理器时为 %1。",
+    "Storing is locked. The system password is the processor's own (read with its settings, "
+    "changed below); without a processor it is %1."};
 
 // Buttons and their skins: normal picture, hover and pressed picture (both check states).
 struct SButtonSkin {
@@ -313,9 +323,16 @@ void CSysDlg::Refresh() {
 
 void CSysDlg::ApplyLanguage() {
     CPageBase::ApplyLanguage();
+    ShowPermission();
+    SetCaption(FindDlgItem(this, kPasswordOrigin),
+               CaptionText(kPasswordOriginText).arg(QLatin1String(kFactorySystemPassword)));
+    update();
+}
+
+void CSysDlg::ShowPermission() {
     SetCaption(FindDlgItem(this, kPermissionText),
                CaptionText(kPermissionTexts[m_bStoreAllowedShown ? 1 : 0]));
-    update();
+    FindDlgItem(this, kPasswordOrigin)->setVisible(!m_bStoreAllowedShown);
 }
 
 void CSysDlg::UpdateMeters(int pollKind) {
@@ -345,8 +362,7 @@ void CSysDlg::UpdatePermission() {
     DlgItem<CEnglishEdit>(this, kVerifyEdit)->setEnabled(view.m_bVerifyEdit);
     DlgItem<CBitButton>(this, kConfirmButton)->setEnabled(false);
     m_bStoreAllowedShown = view.m_bStoreAllowed;
-    SetCaption(FindDlgItem(this, kPermissionText),
-               CaptionText(kPermissionTexts[m_bStoreAllowedShown ? 1 : 0]));
+    ShowPermission();
 }
 
 void CSysDlg::RebuildModeList() {

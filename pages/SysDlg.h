@@ -44,6 +44,7 @@ constexpr int kFirstMeter = 3900; // meters 3900..3911
 constexpr int kVerifyEdit = 1023;
 constexpr int kConfirmButton = 1362;
 constexpr int kPermissionText = 1412;
+constexpr int kPasswordOrigin = 1413; // where the system password comes from, while locked
 
 constexpr int kPanelOldEdit = 2610;
 constexpr int kPanelNewEdit = 2611;
@@ -87,6 +88,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    // The permission text, and while storing is locked the line on the password's origin.
+    void ShowPermission();
     struct SCodeEdits {
         CEnglishEdit* pOld;
         CEnglishEdit* pNew;

@@ -48,7 +48,6 @@ protected:
         m_pPage->Refresh();
         QApplication::processEvents();
     }
-    bool Shown(int nId) const { return Item(nId)->isVisibleTo(m_pPage.get()); }
     int Checked(int nButton) const { return Item<CBitButton>(nButton)->Checked(); }
     void ExpectChannelButtons(int nFirst, int nSecond, bool bEnabled) {
         EXPECT_EQ(Checked(kFirstChannel), nFirst);

@@ -102,6 +102,7 @@ protected:
         return DlgItem<T>(m_pWithin != nullptr ? m_pWithin : m_pPage.get(), nId);
     }
     bool Enabled(int nId) const { return Item(nId)->isEnabled(); }
+    bool Shown(int nId) const { return Item(nId)->isVisibleTo(m_pPage.get()); }
     // The text of a caption or value label.
     QString Text(int nId) const { return Item<CTransparentStatic>(nId)->Text(); }
     QString LabelText(int nLabel) const { return Item<CEdit_Static>(nLabel)->Text(); }

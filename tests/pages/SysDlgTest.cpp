@@ -171,10 +171,13 @@ TEST_F(SysPage, ConfirmOpensOnlyForTheExactPassword) {
     TypeKeys(kVerifyEdit, "6");
     ASSERT_TRUE(Enabled(kConfirmButton));
 
+    EXPECT_TRUE(Shown(kPasswordOrigin));
+    EXPECT_TRUE(Text(kPasswordOrigin).contains("the processor's own"));
     Click(kConfirmButton);
     EXPECT_EQ(m_api.m_aCommands, (Commands{{140, 0}}));
     EXPECT_TRUE(g_flags.m_bUnlock);
     EXPECT_EQ(Text(kPermissionText), "Store Allow");
+    EXPECT_FALSE(Shown(kPasswordOrigin));
     EXPECT_FALSE(Enabled(kVerifyEdit));
     EXPECT_FALSE(Enabled(kConfirmButton));
     EXPECT_TRUE(Enabled(kStoreButton) && Enabled(kNameEdit) && Enabled(kImportButton));
@@ -261,6 +264,19 @@ TEST_F(SysPage, LanguageSwitchRecaptionsThePage) {
     m_pPage->ApplyLanguage();
     EXPECT_EQ(Text(kPermissionText), "Store Allow");
     EXPECT_EQ(Text(2511), "音乐变调");
+}
+
+TEST_F(SysPage, ThePasswordsOriginFitsItsPlaceInBothLanguages) {
+    ShowOnline(false);
+    for (const int nLanguage : {1, 0}) {
+        g_flags.m_nLanguage = nLanguage;
+        m_pPage->ApplyLanguage();
+        const QWidget* pLine = Item(kPasswordOrigin);
+        const QRect needed = pLine->fontMetrics().boundingRect(
+            QRect(QPoint(), pLine->size()), Qt::TextWordWrap, Text(kPasswordOrigin));
+        EXPECT_LE(needed.height(), pLine->height()) << "language " << nLanguage;
+        EXPECT_TRUE(Text(kPasswordOrigin).contains("123456"));
+    }
 }
 
 TEST_F(SysPage, RendersInBothLanguages) {

@@ -29,7 +29,7 @@ struct SMessageBox {
 using MessageBoxHandler = std::function<EMsgResult(QWidget* pParent, const SMessageBox& box)>;
 
 // The program's title: the main window's, and the caption of a box that names none.
-inline constexpr const char* kProgramTitle = "Quillon SV-1.01";
+inline constexpr const char* kProgramTitle = "Zolt " ZOLT_VERSION;
 
 // Shows the box modally (or hands it to the installed handler) and returns the answer. An
 // empty caption is the program's title; astrButtons names the buttons where the usual texts

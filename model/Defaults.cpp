@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <span>
 #include <system_error>
 
@@ -41,8 +40,6 @@ constexpr std::uint8_t kMusicPitch = 14; // high nibble of system byte 9
 constexpr std::size_t kSlot0LeadingSpaces = 12;
 constexpr std::size_t kSlot0NewSixSpaces = 4;
 constexpr std::size_t kSlot0ClearedByte = 2642;
-
-SFilePatterns g_filePatterns;
 
 // Flat bands at the listed frequencies, records nStride bytes apart.
 void WriteBands(std::uint8_t* pFirst, std::span<const double> adHz, std::size_t nStride,
@@ -170,23 +167,6 @@ void DefaultSlot0Passwords() {
     pSlot[kSlot0ClearedByte] = 0;
 }
 
-// The preset-file patterns and the "Mode" folder, both in the current directory. A
-// folder that cannot be created (a read-only directory) does not stop the start.
-void PrepareFiles() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::current_path(ec);
-    if (ec) {
-        dir = ".";
-    }
-    const std::string strBase = dir.string() + "/MusicFile/";
-    g_filePatterns.m_strOneMode = strBase + "*.dia";
-    g_filePatterns.m_strAllModes = strBase + "*.dat";
-    const std::filesystem::path mode = dir / "Mode";
-    if (!std::filesystem::exists(mode, ec) && !ec) {
-        std::filesystem::create_directory(mode, ec);
-    }
-}
-
 // The default frequency list of the main bands of EQ block 0..17 (empty for block 7).
 std::span<const double> DefaultBandList(int nBlock) {
     if (nBlock == 0 || nBlock == 1) {
@@ -241,7 +221,6 @@ void FactoryDefaults() {
     Zero(Image() + image::kName, kNameSize);
     DefaultSlot0Passwords();
     g_data.m_store.m_bValid = 0;
-    PrepareFiles();
     RebindImage();
     // The factory state is what the program starts from: none of it is an edit that has yet
     // to reach a processor.
@@ -317,10 +296,6 @@ void LocalRecall(int mode) {
     std::memcpy(Image(), Slot(static_cast<std::size_t>(mode)), kImageSize);
     System()[sysblock::kMode] = static_cast<std::uint8_t>(mode);
     CommitWithRebind();
-}
-
-const SFilePatterns& FilePatterns() {
-    return g_filePatterns;
 }
 
 } // namespace zolt

@@ -29,10 +29,8 @@ public:
 // Installs the observer (null: none). Any thread; the eq layer installs itself once.
 void SetCurveObserver(CCurveObserver* observer);
 
-// Fills the working image, the system block, slot 0's password records and the
-// preset-file patterns with the factory values, brings every curve set up to date,
-// and makes sure the folder "Mode" exists in the current directory (a failure to create
-// it does not stop the start).
+// Fills the working image, the system block and slot 0's password records with the factory
+// values and brings every curve set up to date. Nothing outside the process is touched.
 void FactoryDefaults();
 
 // Puts the main EQ bands of EQ block 0..17 back to their default frequencies, flat,
@@ -57,12 +55,5 @@ void RebindCurves();
 
 // Offline recall of mode 1..21 from the preset store into the working image.
 void LocalRecall(int mode);
-
-// Preset-file dialog patterns: "<current directory>/MusicFile/*.dia" and ".../*.dat".
-struct SFilePatterns {
-    std::string m_strOneMode;  // *.dia
-    std::string m_strAllModes; // *.dat
-};
-const SFilePatterns& FilePatterns();
 
 } // namespace zolt

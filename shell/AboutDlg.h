@@ -1,4 +1,5 @@
-// The about box: the program icon, the version text and an OK button.
+// The about box in the window's language: the program icon, its name and version, and an OK
+// button.
 #pragma once
 
 #include <QDialog>

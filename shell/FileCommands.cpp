@@ -15,6 +15,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace zolt {
@@ -50,41 +51,41 @@ QString TwoLines(const SText& first, const std::string& second) {
     return LanguageText(first) + QLatin1Char('\n') + QString::fromStdString(second);
 }
 
-// The folder of the preset files, for lists of the plain-text kind.
-std::string FilterListPattern() {
-    return QFileInfo(QString::fromStdString(FilePatterns().m_strOneMode))
-        .dir()
-        .filePath(QStringLiteral("*.txt"))
-        .toStdString();
-}
+// What each kind of file dialog lists, by EFileKind.
+constexpr std::array<const char*, 3> kDialogFilters{"*.dia", "*.dat", "*.txt"};
 
 } // namespace
 
 CFileCommands::CFileCommands(QWidget& window, CSession& session, CUndoTracker& undo,
-                             std::function<void()> showPage)
-    : m_window(window), m_session(session), m_undo(undo), m_showPage(std::move(showPage)) {}
+                             CUserSettings& settings, std::function<void()> showPage)
+    : m_window(window), m_session(session), m_undo(undo), m_settings(settings),
+      m_showPage(std::move(showPage)) {}
 
-QString CFileCommands::ChooseFile(bool save, const std::string& pattern) {
-    const QFileInfo initial(QString::fromStdString(pattern));
-    const QString folder = initial.dir().exists() ? initial.path() : QDir::currentPath();
-    const QString filter = initial.fileName();
-    return save ? QFileDialog::getSaveFileName(&m_window, QString(), folder, filter, nullptr,
-                                               QFileDialog::DontUseNativeDialog)
-                : QFileDialog::getOpenFileName(&m_window, QString(), folder, filter, nullptr,
-                                               QFileDialog::DontUseNativeDialog);
+QString CFileCommands::ChooseFile(bool save, EFileKind kind) {
+    const QString folder = m_settings.StartFolder(kind);
+    const QString filter = QLatin1String(kDialogFilters[static_cast<std::size_t>(kind)]);
+    const QString path =
+        save ? QFileDialog::getSaveFileName(&m_window, QString(), folder, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog)
+             : QFileDialog::getOpenFileName(&m_window, QString(), folder, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty()) {
+        m_settings.ChoseFile(kind, path);
+    }
+    return path;
 }
 
 // --- Preset files ---
 
 void CFileCommands::ExportMode() {
-    const QString path = ChooseFile(true, FilePatterns().m_strOneMode);
+    const QString path = ChooseFile(true, EFileKind::OneMode);
     if (!path.isEmpty()) {
         ExportOneMode(path.toStdString());
     }
 }
 
 void CFileCommands::ImportMode() {
-    const QString path = ChooseFile(false, FilePatterns().m_strOneMode);
+    const QString path = ChooseFile(false, EFileKind::OneMode);
     if (!path.isEmpty()) {
         ImportModeFrom(path.toStdString());
     }
@@ -101,7 +102,7 @@ void CFileCommands::ExportAllModes() {
     if (!m_session.Online() && g_data.m_store.m_bValid == 0) {
         return;
     }
-    const QString path = ChooseFile(true, FilePatterns().m_strAllModes);
+    const QString path = ChooseFile(true, EFileKind::AllModes);
     if (path.isEmpty()) {
         return;
     }
@@ -119,7 +120,7 @@ void CFileCommands::SaveAllModes(const std::string& path) {
 }
 
 void CFileCommands::ImportAllModes() {
-    const QString path = ChooseFile(false, FilePatterns().m_strAllModes);
+    const QString path = ChooseFile(false, EFileKind::AllModes);
     if (!path.isEmpty()) {
         ImportAllModesFrom(path.toStdString());
     }
@@ -294,13 +295,13 @@ void CFileCommands::ExportFiltersTo(const std::string& path, int block) {
 
 void CFileCommands::AddFilterActions(QMenu& menu, int block, bool editable) {
     QAction* importAction = menu.addAction(LanguageText(kImportFilters), &m_window, [this, block] {
-        const QString path = ChooseFile(false, FilterListPattern());
+        const QString path = ChooseFile(false, EFileKind::FilterList);
         if (!path.isEmpty()) {
             ImportFiltersFrom(path.toStdString(), block);
         }
     });
     QAction* exportAction = menu.addAction(LanguageText(kExportFilters), &m_window, [this, block] {
-        const QString path = ChooseFile(true, FilterListPattern());
+        const QString path = ChooseFile(true, EFileKind::FilterList);
         if (!path.isEmpty()) {
             ExportFiltersTo(path.toStdString(), block);
         }

@@ -9,6 +9,7 @@
 
 #include "link/TransferCheck.h"
 #include "model/Text.h"
+#include "shell/UserSettings.h"
 
 #include <QString>
 
@@ -28,7 +29,8 @@ class CUndoTracker;
 class CFileCommands {
 public:
     // window: the dialogs' and boxes' parent; showPage reloads the page the window shows.
-    CFileCommands(QWidget& window, CSession& session, CUndoTracker& undo,
+    // settings: where each kind of dialog starts, and where it was last used.
+    CFileCommands(QWidget& window, CSession& session, CUndoTracker& undo, CUserSettings& settings,
                   std::function<void()> showPage);
 
     // The preset files behind their dialogs; nothing when a dialog is cancelled.
@@ -70,7 +72,7 @@ public:
 private:
     enum class ECheck { None, Offer, ReadBack };
 
-    QString ChooseFile(bool save, const std::string& pattern);
+    QString ChooseFile(bool save, EFileKind kind);
     bool ConfirmImportAll(const std::string& path);
     bool Confirm(const std::string& headline, const SChangeSummary& summary, const SText& action);
     void ImportAll(const std::string& path);
@@ -81,6 +83,7 @@ private:
     QWidget& m_window;
     CSession& m_session;
     CUndoTracker& m_undo;
+    CUserSettings& m_settings;
     std::function<void()> m_showPage;
     CTransferCheck m_check;
     ECheck m_eCheck = ECheck::None;

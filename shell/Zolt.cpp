@@ -4,6 +4,7 @@
 #include "model/Command.h"
 #include "model/Defaults.h"
 #include "shell/Capture.h"
+#include "shell/UserSettings.h"
 #include "shell/ZoltDlg.h"
 #include "sim/SimLine.h"
 
@@ -39,10 +40,14 @@ int LanguageOfLocale(const QLocale& locale) {
     return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China ? 1 : 0;
 }
 
+bool HasDisplay(int argc, char** argv) {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           HasArgument(argc, argv, "-platform") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 bool PrepareDisplay(int argc, char** argv) {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || HasArgument(argc, argv, "-platform") ||
-        !qEnvironmentVariableIsEmpty("DISPLAY") ||
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (HasDisplay(argc, argv)) {
         return true;
     }
     if (HasArgument(argc, argv, "--capture")) {
@@ -75,6 +80,14 @@ int RunZolt(const SCommandLine& options) {
                               options.m_astrPorts.end());
 
     const bool capturing = !options.m_strCaptureDir.empty();
+    // Screenshots show the window as it starts for anyone: nothing remembered is read or
+    // written.
+    window.m_bRemember = !capturing;
+    window.m_bLanguageGiven = options.m_onLanguage.has_value();
+    if (!MakeModeFolder()) {
+        std::fprintf(stderr, "zolt: the folder \"Mode\" cannot be made in %s\n",
+                     qPrintable(DataFolder()));
+    }
     std::unique_ptr<CScopedMessageBoxHandler> quietBoxes;
     if (capturing) {
         // Nobody is there to close a box: its text goes to the terminal instead.

@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -58,9 +59,11 @@ constexpr SControlTemplate kControls[] = {
 };
 constexpr SDialogTemplate kTemplate{102, 723, 373, kControls};
 
-constexpr const char* kAboutMenuText = "关于(&A)...";
+constexpr SText kAboutMenuText{"关于(&A)...", "&About..."};
 
 constexpr SText kOffline{"脱机", "Off Line"};
+// On line until the processor's settings have been read back: no mode to name yet.
+constexpr SText kConnecting{"正在连接…", "Connecting…"};
 // The read-back came while edits made off line had not reached the processor (%1: how
 // many settings).
 constexpr SText kOfflineEdits{
@@ -116,15 +119,16 @@ private:
 
 } // namespace
 
-QSize SmallScreenWindowSize(QSize screen) {
+QSize StartWindowSize(QSize screen, QSize content) {
     // Room left for the title bar and the frame, so the scroll bars stay on the screen.
     constexpr QSize kFrame(8, 40);
-    return QSize(1290, 740).boundedTo(screen - kFrame);
+    return content.boundedTo(screen - kFrame);
 }
 
 CZoltDlg::CZoltDlg(SZoltOptions options)
     : m_session(*this, {options.m_pClock, options.m_pOpener, options.m_bStepped,
-                        options.m_astrPorts, options.m_bNamedPortsOnly}) {
+                        options.m_astrPorts, options.m_bNamedPortsOnly}),
+      m_settings(options.m_bRemember) {
     setWindowIcon(SkinIcon(kSkinIcon));
 
     m_pScroll = new QScrollArea(this);
@@ -135,22 +139,26 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     m_pScroll->setPalette(palette);
     m_pScroll->viewport()->setPalette(palette);
     m_pScroll->viewport()->setAutoFillBackground(true);
-    m_pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_pScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pScroll->setAlignment(Qt::AlignCenter);
     m_pContent = new CZoltContent(nullptr, [this](CMessageEvent& msg) { return OnMessage(msg); });
     BuildDialog(m_pContent, kTemplate);
     m_pScroll->setWidget(m_pContent);
 
     CreateControls();
     CreatePages();
-    PageSwitch(kSystemPageIndex);
-    m_pTabs->SetCurrentIndex(TabOfPage(kSystemPageIndex));
+    const int page = m_settings.Page().value_or(kSystemPageIndex);
+    PageSwitch(page);
+    m_pTabs->SetCurrentIndex(TabOfPage(page));
+    if (!options.m_bLanguageGiven) {
+        g_flags.m_nLanguage = m_settings.Language().value_or(g_flags.m_nLanguage);
+    }
     ApplyLanguage();
+    AddPageKeys();
 
     m_pProgress = new CShowDlg(this);
     m_pUndo = new CUndoTracker(this, [this] { ShowCurrentPage(); });
-    m_pFiles =
-        std::make_unique<CFileCommands>(*this, m_session, *m_pUndo, [this] { ShowCurrentPage(); });
+    m_pFiles = std::make_unique<CFileCommands>(*this, m_session, *m_pUndo, m_settings,
+                                               [this] { ShowCurrentPage(); });
     m_pPortWatch =
         options.m_pPortWatch ? std::move(options.m_pPortWatch) : MakeSystemPortWatch(nullptr);
     if (m_pPortWatch->Fd() >= 0) {
@@ -168,7 +176,7 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     const QSize screen = options.m_screenSize.isValid()
                              ? options.m_screenSize
                              : QGuiApplication::primaryScreen()->availableSize();
-    CheckScreen(screen);
+    FitScreen(screen);
 }
 
 // The session (a member) ends the comm thread before the widgets go away.
@@ -197,8 +205,10 @@ void CZoltDlg::CreateControls() {
                             kSkinButtonChecked, kSkinButton);
     }
     connect(m_pConnect, &QAbstractButton::clicked, this, &CZoltDlg::OnConnectButton);
-    connect(m_pLanguage, &QAbstractButton::clicked, this,
-            [this] { SetLanguage(Language() == 1 ? 0 : 1); });
+    connect(m_pLanguage, &QAbstractButton::clicked, this, [this] {
+        SetLanguage(Language() == 1 ? 0 : 1);
+        m_settings.SetLanguage(Language());
+    });
 }
 
 // Each page of the registry once; the views of one page share it.
@@ -222,26 +232,65 @@ void CZoltDlg::CreatePages() {
     }
 }
 
-// A screen smaller than the window was laid out for gets a smaller, resizable window
-// whose content scrolls; otherwise the window has the template's fixed size.
-void CZoltDlg::CheckScreen(QSize screen) {
-    m_bScrollable = screen.width() < 1366 || screen.height() < 768;
-    const QSize content = m_pContent->size();
-    if (!m_bScrollable) {
-        m_pScroll->resize(content);
-        setFixedSize(content);
-        return;
+// The window can be resized and maximised: a larger window shows the content centred, a
+// smaller one scrolls it. It starts where it was left, else at its content's size as far as
+// the screen allows.
+void CZoltDlg::FitScreen(QSize screen) {
+    constexpr QSize kMinimum(320, 240);
+    setMinimumSize(kMinimum);
+    resize(StartWindowSize(screen, m_pContent->size()));
+    if (const std::optional<QByteArray> geometry = m_settings.Geometry()) {
+        restoreGeometry(*geometry);
     }
-    m_pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setMinimumSize(200, 150);
-    const QSize size = SmallScreenWindowSize(screen);
-    resize(size);
-    m_pScroll->resize(size);
+}
+
+bool CZoltDlg::Scrollable() const {
+    return width() < m_pContent->width() || height() < m_pContent->height();
 }
 
 void CZoltDlg::resizeEvent(QResizeEvent*) {
     m_pScroll->resize(size());
+}
+
+void CZoltDlg::closeEvent(QCloseEvent* event) {
+    m_settings.SetGeometry(saveGeometry());
+    CMessageWidget::closeEvent(event);
+}
+
+// Ctrl+Tab and Ctrl+Page Down step to the next tab, Ctrl+Shift+Tab and Ctrl+Page Up to the one
+// before; Ctrl+1 .. Ctrl+9 and Ctrl+0 show the ten tabs left to right.
+void CZoltDlg::AddPageKeys() {
+    struct SStepKey {
+        QKeyCombination m_key;
+        int m_nStep;
+    };
+    constexpr SStepKey kStepKeys[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},
+        {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+        {Qt::CTRL | Qt::Key_PageUp, -1},
+    };
+    for (const SStepKey& key : kStepKeys) {
+        const int step = key.m_nStep;
+        connect(new QShortcut(QKeySequence(key.m_key), this), &QShortcut::activated, this,
+                [this, step] { StepTab(step); });
+    }
+    for (int tab = 0; tab < kPageCount; ++tab) {
+        const auto digit = static_cast<Qt::Key>(Qt::Key_0 + (tab + 1) % 10);
+        connect(new QShortcut(QKeySequence(Qt::CTRL | digit), this), &QShortcut::activated, this,
+                [this, tab] { ShowTab(tab); });
+    }
+}
+
+void CZoltDlg::ShowTab(int tab) {
+    if (tab >= 0 && tab < kPageCount) {
+        ShowPage(PageRows()[static_cast<std::size_t>(tab)].m_nIndex);
+    }
+}
+
+void CZoltDlg::StepTab(int step) {
+    ShowTab((m_pTabs->CurrentIndex() + step + kPageCount) % kPageCount);
 }
 
 QWidget* CZoltDlg::PageWidget(int index) const {
@@ -257,6 +306,7 @@ void CZoltDlg::PageSwitch(int index) {
         return;
     }
     m_nCurrentPage = index;
+    m_settings.SetPage(index);
     QWidget* shown = PageWidget(index);
     for (QWidget* page : m_apPages) {
         if (page != shown) {
@@ -313,6 +363,8 @@ void CZoltDlg::ConnectionDisplay(bool full) {
     const bool online = g_flags.m_bOnline;
     if (!online) {
         m_pProgramName->SetText(LanguageText(kOffline));
+    } else if (g_flags.m_bLookup || m_bReadingBack) {
+        m_pProgramName->SetText(LanguageText(kConnecting));
     } else if (full) {
         int mode = 0;
         {
@@ -460,6 +512,7 @@ void CZoltDlg::TransferCancelled() {
 }
 
 void CZoltDlg::LinkEnded() {
+    m_bReadingBack = false;
     m_pFiles->OnLinkEnded();
     DarkenMetersOffline();
     m_bStartupSettled = true; // a failed lookup ends the start-up too
@@ -530,7 +583,7 @@ void CZoltDlg::contextMenuEvent(QContextMenuEvent* event) {
         m_pFiles->AddFilterActions(menu, block, PageOf(m_nCurrentPage).EqEditable());
         menu.addSeparator();
     }
-    menu.addAction(QString::fromUtf8(kAboutMenuText), this, &CZoltDlg::ShowAbout);
+    menu.addAction(LanguageText(kAboutMenuText), this, &CZoltDlg::ShowAbout);
     menu.exec(event->globalPos());
 }
 

@@ -11,6 +11,7 @@
 #include "pages/PageApi.h"
 #include "shell/PageRegistry.h"
 #include "shell/UndoTracker.h"
+#include "shell/UserSettings.h"
 
 #include <QSize>
 #include <QTimer>
@@ -50,11 +51,17 @@ struct SZoltOptions {
     bool m_bStepped = false;
     // Tells of serial devices plugged in; null: the system's (udev). Tests announce ports.
     std::unique_ptr<CPortWatch> m_pPortWatch;
+    // The window remembers its size and place, its page, the language chosen with its button
+    // and the folders of its file dialogs between runs (the program does; the screenshot run
+    // and most tests do not).
+    bool m_bRemember = false;
+    // The language was given on the command line: a remembered one does not replace it.
+    bool m_bLanguageGiven = false;
 };
 
-// The window width and height for a screen narrower than 1366 or lower than 768 pixels:
-// 1290 x 740, but never more than the screen leaves for the window with its frame.
-QSize SmallScreenWindowSize(QSize screen);
+// The size the window starts at: its content's, or as much of it as the screen leaves for
+// the window with its frame.
+QSize StartWindowSize(QSize screen, QSize content);
 
 class CZoltDlg : public CMessageWidget, public CPageApi, public CSessionHost {
     Q_OBJECT
@@ -112,8 +119,11 @@ public:
     void ConnectionDisplay(bool full);
     // The lookup has ended and, when a processor answered, its read-back has arrived.
     bool StartupSettled() const { return m_bStartupSettled; }
-    // True when the start-up screen check found a small screen and added scroll bars.
-    bool Scrollable() const { return m_bScrollable; }
+    // The window is smaller than its content, which scrolls.
+    bool Scrollable() const;
+    // The tab left to right (0..9), or the one step tabs on, wrapping around.
+    void ShowTab(int tab);
+    void StepTab(int step);
 
     CSession& Session() { return m_session; }
     CDeviceLink& Link() { return m_session.Link(); }
@@ -131,11 +141,13 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
     void CreatePages();
-    void CheckScreen(QSize screen);
+    void FitScreen(QSize screen);
+    void AddPageKeys();
     void ShowAbout();
     CPage& PageOf(int index) const;
     void DarkenMetersOffline();
@@ -143,6 +155,7 @@ private:
     void OnPortsPlugged();
 
     CSession m_session;
+    CUserSettings m_settings;
     QScrollArea* m_pScroll = nullptr;
     CMessageWidget* m_pContent = nullptr;
     CEnTabCtrl* m_pTabs = nullptr;
@@ -158,7 +171,6 @@ private:
     int m_nCurrentPage = -1;
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;
-    bool m_bScrollable = false;
     QTimer m_turns;                             // a stepped session's turns
     bool m_bReadingBack = false;                // from the probe's answer to the working image
     const SText* m_pReplacing = &kReadBackStep; // what the next working image comes from

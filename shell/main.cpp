@@ -26,15 +26,26 @@ int Answer(int argc, char** argv, zolt::ERunAction action) {
     return 0;
 }
 
+// A command line the program does not understand: the mistake, the usage, exit code 2.
+int UsageError(const std::string& error) {
+    std::fprintf(stderr, "zolt: %s\n%s", error.c_str(), zolt::UsageText().c_str());
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("zolt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZOLT_VERSION));
-    const zolt::ERunAction early =
-        zolt::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)).m_eAction;
-    if (early != zolt::ERunAction::Window) {
-        return Answer(argc, argv, early);
+    const zolt::SCommandLineResult early =
+        zolt::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.m_eAction != zolt::ERunAction::Window) {
+        return Answer(argc, argv, early.m_eAction);
+    }
+    if (!early.m_strError.empty() && !zolt::HasDisplay(argc, argv)) {
+        // No Qt options to take off the line first: the mistake is what to report.
+        QCoreApplication app(argc, argv);
+        return UsageError(early.m_strError);
     }
     if (!zolt::PrepareDisplay(argc, argv)) {
         return 1;
@@ -47,8 +58,7 @@ int main(int argc, char** argv) {
     const zolt::SCommandLineResult parsed =
         zolt::ParseCommandLine(ArgumentsAfterProgram(QApplication::arguments()));
     if (!parsed.m_strError.empty()) {
-        std::fprintf(stderr, "zolt: %s\n%s", parsed.m_strError.c_str(), zolt::UsageText().c_str());
-        return 2;
+        return UsageError(parsed.m_strError);
     }
     return zolt::RunZolt(parsed.m_options);
 }

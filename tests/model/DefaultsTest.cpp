@@ -7,13 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 namespace zolt {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> Bytes(const std::uint8_t* p, std::size_t count) {
     return {p, p + count};
@@ -251,35 +248,6 @@ TEST_F(Defaults, LocalRecallLoadsTheSlotCommitsAndRebinds) {
     EXPECT_EQ(System()[0], 5);
     EXPECT_EQ(SystemShadow()[0], 0); // the system block is not committed
     EXPECT_DOUBLE_EQ(CurveSetOfBlock(0)->Filter(0)->GainDb(), 6.0);
-}
-
-class DefaultsFolder : public ::testing::Test {
-protected:
-    void SetUp() override { m_previous = fs::current_path(); }
-    void TearDown() override { fs::current_path(m_previous); }
-    fs::path m_previous;
-};
-
-TEST_F(DefaultsFolder, CreatesModeAndBuildsPatternsInTheCurrentDirectory) {
-    const fs::path dir = fs::absolute(ZOLT_TEST_OUTPUT_DIR) / "defaults-folder";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-    ResetProcessData();
-    FactoryDefaults();
-    EXPECT_TRUE(fs::is_directory(dir / "Mode"));
-    const std::string base = fs::current_path().string();
-    EXPECT_EQ(FilePatterns().m_strOneMode, base + "/MusicFile/*.dia");
-    EXPECT_EQ(FilePatterns().m_strAllModes, base + "/MusicFile/*.dat");
-}
-
-TEST_F(DefaultsFolder, AnUnwritableDirectoryDoesNotStopTheStart) {
-    fs::current_path("/proc"); // no folder can be made here, not even by root
-    ResetProcessData();
-    FactoryDefaults();
-    EXPECT_FALSE(fs::exists("/proc/Mode"));
-    EXPECT_EQ(FilePatterns().m_strOneMode, "/proc/MusicFile/*.dia");
-    EXPECT_EQ(System()[4], 70);
 }
 
 } // namespace

@@ -56,6 +56,28 @@ check_programs() {
     done
 }
 
+# zolt: a mistake on the line exits with code 2, with a display or without; a start (here
+# the screenshot run) leaves nothing in the folder it was started from, and makes its "Mode"
+# folder in the user's data folder.
+check_window_start() {
+    local bin=$root/usr/bin/zolt code out
+    for platform in "" offscreen; do
+        code=0
+        out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=$platform "$bin" --bogus 2>&1) ||
+            code=$?
+        [[ $code -eq 2 ]] || fail "zolt --bogus (platform \"$platform\") exited $code: $out"
+        grep -q 'unknown argument "--bogus"' <<<"$out" || fail "zolt --bogus said: $out"
+    done
+    local cwd=$root/start home=$root/home
+    mkdir -p "$cwd" "$home"
+    (cd "$cwd" && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME -u XDG_CONFIG_HOME \
+        HOME="$home" QT_QPA_PLATFORM=offscreen "$bin" --simulator --capture "$root/shots" \
+        >/dev/null 2>&1) || fail "zolt --capture failed"
+    [[ -z $(ls -A "$cwd") ]] || fail "zolt left $(ls -A "$cwd") where it was started"
+    [[ -d $home/.local/share/zolt/Mode ]] || fail "zolt made no Mode folder in its data folder"
+    [[ ! -e $home/.config/zolt ]] || fail "the screenshot run wrote settings"
+}
+
 # The desktop entry, the AppStream metadata and the icons are valid and point at each other.
 check_metadata() {
     local share=$root/usr/share
@@ -87,7 +109,7 @@ check_lintian() {
 }
 
 case $check in
-    programs) check_programs ;;
+    programs) check_programs; check_window_start ;;
     metadata) check_metadata ;;
     lintian) check_lintian ;;
     *) echo "unknown check $check" >&2; exit 2 ;;

@@ -349,7 +349,7 @@ TEST_F(SimulatorTest, ExportAllReadsEveryModeAndSavesThemWhereTheUserSays) {
     auto dlg = Connect({}, state);
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     const std::filesystem::path file =
-        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-export-all.dat";
+        std::filesystem::absolute(ZOLT_TEST_OUTPUT_DIR) / "shell-export-all.dat";
     std::filesystem::remove(file);
 
     QTimer answer; // the user names the file once the save dialog is up
@@ -380,7 +380,7 @@ TEST_F(SimulatorTest, ExportAllAsksForTheFileFirstAndCancelStopsTheReadWithoutAF
     auto dlg = Connect();
     ASSERT_TRUE(WaitUntil([&] { return dlg->StartupSettled(); }, kTimeoutMs));
     const std::filesystem::path file =
-        std::filesystem::path(ZOLT_TEST_OUTPUT_DIR) / "shell-export-cancelled.dat";
+        std::filesystem::absolute(ZOLT_TEST_OUTPUT_DIR) / "shell-export-cancelled.dat";
     std::filesystem::remove(file);
     const int readsBefore = m_sim->TimesTaken(cmd::kReadMode, 1);
 

@@ -69,7 +69,7 @@ TEST_F(ShellTest, TheLocaleChoosesTheFirstLanguage) {
     EXPECT_EQ(chinese->Tabs().ItemText(9), QString::fromUtf8("系统"));
     EXPECT_EQ(Item<CBitButton>(*chinese, kLanguageButton).text(), QStringLiteral("English"));
     EXPECT_EQ(ProgramName(*chinese), QString::fromUtf8("脱机"));
-    EXPECT_EQ(chinese->windowTitle(), QStringLiteral("Quillon SV-1.01"));
+    EXPECT_EQ(chinese->windowTitle(), QStringLiteral("Zolt " ZOLT_VERSION));
 
     g_flags.m_nLanguage = 0;
     auto english = MakeWindow();
@@ -290,26 +290,54 @@ TEST_F(ShellTest, EnterAndEscapeNeverCloseTheWindow) {
     EXPECT_EQ(g_flags.m_nLanguage, 0); // Enter did not press the focused button
 }
 
-TEST_F(ShellTest, ANormalScreenGetsTheFixedWindowAndASmallOneScrollBars) {
-    auto normal = MakeWindow({}, kLargeScreen);
-    EXPECT_FALSE(normal->Scrollable());
-    EXPECT_EQ(normal->minimumSize(), normal->maximumSize());
-    EXPECT_EQ(normal->size(), normal->Content().size());
-
-    auto small = MakeWindow({}, QSize(1280, 720));
-    EXPECT_TRUE(small->Scrollable());
-    EXPECT_NE(small->minimumSize(), small->maximumSize());
-    EXPECT_EQ(small->ScrollArea().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(small->ScrollArea().horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_LE(small->width(), 1280);
-    EXPECT_LE(small->height(), 720);
-    EXPECT_EQ(small->Content().size(), normal->Content().size());
-    small->show();
+// The content's place in the window, and whether each scroll bar shows.
+struct SContentView {
+    QPoint m_ptContent;
+    bool m_bHorizontalBar;
+    bool m_bVerticalBar;
+};
+SContentView ViewOf(CZoltDlg& dlg) {
     QCoreApplication::processEvents();
-    EXPECT_GT(small->ScrollArea().verticalScrollBar()->maximum(), 0);
+    return {dlg.Content().mapTo(&dlg, QPoint()),
+            dlg.ScrollArea().horizontalScrollBar()->isVisible(),
+            dlg.ScrollArea().verticalScrollBar()->isVisible()};
+}
 
-    EXPECT_EQ(SmallScreenWindowSize(QSize(1360, 1000)), QSize(1290, 740));
-    EXPECT_TRUE(MakeWindow({}, QSize(1920, 767))->Scrollable());
+TEST_F(ShellTest, TheWindowResizesAroundItsContentAndScrollsOnlyWhenSmaller) {
+    auto dlg = MakeWindow({}, QSize(1280, 1024));
+    const QSize content = dlg->Content().size();
+    EXPECT_EQ(dlg->size(), content) << "a 1280 x 1024 screen holds the whole window";
+    EXPECT_FALSE(dlg->Scrollable());
+    EXPECT_NE(dlg->minimumSize(), dlg->maximumSize());
+    dlg->show();
+    SContentView view = ViewOf(*dlg);
+    EXPECT_EQ(view.m_ptContent, QPoint(0, 0));
+    EXPECT_FALSE(view.m_bHorizontalBar || view.m_bVerticalBar);
+
+    // Larger: the content keeps its size and layout, centred.
+    const QRect page = dlg->PageWidget(0)->geometry();
+    dlg->resize(content + QSize(400, 200));
+    view = ViewOf(*dlg);
+    EXPECT_EQ(view.m_ptContent, QPoint(200, 100));
+    EXPECT_FALSE(view.m_bHorizontalBar || view.m_bVerticalBar);
+    EXPECT_EQ(dlg->Content().size(), content);
+    EXPECT_EQ(dlg->PageWidget(0)->geometry(), page);
+
+    // Smaller than the content in height only: one scroll bar.
+    dlg->resize(content.width() + 40, content.height() - 200);
+    view = ViewOf(*dlg);
+    EXPECT_TRUE(dlg->Scrollable());
+    EXPECT_TRUE(view.m_bVerticalBar);
+    EXPECT_FALSE(view.m_bHorizontalBar);
+    EXPECT_GT(dlg->ScrollArea().verticalScrollBar()->maximum(), 0);
+
+    // A small screen starts the window as large as the screen leaves room for.
+    auto small = MakeWindow({}, QSize(1024, 600));
+    EXPECT_EQ(small->size(), StartWindowSize(QSize(1024, 600), content));
+    EXPECT_LE(small->width(), 1024);
+    EXPECT_LE(small->height(), 600);
+    EXPECT_TRUE(small->Scrollable());
+    EXPECT_EQ(StartWindowSize(QSize(1920, 1080), content), content);
 }
 
 TEST_F(ShellTest, WithNoProcessorTheUserIsToldOnce) {

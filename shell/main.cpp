@@ -1,4 +1,5 @@
 // zolt: the desktop control program of the karaoke processor.
+#include "link/NetworkPort.h"
 #include "shell/CommandLine.h"
 #include "shell/Zolt.h"
 
@@ -29,6 +30,7 @@ int Answer(int argc, char** argv, zolt::ERunAction action) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zolt::PrepareNetworkPorts();
     QCoreApplication::setApplicationName(QStringLiteral("zolt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZOLT_VERSION));
     const zolt::ERunAction early =

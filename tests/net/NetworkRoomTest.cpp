@@ -132,8 +132,17 @@ Bytes ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// One room: zolt-sim on a pseudo-terminal and ser2net exporting it on a free port, over TLS
-// with the room's key and certificate (admitting the desks of authdir), or plain TCP.
+// Replaces every from in text with to.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// One room: zolt-sim on a pseudo-terminal and ser2net exporting it on a free port, with a
+// configuration whose @PORT@ and @PTY@ are those.
 class CRoom {
 public:
     struct SKeys {
@@ -143,7 +152,26 @@ public:
         fs::path m_authdir;
     };
 
-    CRoom(const fs::path& dir, const std::string& ser2net, const SKeys* keys,
+    // The configuration of a room over TLS with the room's key and certificate, admitting
+    // the desks of authdir; without keys, plain TCP. ser2net leaves the lock files to the
+    // test: they would go to the system's folder.
+    static std::string Config(const SKeys* keys) {
+        const std::string accepter =
+            keys == nullptr
+                ? "tcp,127.0.0.1,@PORT@"
+                : "ssl(key=" + keys->m_key.string() + ",cert=" + keys->m_cert.string() +
+                      ",CA=" + keys->m_ca.string() + ",clientauth),tcp,127.0.0.1,@PORT@";
+        return "connection: &room\n"
+               "  accepter: " +
+               accepter +
+               "\n"
+               "  connector: serialdev(nouucplock),@PTY@,115200n81,local\n"
+               "  options:\n"
+               "    max-connections: 1\n" +
+               (keys != nullptr ? "    authdir: " + keys->m_authdir.string() + "\n" : "");
+    }
+
+    CRoom(const fs::path& dir, const std::string& ser2net, const std::string& config,
           const std::vector<std::string>& simOptions = {})
         : m_dir(dir), m_nPort(FreePort()) {
         fs::create_directories(dir);
@@ -152,26 +180,16 @@ public:
         sim.insert(sim.end(), simOptions.begin(), simOptions.end());
         m_pSim = std::make_unique<CChild>(sim, dir / "sim.out");
         m_bReady = WaitFor([&] { return fs::exists(Pty()); });
-        // ser2net leaves the lock files to the test: they would go to the system's folder.
-        const std::string accepter =
-            keys == nullptr ? "tcp,127.0.0.1," + std::to_string(m_nPort)
-                            : "ssl(key=" + keys->m_key.string() + ",cert=" + keys->m_cert.string() +
-                                  ",CA=" + keys->m_ca.string() + ",clientauth),tcp,127.0.0.1," +
-                                  std::to_string(m_nPort);
-        std::ofstream(dir / "ser2net.yaml")
-            << "connection: &room\n"
-            << "  accepter: " << accepter << "\n"
-            << "  connector: serialdev(nouucplock)," << Pty().string() << ",115200n81,local\n"
-            << "  options:\n"
-            << "    max-connections: 1\n"
-            << (keys != nullptr ? "    authdir: " + keys->m_authdir.string() + "\n" : "");
+        std::ofstream(dir / "ser2net.yaml") << Replaced(
+            Replaced(config, "@PORT@", std::to_string(m_nPort)), "@PTY@", Pty().string());
         m_pSer2net = std::make_unique<CChild>(
             std::vector<std::string>{ser2net, "-n", "-d", "-c", (dir / "ser2net.yaml").string(),
                                      "-P", (dir / "ser2net.pid").string()},
             dir / "ser2net.out");
         m_bReady = m_bReady && WaitFor([&] { return Listening(m_nPort); });
         m_strPort =
-            (keys != nullptr ? "tls://127.0.0.1:" : "tcp://127.0.0.1:") + std::to_string(m_nPort);
+            (config.find("ssl(") != std::string::npos ? "tls://127.0.0.1:" : "tcp://127.0.0.1:") +
+            std::to_string(m_nPort);
     }
 
     bool Ready() const { return m_bReady; }
@@ -305,9 +323,9 @@ TEST_F(NetworkRooms, EveryRefusalSaysWhyAndNoFrameReachesTheProcessor) {
     const CRoom::SKeys roomKeys = RoomKeys("room1");
     const CRoom::SKeys expiredKeys = RoomKeys("expired");
     const CRoom::SKeys elsewhereKeys = RoomKeys("elsewhere");
-    const CRoom room(m_dir / "room", s_strSer2net, &roomKeys);
-    const CRoom expired(m_dir / "expired", s_strSer2net, &expiredKeys);
-    const CRoom elsewhere(m_dir / "elsewhere", s_strSer2net, &elsewhereKeys);
+    const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&roomKeys));
+    const CRoom expired(m_dir / "expired", s_strSer2net, CRoom::Config(&expiredKeys));
+    const CRoom elsewhere(m_dir / "elsewhere", s_strSer2net, CRoom::Config(&elsewhereKeys));
     ASSERT_TRUE(room.Ready() && expired.Ready() && elsewhere.Ready()) << room.Ser2netOutput();
     const fs::path venueCa = s_venue / "venue-ca.crt";
     const std::string plain = "tcp" + room.Port().substr(3);
@@ -356,7 +374,7 @@ TEST_F(NetworkRooms, EveryRefusalSaysWhyAndNoFrameReachesTheProcessor) {
 }
 
 TEST_F(NetworkRooms, PlainTcpOnlyWithInsecure) {
-    const CRoom bench(m_dir / "bench", s_strSer2net, nullptr);
+    const CRoom bench(m_dir / "bench", s_strSer2net, CRoom::Config(nullptr));
     ASSERT_TRUE(bench.Ready()) << bench.Ser2netOutput();
     EXPECT_EQ(Ctl(bench.Port(), {}, {"probe"}), ctl::kExitLink);
     EXPECT_TRUE(bench.Frames().empty());
@@ -366,7 +384,7 @@ TEST_F(NetworkRooms, PlainTcpOnlyWithInsecure) {
 
 TEST_F(NetworkRooms, PullPushWithVerifyAndALiveEditThroughTls) {
     const CRoom::SKeys keys = RoomKeys("room1");
-    const CRoom room(m_dir / "room", s_strSer2net, &keys);
+    const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&keys));
     ASSERT_TRUE(room.Ready()) << room.Ser2netOutput();
     const std::string file = (m_dir / "one.dia").string();
     ASSERT_EQ(Ctl(room.Port(), Desk1(), {"pull", file}), ctl::kExitDone) << m_err.str();
@@ -407,7 +425,7 @@ TEST_F(NetworkRooms, PullPushWithVerifyAndALiveEditThroughTls) {
 
 TEST_F(NetworkRooms, ASecondDeskIsToldTheRoomIsInUse) {
     const CRoom::SKeys keys = RoomKeys("room1");
-    const CRoom room(m_dir / "room", s_strSer2net, &keys);
+    const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&keys));
     ASSERT_TRUE(room.Ready()) << room.Ser2netOutput();
     {
         SDesk first(room.Port(), Desk1Keys());
@@ -441,6 +459,27 @@ TEST_F(NetworkRooms, ASecondDeskIsToldTheRoomIsInUse) {
     EXPECT_EQ(Ctl(room.Port(), Desk1(), {"probe"}), ctl::kExitDone) << m_err.str();
 }
 
+// The example configuration the package ships for a room PC, with the test's keys, port
+// and pseudo-terminal in place of the room's: it admits the venue's desk and no other.
+TEST_F(NetworkRooms, TheShippedRoomConfigurationServesTheVenuesDesks) {
+    std::ifstream example("tests/net/ser2net.yaml");
+    std::string config{std::istreambuf_iterator<char>(example), {}};
+    ASSERT_NE(config.find("clientauth"), std::string::npos);
+    config = Replaced(config, "/etc/ser2net/zolt/room.", (s_venue / "room1.").string());
+    config = Replaced(config, "/etc/ser2net/zolt/", s_venue.string() + "/");
+    config = Replaced(config, "tcp,3001", "tcp,127.0.0.1,@PORT@");
+    config = Replaced(config, "serialdev,/dev/serial/by-id/usb-THE-PROCESSORS-ADAPTER-if00-port0",
+                      "serialdev(nouucplock),@PTY@");
+    const CRoom room(m_dir / "room", s_strSer2net, config);
+    ASSERT_TRUE(room.Ready()) << room.Ser2netOutput();
+    EXPECT_EQ(Ctl(room.Port(), Desk(s_venue, "desk-2", s_venue / "venue-ca.crt"), {"probe"}),
+              ctl::kExitLink);
+    EXPECT_NE(m_err.str().find("the room refused this desk's certificate"), std::string::npos)
+        << m_err.str();
+    EXPECT_EQ(Ctl(room.Port(), Desk1(), {"probe"}), ctl::kExitDone) << m_err.str();
+    EXPECT_EQ(room.Frames().size(), 1u);
+}
+
 TEST_F(NetworkRooms, ABackupThroughTlsHoldsEveryByteOfTheProcessor) {
     sim::SSimState state = sim::MakeFactoryState();
     for (std::size_t mode = 1; mode <= kModeCount; ++mode) {
@@ -452,7 +491,7 @@ TEST_F(NetworkRooms, ABackupThroughTlsHoldsEveryByteOfTheProcessor) {
         .write(reinterpret_cast<const char*>(loaded.data()),
                static_cast<std::streamsize>(loaded.size()));
     const CRoom::SKeys keys = RoomKeys("room1");
-    const CRoom room(m_dir / "room", s_strSer2net, &keys, {"--load", load.string()});
+    const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&keys), {"--load", load.string()});
     ASSERT_TRUE(room.Ready()) << room.Ser2netOutput();
     const fs::path backup = m_dir / "backup.dat";
     ASSERT_EQ(Ctl(room.Port(), Desk1(), {"backup", backup.string()}), ctl::kExitDone)

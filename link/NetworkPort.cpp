@@ -22,6 +22,7 @@ namespace {
 
 constexpr std::string_view kTlsScheme = "tls://";
 constexpr std::string_view kTcpScheme = "tcp://";
+static_assert(kTlsScheme.size() == kTcpScheme.size());
 
 // A host that does not complete the connection in this time is taken as not answering.
 constexpr Milliseconds kOpenTimeout{10000};
@@ -38,18 +39,19 @@ constexpr std::size_t kGreetingBytes = 64;
 
 using Clock = std::chrono::steady_clock;
 
-// The process's gensio OS handler, with the wake signal its waits across threads use.
+// The process's gensio OS handler, with the wake signal its waits across threads use. It
+// lives as long as the process.
 gensio_os_funcs* OsFuncs() {
-    static gensio_os_funcs* const funcs = [] {
+    static gensio_os_proc_data* s_pProcess = nullptr;
+    static gensio_os_funcs* const s_pFuncs = [] {
         gensio_os_funcs* o = nullptr;
         if (gensio_default_os_hnd(GENSIO_DEF_WAKE_SIG, &o) != 0) {
             return static_cast<gensio_os_funcs*>(nullptr);
         }
-        gensio_os_proc_data* data = nullptr;
-        gensio_os_proc_setup(o, &data);
+        gensio_os_proc_setup(o, &s_pProcess);
         return o;
     }();
-    return funcs;
+    return s_pFuncs;
 }
 
 gensio_time TimeOf(Milliseconds duration) {
@@ -222,6 +224,7 @@ private:
     bool m_bClosed = false; // the far side closed, or the connection failed
     int m_nCloseError = 0;
     bool m_bWritable = false;
+    bool m_bCloseDone = false;
     int m_nCertError = 0;       // the library's verdict on the room's certificate
     std::string m_strCertError; // OpenSSL's words for it
     std::string m_strCertNames; // who the certificate is for, when not for this host
@@ -230,14 +233,15 @@ private:
 
 CNetworkPort::~CNetworkPort() {
     if (m_pIo != nullptr) {
-        bool closed = false;
-        const auto done = [](gensio*, void* data) { *static_cast<bool*>(data) = true; };
-        {
-            std::lock_guard lock(m_mutex);
-            closed = gensio_close(m_pIo, done, &closed) != 0;
+        const auto closed = [](gensio*, void* data) {
+            auto* port = static_cast<CNetworkPort*>(data);
+            std::lock_guard lock(port->m_mutex);
+            port->m_bCloseDone = true;
+            port->Wake();
+        };
+        if (gensio_close(m_pIo, closed, this) == 0) { // else it was not open
+            ServeUntil(Clock::now() + kCloseTimeout, [this] { return m_bCloseDone; });
         }
-        // The close callback runs while the connection is served.
-        ServeUntil(Clock::now() + kCloseTimeout, [&] { return closed; });
         gensio_free(m_pIo);
     }
     gensio_os_funcs_free_waiter(m_pOs, m_pWaiter);
@@ -459,7 +463,7 @@ bool CNetworkPort::ServeUntil(Clock::time_point deadline, const std::function<bo
             }
         }
         const Milliseconds left = Left(deadline);
-        if (left.count() <= 0 || m_bStop) {
+        if (left.count() <= 0) {
             return false;
         }
         gensio_time timeout = TimeOf(left);
@@ -491,7 +495,8 @@ SPortResult CNetworkPort::Write(const std::uint8_t* bytes, std::size_t count) {
             m_bWritable = false;
         }
         gensio_set_write_callback_enable(m_pIo, true);
-        if (!ServeUntil(deadline, [this] { return m_bWritable || m_bClosed; })) {
+        if (!ServeUntil(deadline, [this] { return m_bWritable || m_bClosed || m_bStop; }) ||
+            m_bStop) {
             return {EPortStatus::Failed, sent};
         }
     }

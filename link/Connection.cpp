@@ -134,7 +134,7 @@ bool CConnection::OpenNextCandidate() {
         }
         g_flags.m_bConnected = true;
         g_flags.m_bOnline = true;
-        m_link.OnPortOpened();
+        m_link.OnPortOpened(m_pPort->RoundTrip());
         g_flags.m_bLookup = true;
         Notify().ConnectionChanged(); // on line from now on, not only once read back
         Notify().ProgressLookup();

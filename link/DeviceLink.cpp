@@ -255,8 +255,9 @@ void CDeviceLink::MetersShown() {
     m_meters.m_bReady = true;
 }
 
-void CDeviceLink::OnPortOpened() {
+void CDeviceLink::OnPortOpened(Milliseconds roundTrip) {
     CImageGuard guard(ImageLock());
+    m_nRoundTrip = roundTrip;
     m_queue.Clear();
     Clear(true);
     m_flight = {};
@@ -352,6 +353,9 @@ ELinkEvent CDeviceLink::WriteStep(CTransport& port) {
             return ELinkEvent::None;
         }
     }
+    if (m_flight.m_nSends == 0 && m_current.m_bProbe != 0) {
+        m_nProbeSent = m_clock.Now();
+    }
     ++m_flight.m_nSends;
     NoteTransfer(false);
     const int step = m_current.m_nProgressStep;
@@ -416,7 +420,7 @@ Milliseconds CDeviceLink::WaitTimeout() const {
     if (m_current.m_bAwaiting == 0) {
         return kIdleWait;
     }
-    return m_current.m_bBulk != 0 ? kBulkAnswerWait : kAnswerWait;
+    return (m_current.m_bBulk != 0 ? kBulkAnswerWait : kAnswerWait) + m_nRoundTrip;
 }
 
 ELinkEvent CDeviceLink::ReceiveStep(CTransport& port) {
@@ -441,7 +445,7 @@ ELinkEvent CDeviceLink::ReceiveOnce(CTransport& port, bool& again) {
     if (got.m_eStatus == EPortStatus::InvalidHandle) {
         return ReadFailed(port) ? ELinkEvent::None : Resend();
     }
-    const bool timeUp = m_clock.Now() - m_flight.m_nAnswerFrom > kAnswerLimit;
+    const bool timeUp = m_clock.Now() - m_flight.m_nAnswerFrom > kAnswerLimit + m_nRoundTrip;
     if (got.m_eStatus == EPortStatus::Ok && got.m_nCount > 0) {
         const std::size_t framesBefore = m_nFramesHeard;
         const std::uint16_t indexBefore = m_receive.m_nWriteIndex;
@@ -775,6 +779,11 @@ void CDeviceLink::Dispatch() {
         DispatchMeters(command);
         break;
     case cmd::kProbe:
+        if (m_nRoundTrip > Milliseconds{0}) {
+            // A network port: the probe's answer times the way there and back, from its
+            // first transmission, so a resend never makes it look shorter than it is.
+            m_nRoundTrip = std::max(Milliseconds{1}, m_clock.Now() - m_nProbeSent);
+        }
         g_flags.m_bUnlock = frame[kReplyUnlock] != 0;
         Notify().Post(msg::kProbeAnswered, 0, 0);
         break;

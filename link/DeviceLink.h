@@ -88,7 +88,10 @@ public:
 
     // A port has just been opened: the queue is cleared and both records are emptied, and
     // synchronisation is held until the read-back has told what the processor holds.
-    void OnPortOpened();
+    // roundTrip is the port's (CTransport::RoundTrip): zero for a local line, whose answer
+    // windows stay exact; on a network port every answer window is stretched by it, and
+    // from the probe's answer on by the time that answer took.
+    void OnPortOpened(Milliseconds roundTrip = Milliseconds{0});
 
     // Ends the hold: the synchronisation pass sends what differs from the shadows again.
     void ReleaseSync();
@@ -121,7 +124,7 @@ public:
     ELinkEvent WriteStep(CTransport& port);
 
     // The timeout for the comm thread's next wait: 500 ms while an answer is awaited,
-    // 2000 ms for a bulk frame, 1000 ms otherwise.
+    // 2000 ms for a bulk frame (each plus a network port's round trip), 1000 ms otherwise.
     Milliseconds WaitTimeout() const;
 
     // Comm event or wait timeout: reads what arrives and assembles it, polling an empty
@@ -247,6 +250,8 @@ private:
     bool m_bProbeAcknowledged = false;
     bool m_bSyncHeld = false;
     std::size_t m_nAppended = 0;
+    Milliseconds m_nRoundTrip{0}; // a network port's round trip: stretches every answer window
+    Milliseconds m_nProbeSent{0}; // when the probe was first written
 };
 
 } // namespace zolt

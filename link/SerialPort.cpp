@@ -2,17 +2,23 @@
 
 #include "link/Notify.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zolt {
@@ -119,7 +125,126 @@ SOpenFailure OpenFailureOf(const std::string& device, int error) {
     }
 }
 
+constexpr const char* kLockFolder = "/run/lock";
+constexpr const char* kSerialAliases[] = {"/dev/serial/by-id", "/dev/serial/by-path"};
+
+std::string LockNameOf(std::string_view path) {
+    if (path.rfind("/dev/", 0) == 0) {
+        path.remove_prefix(5);
+    }
+    std::string name = "LCK.." + std::string(path);
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
+}
+
+// The PID a lock file holds (ten characters and a newline; any spacing), or 0.
+pid_t LockHolder(const std::string& path) {
+    std::ifstream file(path);
+    long pid = 0;
+    return file >> pid && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+bool ProcessLives(pid_t pid) {
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// The process's name as ps shows it, from /proc.
+std::string ProcessName(pid_t pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    return std::getline(comm, name) && !name.empty() ? name : "another program";
+}
+
+// A file at path holding this process's PID, made whole before it appears under its name
+// (so nobody reads it half written); false with errno when it exists or cannot be made.
+bool LinkLockFile(const std::string& path) {
+    std::string temporary = path.substr(0, path.rfind('/') + 1) + ".LCK.XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        return false;
+    }
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
+    const bool written = fchmod(fd, 0644) == 0 && write(fd, text, length) == length;
+    close(fd);
+    const bool linked = written && link(temporary.c_str(), path.c_str()) == 0;
+    const int error = written ? errno : EIO;
+    unlink(temporary.c_str());
+    errno = error;
+    return linked;
+}
+
 } // namespace
+
+std::string DefaultLockFolder() {
+    const char* folder = std::getenv("ZOLT_LOCK_DIR");
+    return folder != nullptr && *folder != '\0' ? folder : kLockFolder;
+}
+
+std::vector<std::string> LockNamesOf(const std::string& device) {
+    std::vector<std::string> names{LockNameOf(device)};
+    std::error_code error;
+    const std::filesystem::path node = std::filesystem::canonical(device, error);
+    if (error) {
+        return names;
+    }
+    names.push_back(LockNameOf(node.string()));
+    for (const char* folder : kSerialAliases) {
+        for (const auto& alias : std::filesystem::directory_iterator(folder, error)) {
+            if (std::filesystem::canonical(alias.path(), error) == node) {
+                names.push_back(LockNameOf(alias.path().string()));
+            }
+        }
+    }
+    std::sort(names.begin() + 1, names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    names.erase(std::remove(names.begin() + 1, names.end(), names.front()), names.end());
+    return names;
+}
+
+bool CPortLock::Take(const std::string& folder, const std::string& device, SOpenFailure& failure) {
+    Release();
+    for (const std::string& name : LockNamesOf(device)) {
+        if (!TakeOne(folder + "/" + name, device, failure)) {
+            Release();
+            return false;
+        }
+    }
+    return true;
+}
+
+// A stale lock is removed and the lock taken again, once.
+bool CPortLock::TakeOne(const std::string& path, const std::string& device, SOpenFailure& failure) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (LinkLockFile(path)) {
+            m_astrFiles.push_back(path);
+            return true;
+        }
+        if (errno != EEXIST) {
+            return true; // no lock can be made here
+        }
+        const pid_t holder = LockHolder(path);
+        if (holder == getpid()) {
+            return true;
+        }
+        if (holder != 0 && ProcessLives(holder)) {
+            failure = {EOpenError::Busy, device + ": in use by " + ProcessName(holder) + ", PID " +
+                                             std::to_string(holder) + " (lock file " + path + ")"};
+            return false;
+        }
+        unlink(path.c_str());
+    }
+    return true;
+}
+
+void CPortLock::Release() {
+    for (const std::string& path : m_astrFiles) {
+        if (LockHolder(path) == getpid()) {
+            unlink(path.c_str());
+        }
+    }
+    m_astrFiles.clear();
+}
 
 termios LinkTermios(const termios& current, const SPortSettings& settings) {
     termios t = current;
@@ -171,7 +296,8 @@ bool CSerialPort::Open(const std::string& device, const SPortSettings& settings,
 
     std::lock_guard lock(m_portLock);
     SOpenFailure reason;
-    if (m_hShutdown < 0 || !OpenDevice(device, reason)) {
+    if (m_hShutdown < 0 || !m_lock.Take(m_strLockFolder, device, reason) ||
+        !OpenDevice(device, reason)) {
         if (reason.m_eError == EOpenError::None) {
             reason = OpenFailureOf(device, errno);
         }
@@ -247,6 +373,7 @@ void CSerialPort::CloseDevice() {
     }
     CloseHandle(m_nFd);
     CloseHandle(m_hShutdown);
+    m_lock.Release();
 }
 
 void CSerialPort::RequestStop() {
@@ -354,7 +481,7 @@ void CSerialPort::Purge() {
 }
 
 std::unique_ptr<CTransport> CSerialOpener::Open(const std::string& name, SOpenFailure& failure) {
-    auto port = std::make_unique<CSerialPort>();
+    auto port = std::make_unique<CSerialPort>(m_strLockFolder);
     if (!port->Open(name, {}, &failure)) {
         return nullptr;
     }

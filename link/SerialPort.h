@@ -1,6 +1,7 @@
 // The serial port: a tty device opened exclusively (flock and TIOCEXCL) in raw mode at
 // 115200 8N1, so no byte value is altered on the way, as the byte transport of the link.
-// Its wait polls the device and a stop eventfd.
+// Its wait polls the device and a stop eventfd. While open it holds the device's UUCP lock
+// files, which ser2net, minicom and the other serial programs honour.
 //
 // Threads: Open and Close run on the UI thread (or zoltctl's main thread) while no comm
 // loop runs on the port; the CTransport operations belong to the comm loop's thread; a
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <termios.h>
+#include <vector>
 
 namespace zolt {
 
@@ -37,9 +39,44 @@ int PortNumberOf(std::string_view device);
 // The configuration error text: "WARNING:  <operation> Failed with the following error: ..."
 std::string ConfigErrorText(std::string_view operation, int error, int portNumber);
 
+// The folder of the UUCP lock files: $ZOLT_LOCK_DIR when set (the tests' own folder), else
+// /run/lock.
+std::string DefaultLockFolder();
+
+// The lock file names of a device: LCK.. and its path without /dev/, each '/' as '_' (as
+// ser2net and gensio name them), for the path given, the device node it leads to and every
+// /dev/serial/by-id or by-path name of that node, so a program that names the device
+// another way finds the lock too.
+std::vector<std::string> LockNamesOf(const std::string& device);
+
+// The UUCP lock files of one open device. A lock file holds the PID of its holder as ten
+// characters and a newline; one whose process has ended is stale and removed.
+class CPortLock {
+public:
+    CPortLock() = default;
+    ~CPortLock() { Release(); }
+    CPortLock(const CPortLock&) = delete;
+    CPortLock& operator=(const CPortLock&) = delete;
+
+    // Takes every lock file of device in folder. False when another live process holds
+    // one, with the reason in failure ("in use by ser2net, PID 812"). A folder where no
+    // lock can be made (missing, read-only) is passed over: the device's own exclusive
+    // open still guards it. A lock this process holds already (another port object) is
+    // left to that exclusive open as well.
+    bool Take(const std::string& folder, const std::string& device, SOpenFailure& failure);
+    // Removes the lock files this object made.
+    void Release();
+
+private:
+    bool TakeOne(const std::string& path, const std::string& device, SOpenFailure& failure);
+
+    std::vector<std::string> m_astrFiles;
+};
+
 class CSerialPort final : public CTransport {
 public:
-    CSerialPort() = default;
+    explicit CSerialPort(std::string lockFolder = DefaultLockFolder())
+        : m_strLockFolder(std::move(lockFolder)) {}
     ~CSerialPort() override;
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
@@ -78,12 +115,19 @@ private:
     std::string m_strDevice;
     int m_nPortNumber = 0;
     std::atomic<bool> m_bStopRequest{false};
+    std::string m_strLockFolder;
+    CPortLock m_lock;
 };
 
-// Opens every name as a serial device.
+// Opens every name as a serial device, with its lock files in lockFolder.
 class CSerialOpener final : public CTransportOpener {
 public:
+    explicit CSerialOpener(std::string lockFolder = DefaultLockFolder())
+        : m_strLockFolder(std::move(lockFolder)) {}
     std::unique_ptr<CTransport> Open(const std::string& name, SOpenFailure& failure) override;
+
+private:
+    std::string m_strLockFolder;
 };
 
 } // namespace zolt

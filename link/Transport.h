@@ -67,15 +67,24 @@ public:
     // the connection when it closes the port.
     virtual void RequestStop() = 0;
     virtual bool StopRequested() const = 0;
+
+    // How long the way to the processor and back takes beyond the serial line: zero for a
+    // local line, whose answer windows stay exact. A network port says how long its
+    // connection took to set up (TCP and TLS handshakes: more than one round trip); the
+    // link stretches its answer windows by it until it has timed the probe's answer.
+    virtual Milliseconds RoundTrip() const { return Milliseconds{0}; }
 };
 
 // Why a port could not be opened, or (NotAnswered) opened but found no processor.
 enum class EOpenError {
     None,
-    Missing,    // no such device node
-    Permission, // no read and write access
-    Busy,       // another program holds it
-    NotSerial,  // the path is not a terminal device
+    Missing,     // no such device node
+    Permission,  // no read and write access
+    Busy,        // another program holds it
+    NotSerial,   // the path is not a terminal device
+    Unreachable, // a network room's host does not answer or takes no connection there
+    NotTrusted,  // a network room's certificate is not the venue's for that host
+    Refused,     // the room refused this desk, or this desk refuses plain tcp://
     Other,
     NotAnswered, // the probe went unanswered, was rejected or its answers were damaged
 };

@@ -20,12 +20,19 @@ const QCommandLineOption kCapture("capture",
                                   "files into DIR, then exit.",
                                   "DIR");
 
+const QCommandLineOption kCa("ca", "Network rooms: the venue CA's certificate.", "FILE");
+const QCommandLineOption kCert("cert", "Network rooms: this desk's certificate.", "FILE");
+const QCommandLineOption kKey("key", "Network rooms: this desk's private key.", "FILE");
+const QCommandLineOption kInsecure("insecure", "Allow tcp:// ports: no encryption, no "
+                                               "authentication (a trusted cable only).");
+
 void DefineOptions(QCommandLineParser& parser) {
     // A single dash word such as -platform is one (unknown) option, never -p -l -a ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         "Control program of a karaoke room's digital audio processor.");
     parser.addOptions({kHelp, kVersion, kPort, kSimulator, kLang, kCapture});
+    parser.addOptions({kCa, kCert, kKey, kInsecure});
 }
 
 // The first thing on the line the program does not understand, as the user wrote it.
@@ -53,6 +60,8 @@ std::string ReadValues(const QCommandLineParser& parser, SCommandLine& options) 
         options.m_astrPorts.push_back(port.toStdString());
     }
     options.m_bSimulator = parser.isSet(kSimulator);
+    options.m_keys = {parser.value(kCa).toStdString(), parser.value(kCert).toStdString(),
+                      parser.value(kKey).toStdString(), parser.isSet(kInsecure)};
     if (parser.isSet(kCapture)) {
         options.m_strCaptureDir = parser.value(kCapture).toStdString();
         if (options.m_strCaptureDir.empty()) {

@@ -3,6 +3,8 @@
 // behaves exactly as it does when started from the desktop.
 #pragma once
 
+#include "link/NetworkPort.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@ struct SCommandLine {
     bool m_bSimulator = false;            // --simulator: a simulated processor on a pty, first
     std::optional<int> m_onLanguage;      // --lang zh|en: 1 Chinese, 0 English; else the locale
     std::string m_strCaptureDir;          // --capture DIR; empty for a normal run
+    SNetworkKeys m_keys; // --ca, --cert, --key FILE and --insecure, for network rooms
 };
 
 // What the command line asks for: the window, or only the help or version text.

@@ -1,6 +1,7 @@
 #include "shell/Zolt.h"
 
 #include "controls/MessageBox.h"
+#include "link/NetworkPort.h"
 #include "model/Command.h"
 #include "model/Defaults.h"
 #include "shell/Capture.h"
@@ -67,9 +68,11 @@ int RunZolt(const SCommandLine& options) {
     FactoryDefaults();
     g_flags.m_nLanguage = options.m_onLanguage.value_or(LanguageOfLocale(QLocale::system()));
 
-    // Every port is a serial device, except the simulated processor's, the first candidate.
+    // Every port is a serial device, except the simulated processor's, the first candidate,
+    // and the network rooms.
     CSerialOpener serialPorts;
-    sim::CSimOpener ports(SystemClock(), &serialPorts);
+    CNetworkOpener rooms(options.m_keys, &serialPorts);
+    sim::CSimOpener ports(SystemClock(), &rooms);
     SZoltOptions window;
     window.m_pOpener = &ports;
     if (options.m_bSimulator) {

@@ -1,4 +1,5 @@
 // zolt: the desktop control program of the karaoke processor.
+#include "link/NetworkPort.h"
 #include "shell/CommandLine.h"
 #include "shell/Zolt.h"
 
@@ -35,6 +36,7 @@ int UsageError(const std::string& error) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zolt::PrepareNetworkPorts();
     QCoreApplication::setApplicationName(QStringLiteral("zolt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZOLT_VERSION));
     const zolt::SCommandLineResult early =

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks of the Debian package. The first form builds it; the others check the one built.
 #   package-test.sh build DIR CPACK CPACK_CONFIG
-#   package-test.sh programs|metadata|lintian DIR VERSION APP_ID
+#   package-test.sh programs|metadata|room|lintian DIR VERSION APP_ID
 set -euo pipefail
 
 check=$1
@@ -104,6 +104,36 @@ check_metadata() {
     done
 }
 
+# What a room PC needs: the key script makes a venue whose certificates openssl accepts,
+# with a desk's admission folder; the ser2net example has one mutual-TLS accepter on a
+# stable device name for one desk, without telnet; the drop-in runs ser2net unprivileged
+# and restarts it.
+check_room() {
+    local keys=$root/usr/bin/zolt-venue-keys share=$root/usr/share/zolt/room
+    [[ -x $keys ]] || { fail "zolt-venue-keys is not in the package"; return; }
+    [[ -f $root/usr/share/man/man1/zolt-venue-keys.1.gz ]] || fail "no manual page for zolt-venue-keys"
+    zcat "$root/usr/share/man/man1/zolt-venue-keys.1.gz" | grep -q "^.SH VENUE SETUP" ||
+        fail "zolt-venue-keys.1 has no VENUE SETUP section"
+    local venue=$root/venue
+    "$keys" ca "$venue" >/dev/null && "$keys" room "$venue" room7 10.0.0.17 >/dev/null &&
+        "$keys" desk "$venue" front-desk >/dev/null || fail "zolt-venue-keys failed"
+    openssl verify -CAfile "$venue/venue-ca.crt" "$venue/room7.crt" "$venue/front-desk.crt" \
+        >/dev/null || fail "the venue's certificates do not verify"
+    openssl verify -CApath "$venue/authdir/front-desk/allowed_certs" "$venue/front-desk.crt" \
+        >/dev/null || fail "the desk's admission folder does not hold the hashed venue CA"
+    [[ $(stat -c %a "$venue/room7.key") == 600 ]] || fail "the room's key is readable by others"
+    "$keys" room "$venue" room7 10.0.0.17 >/dev/null 2>&1 && fail "zolt-venue-keys replaced a key"
+    local yaml=$share/ser2net.yaml dropin=$share/ser2net-zolt.conf
+    [[ -f $yaml && -f $dropin ]] || { fail "the room's ser2net files are missing"; return; }
+    grep -q "accepter: ssl(.*clientauth).*,tcp," "$yaml" || fail "no mutual-TLS accepter"
+    grep -q "connector: serialdev,/dev/serial/by-id/" "$yaml" || fail "no stable device name"
+    grep -q "max-connections: 1" "$yaml" || fail "more than one desk at a time"
+    grep -q "authdir:" "$yaml" || fail "no admission folder"
+    grep -v "^#" "$yaml" | grep -q telnet && fail "the accepter speaks telnet"
+    grep -qx "User=ser2net" "$dropin" && grep -qx "Group=dialout" "$dropin" &&
+        grep -qx "Restart=on-failure" "$dropin" || fail "the drop-in does not run ser2net unprivileged, restarted"
+}
+
 check_lintian() {
     lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
 }
@@ -111,6 +141,7 @@ check_lintian() {
 case $check in
     programs) check_programs; check_window_start ;;
     metadata) check_metadata ;;
+    room) check_room ;;
     lintian) check_lintian ;;
     *) echo "unknown check $check" >&2; exit 2 ;;
 esac

@@ -26,6 +26,19 @@ TEST(CommandLine, EveryOptionTogetherKeepsThePortOrder) {
     EXPECT_EQ(ParseCommandLine({"--lang", "en"}).m_options.m_onLanguage, 0);
 }
 
+TEST(CommandLine, TheDesksKeysForNetworkRooms) {
+    const SCommandLineResult result =
+        ParseCommandLine({"--port", "tls://10.0.0.17:3001", "--ca", "venue-ca.crt", "--cert",
+                          "desk.crt", "--key", "desk.key", "--insecure"});
+    ASSERT_TRUE(result.m_strError.empty()) << result.m_strError;
+    EXPECT_EQ(result.m_options.m_astrPorts, (std::vector<std::string>{"tls://10.0.0.17:3001"}));
+    EXPECT_EQ(result.m_options.m_keys.m_strCa, "venue-ca.crt");
+    EXPECT_EQ(result.m_options.m_keys.m_strCert, "desk.crt");
+    EXPECT_EQ(result.m_options.m_keys.m_strKey, "desk.key");
+    EXPECT_TRUE(result.m_options.m_keys.m_bInsecure);
+    EXPECT_FALSE(ParseCommandLine({}).m_options.m_keys.m_bInsecure);
+}
+
 TEST(CommandLine, BadInputIsRefusedWithAReason) {
     EXPECT_NE(ParseCommandLine({"--lang", "fr"}).m_strError.find("fr"), std::string::npos);
     EXPECT_NE(ParseCommandLine({"--port"}).m_strError.find("--port"), std::string::npos);
@@ -59,8 +72,9 @@ TEST(CommandLine, HelpAndVersionAnswerWhateverElseIsOnTheLine) {
 
 TEST(CommandLine, TheUsageNamesEveryOption) {
     const std::string usage = UsageText();
-    for (const char* option : {"--port <PATH>", "--simulator", "--lang <zh|en>", "--capture <DIR>",
-                               "--help", "--version"}) {
+    for (const char* option :
+         {"--port <PATH>", "--simulator", "--lang <zh|en>", "--capture <DIR>", "--ca <FILE>",
+          "--cert <FILE>", "--key <FILE>", "--insecure", "--help", "--version"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option << " missing from\n" << usage;
     }
 }

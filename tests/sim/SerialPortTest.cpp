@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zolt {
@@ -104,6 +107,117 @@ TEST(SerialPort, OpenFailuresGiveAClearReason) {
     ASSERT_TRUE(std::ofstream(file).good());
     EXPECT_FALSE(port.Open(file, {}, &failure));
     EXPECT_EQ(failure.m_eError, EOpenError::NotSerial);
+}
+
+// A lock folder of the test's own, emptied, and a lock file in it holding pid.
+struct SLockFolder {
+    std::string m_strPath = std::string(ZOLT_TEST_OUTPUT_DIR) + "/locks-" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    SLockFolder() {
+        std::filesystem::remove_all(m_strPath);
+        std::filesystem::create_directories(m_strPath);
+    }
+    std::string File(const std::string& device) const {
+        return m_strPath + "/" + LockNamesOf(device).back();
+    }
+    void Hold(const std::string& device, pid_t pid) const {
+        std::ofstream(File(device)) << std::setw(10) << pid << '\n';
+    }
+    std::string Content(const std::string& device) const {
+        std::ifstream file(File(device));
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+};
+
+// A process of another program that lives until the test ends it.
+struct SOtherProgram {
+    pid_t m_nPid = fork();
+    SOtherProgram() {
+        if (m_nPid == 0) {
+            execlp("sleep", "sleep", "60", nullptr);
+            _exit(127);
+        }
+    }
+    ~SOtherProgram() {
+        kill(m_nPid, SIGTERM);
+        waitpid(m_nPid, nullptr, 0);
+    }
+    // True once exec has given the process its name in /proc.
+    bool Named(const std::string& name) const {
+        for (int i = 0; i < 1000; ++i) {
+            std::ifstream comm("/proc/" + std::to_string(m_nPid) + "/comm");
+            std::string shown;
+            if (std::getline(comm, shown) && shown == name) {
+                return true;
+            }
+            std::this_thread::sleep_for(2ms);
+        }
+        return false;
+    }
+};
+
+TEST(SerialPort, LockFileOfALiveProcessRefusesThePortAndNamesIt) {
+    const SLockFolder locks;
+    test::SPtyPair pty;
+    const SOtherProgram other;
+    ASSERT_TRUE(other.Named("sleep"));
+    locks.Hold(pty.m_strSlave, other.m_nPid);
+    const std::string held = locks.Content(pty.m_strSlave);
+
+    CSerialOpener opener(locks.m_strPath);
+    SOpenFailure failure;
+    EXPECT_EQ(opener.Open(pty.m_strSlave, failure), nullptr);
+    EXPECT_EQ(failure.m_eError, EOpenError::Busy);
+    EXPECT_EQ(failure.m_strReason, pty.m_strSlave + ": in use by sleep, PID " +
+                                       std::to_string(other.m_nPid) + " (lock file " +
+                                       locks.File(pty.m_strSlave) + ")");
+    EXPECT_EQ(locks.Content(pty.m_strSlave), held); // the holder's lock stays
+
+    // A link to the device finds the lock under the device's own name too.
+    const std::string link = locks.m_strPath + "/processor";
+    std::filesystem::create_symlink(pty.m_strSlave, link);
+    EXPECT_EQ(opener.Open(link, failure), nullptr);
+    EXPECT_EQ(failure.m_eError, EOpenError::Busy);
+    EXPECT_FALSE(std::filesystem::exists(locks.m_strPath + "/" + LockNamesOf(link).front()));
+}
+
+TEST(SerialPort, StaleLockIsRemovedAndTheOwnLockReleasedOnClose) {
+    const SLockFolder locks;
+    test::SPtyPair pty;
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    locks.Hold(pty.m_strSlave, gone);
+
+    CSerialPort port(locks.m_strPath);
+    SOpenFailure failure;
+    ASSERT_TRUE(port.Open(pty.m_strSlave, {}, &failure)) << failure.m_strReason;
+    char own[16];
+    std::snprintf(own, sizeof own, "%10d\n", static_cast<int>(getpid()));
+    EXPECT_EQ(locks.Content(pty.m_strSlave), own); // ten characters and a newline
+
+    // A program naming the device by a link finds this lock and is refused.
+    CSerialPort second(locks.m_strPath);
+    const std::string link = locks.m_strPath + "/processor";
+    std::filesystem::create_symlink(pty.m_strSlave, link);
+    EXPECT_FALSE(second.Open(link, {}, &failure));
+    EXPECT_EQ(failure.m_eError, EOpenError::Busy);
+
+    port.Close();
+    EXPECT_FALSE(std::filesystem::exists(locks.File(pty.m_strSlave)));
+    ASSERT_TRUE(second.Open(link, {}, &failure)) << failure.m_strReason;
+    EXPECT_TRUE(std::filesystem::exists(locks.m_strPath + "/" + LockNamesOf(link).front()));
+    EXPECT_TRUE(std::filesystem::exists(locks.File(pty.m_strSlave)));
+    second.Close();
+    EXPECT_FALSE(std::filesystem::exists(locks.m_strPath + "/" + LockNamesOf(link).front()));
+    EXPECT_FALSE(std::filesystem::exists(locks.File(pty.m_strSlave)));
+}
+
+TEST(SerialPort, LockNamesFollowTheUucpConvention) {
+    EXPECT_EQ(LockNamesOf("/dev/ttyNoSuchPort7"), std::vector<std::string>{"LCK..ttyNoSuchPort7"});
+    EXPECT_EQ(LockNamesOf("/tmp/room/pty"), std::vector<std::string>{"LCK.._tmp_room_pty"});
 }
 
 TEST(SerialPort, PermissionFailureNamesTheGroup) {

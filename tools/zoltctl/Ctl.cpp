@@ -4,6 +4,7 @@
 #include "Dump.h"
 #include "Eq.h"
 
+#include "link/NetworkPort.h"
 #include "link/PresetFiles.h"
 #include "link/Session.h"
 #include "link/TaskQueue.h"
@@ -283,6 +284,7 @@ struct SCommandLine {
     int m_nDeadline = 0;               // seconds; 0: the command's own
     int m_nWait = 0;                   // seconds to wait for a processor to be plugged in
     std::vector<std::string> m_aWords; // the command and its arguments
+    SNetworkKeys m_keys;               // for tls:// (and tcp://) ports
 
     bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
 };
@@ -310,6 +312,14 @@ void DefineOptions(CLI::App& app, SCommandLine& line) {
     app.add_option("--wait", line.m_nWait, "wait this long for a processor to be plugged in")
         ->type_name("SECONDS")
         ->check(CLI::Range(0, 86400).description(""));
+    app.add_option("--ca", line.m_keys.m_strCa, "network rooms: the venue CA's certificate")
+        ->type_name("FILE");
+    app.add_option("--cert", line.m_keys.m_strCert, "network rooms: this desk's certificate")
+        ->type_name("FILE");
+    app.add_option("--key", line.m_keys.m_strKey, "network rooms: this desk's private key")
+        ->type_name("FILE");
+    app.add_flag("--insecure", line.m_keys.m_bInsecure,
+                 "allow tcp:// ports: no encryption, no authentication (a trusted cable only)");
     for (const SFlagName& flag : kFlagNames) {
         app.add_flag_callback(
             flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
@@ -845,13 +855,19 @@ int RunCommand(SContext& context) {
 
 int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream& out,
         std::ostream& err, bool progress) {
-    SContext context{{}, link, out, err, progress};
-    CPortWatch* watch = link.m_pWatch;
+    SCommandLine line;
     int exitCode = kExitUsage;
     errno = 0;
-    if (!ParseLine(args, context.m_line, out, err, exitCode)) {
+    if (!ParseLine(args, line, out, err, exitCode)) {
         return OutputWritten(out, err) ? exitCode : kExitFile;
     }
+    // Network rooms by their names, every other port as the caller opens it.
+    CSerialOpener serialPorts;
+    CNetworkOpener rooms(line.m_keys, link.m_pOpener != nullptr ? link.m_pOpener : &serialPorts);
+    SCtlLink withRooms = link;
+    withRooms.m_pOpener = &rooms;
+    SContext context{std::move(line), withRooms, out, err, progress};
+    CPortWatch* watch = link.m_pWatch;
     std::unique_ptr<CPortWatch> systemWatch;
     if (context.m_line.m_nWait > 0) {
         if (watch == nullptr) {

@@ -15,6 +15,8 @@ const QCommandLineOption kSimulator("simulator",
                                     "Start a simulated processor and connect to it first.");
 const QCommandLineOption
     kLang("lang", "Show Chinese or English captions instead of the locale's choice.", "zh|en");
+const QCommandLineOption
+    kVenue("venue", "Offer the rooms of this venue file beside the connect button.", "FILE");
 const QCommandLineOption kCapture("capture",
                                   "After start-up save every page in both languages as PNG "
                                   "files into DIR, then exit.",
@@ -25,7 +27,7 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         "Control program of a karaoke room's digital audio processor.");
-    parser.addOptions({kHelp, kVersion, kPort, kSimulator, kLang, kCapture});
+    parser.addOptions({kHelp, kVersion, kPort, kSimulator, kLang, kVenue, kCapture});
 }
 
 // The first thing on the line the program does not understand, as the user wrote it.
@@ -53,6 +55,12 @@ std::string ReadValues(const QCommandLineParser& parser, SCommandLine& options) 
         options.m_astrPorts.push_back(port.toStdString());
     }
     options.m_bSimulator = parser.isSet(kSimulator);
+    if (parser.isSet(kVenue)) {
+        options.m_strVenue = parser.value(kVenue).toStdString();
+        if (options.m_strVenue.empty()) {
+            return "--venue needs a value";
+        }
+    }
     if (parser.isSet(kCapture)) {
         options.m_strCaptureDir = parser.value(kCapture).toStdString();
         if (options.m_strCaptureDir.empty()) {

@@ -73,6 +73,17 @@ int RunZolt(const SCommandLine& options) {
     }
     window.m_astrPorts.insert(window.m_astrPorts.end(), options.m_astrPorts.begin(),
                               options.m_astrPorts.end());
+    if (!options.m_strVenue.empty()) {
+        std::string error;
+        if (!ReadVenue(options.m_strVenue, window.m_venue.emplace(), error)) {
+            for (std::size_t end = error.find('\n'); end != std::string::npos;
+                 end = error.find('\n', end + 7)) {
+                error.replace(end, 1, "\nzolt: ");
+            }
+            std::fprintf(stderr, "zolt: %s\n", error.c_str());
+            return 1;
+        }
+    }
 
     const bool capturing = !options.m_strCaptureDir.empty();
     std::unique_ptr<CScopedMessageBoxHandler> quietBoxes;

@@ -8,6 +8,7 @@
 
 #include "controls/Message.h"
 #include "link/Session.h"
+#include "link/Venue.h"
 #include "pages/PageApi.h"
 #include "shell/PageRegistry.h"
 #include "shell/UndoTracker.h"
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@ namespace zolt {
 
 class CBitButton;
 class CPageBase;
+class CRoomList;
 class CEnTabCtrl;
 class CFileCommands;
 class CFontStatic;
@@ -50,6 +53,9 @@ struct SZoltOptions {
     bool m_bStepped = false;
     // Tells of serial devices plugged in; null: the system's (udev). Tests announce ports.
     std::unique_ptr<CPortWatch> m_pPortWatch;
+    // The rooms the top strip offers (zolt --venue); none: the window looks up as it always
+    // does.
+    std::optional<SVenue> m_venue;
 };
 
 // The window width and height for a screen narrower than 1366 or lower than 768 pixels:
@@ -151,6 +157,7 @@ private:
     CBitButton* m_pConnect = nullptr;
     CBitButton* m_pLanguage = nullptr;
     CShowDlg* m_pProgress = nullptr;
+    CRoomList* m_pRooms = nullptr; // with a venue
 
     std::vector<CPageBase*> m_apPages; // by page index; the views of a page share it
     CUndoTracker* m_pUndo = nullptr;

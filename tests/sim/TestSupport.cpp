@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -47,6 +48,17 @@ std::vector<std::uint8_t> SPtyPair::ReadMaster(std::size_t count,
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return bytes;
+}
+
+std::string RunProgram(const std::string& command, int& status) {
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    status = pipe != nullptr ? pclose(pipe) : -1;
+    return output;
 }
 
 } // namespace zolt::test

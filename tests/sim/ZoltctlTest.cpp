@@ -938,16 +938,7 @@ TEST_F(Zoltctl, ABackupDestinationIsCheckedBeforeTheTransferAndAFolderIsNamed) {
 }
 
 // The programs themselves, as a user runs them.
-std::string RunProgram(const std::string& command, int& status) {
-    std::FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    status = pipe != nullptr ? pclose(pipe) : -1;
-    return output;
-}
+using test::RunProgram;
 
 TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     const std::string bin = ZOLT_BIN_DIR;

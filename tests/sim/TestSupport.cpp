@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -48,6 +50,17 @@ std::vector<std::uint8_t> SPtyPair::ReadMaster(std::size_t count,
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return bytes;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string RunProgram(const std::string& command, int& status) {

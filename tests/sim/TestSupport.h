@@ -30,6 +30,10 @@ struct SPtyPair {
     ReadMaster(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(2));
 };
 
+// A file's bytes, and a file written with bytes.
+std::vector<std::uint8_t> ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
 // Runs a shell command line, as a user runs a program: its standard output, and the status
 // pclose gives.
 std::string RunProgram(const std::string& command, int& status);

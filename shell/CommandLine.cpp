@@ -15,6 +15,8 @@ const QCommandLineOption kSimulator("simulator",
                                     "Start a simulated processor and connect to it first.");
 const QCommandLineOption
     kLang("lang", "Show Chinese or English captions instead of the locale's choice.", "zh|en");
+const QCommandLineOption
+    kVenue("venue", "Offer the rooms of this venue file beside the connect button.", "FILE");
 const QCommandLineOption kCapture("capture",
                                   "After start-up save every page in both languages as PNG "
                                   "files into DIR, then exit.",
@@ -31,7 +33,7 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         "Control program of a karaoke room's digital audio processor.");
-    parser.addOptions({kHelp, kVersion, kPort, kSimulator, kLang, kCapture});
+    parser.addOptions({kHelp, kVersion, kPort, kSimulator, kLang, kVenue, kCapture});
     parser.addOptions({kCa, kCert, kKey, kInsecure});
 }
 
@@ -62,6 +64,12 @@ std::string ReadValues(const QCommandLineParser& parser, SCommandLine& options) 
     options.m_bSimulator = parser.isSet(kSimulator);
     options.m_keys = {parser.value(kCa).toStdString(), parser.value(kCert).toStdString(),
                       parser.value(kKey).toStdString(), parser.isSet(kInsecure)};
+    if (parser.isSet(kVenue)) {
+        options.m_strVenue = parser.value(kVenue).toStdString();
+        if (options.m_strVenue.empty()) {
+            return "--venue needs a value";
+        }
+    }
     if (parser.isSet(kCapture)) {
         options.m_strCaptureDir = parser.value(kCapture).toStdString();
         if (options.m_strCaptureDir.empty()) {

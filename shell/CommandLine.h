@@ -16,7 +16,8 @@ struct SCommandLine {
     bool m_bSimulator = false;            // --simulator: a simulated processor on a pty, first
     std::optional<int> m_onLanguage;      // --lang zh|en: 1 Chinese, 0 English; else the locale
     std::string m_strCaptureDir;          // --capture DIR; empty for a normal run
-    SNetworkKeys m_keys; // --ca, --cert, --key FILE and --insecure, for network rooms
+    SNetworkKeys m_keys;    // --ca, --cert, --key FILE and --insecure, for network rooms
+    std::string m_strVenue; // --venue FILE: the rooms the top strip offers
 };
 
 // What the command line asks for: the window, or only the help or version text.

@@ -68,10 +68,23 @@ int RunZolt(const SCommandLine& options) {
     FactoryDefaults();
     g_flags.m_nLanguage = options.m_onLanguage.value_or(LanguageOfLocale(QLocale::system()));
 
+    std::optional<SVenue> venue;
+    if (!options.m_strVenue.empty()) {
+        std::string error;
+        if (!ReadVenue(options.m_strVenue, venue.emplace(), error)) {
+            for (std::size_t end = error.find('\n'); end != std::string::npos;
+                 end = error.find('\n', end + 7)) {
+                error.replace(end, 1, "\nzolt: ");
+            }
+            std::fprintf(stderr, "zolt: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
     // Every port is a serial device, except the simulated processor's, the first candidate,
     // and the network rooms.
     CSerialOpener serialPorts;
-    CNetworkOpener rooms(options.m_keys, &serialPorts);
+    CNetworkOpener rooms(venue ? DeskKeys(*venue, options.m_keys) : options.m_keys, &serialPorts);
     sim::CSimOpener ports(SystemClock(), &rooms);
     SZoltOptions window;
     window.m_pOpener = &ports;
@@ -81,7 +94,7 @@ int RunZolt(const SCommandLine& options) {
     }
     window.m_astrPorts.insert(window.m_astrPorts.end(), options.m_astrPorts.begin(),
                               options.m_astrPorts.end());
-
+    window.m_venue = std::move(venue);
     const bool capturing = !options.m_strCaptureDir.empty();
     // Screenshots show the window as it starts for anyone: nothing remembered is read or
     // written.

@@ -13,6 +13,7 @@
 #include "shell/AboutDlg.h"
 #include "shell/FileCommands.h"
 #include "shell/PageRegistry.h"
+#include "shell/RoomList.h"
 #include "shell/Show_Dlg.h"
 #include "shell/UndoTracker.h"
 #include "shell/VolumeStrip.h"
@@ -145,6 +146,10 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     m_pScroll->setWidget(m_pContent);
 
     CreateControls();
+    if (options.m_venue) {
+        m_pRooms = new CRoomList(m_pContent, std::move(*options.m_venue), m_session,
+                                 [this] { OnConnectButton(); });
+    }
     CreatePages();
     const int page = m_settings.Page().value_or(kSystemPageIndex);
     PageSwitch(page);
@@ -171,7 +176,11 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
         m_turns.start(0);
     }
     qApp->installEventFilter(this);
-    RunOnHostThread([this] { OnConnectButton(); }); // the lookup, once the window runs
+    if (m_pRooms == nullptr) {
+        RunOnHostThread([this] { OnConnectButton(); }); // the lookup, once the window runs
+    } else {
+        m_bStartupSettled = true; // off line until a room is chosen
+    }
 
     const QSize screen = options.m_screenSize.isValid()
                              ? options.m_screenSize
@@ -346,6 +355,9 @@ void CZoltDlg::ApplyLanguage() {
         m_pTabs->SetItemText(static_cast<int>(tab), LanguageText(PageRows()[tab].m_caption));
     }
     m_pVolumes->ApplyLanguage();
+    if (m_pRooms != nullptr) {
+        m_pRooms->ApplyLanguage();
+    }
     m_pLanguage->setText(LanguageText(kOtherLanguage));
     setWindowTitle(QString::fromLatin1(kProgramTitle));
     ConnectionDisplay(false);
@@ -371,7 +383,8 @@ void CZoltDlg::ConnectionDisplay(bool full) {
             CImageGuard guard(ImageLock());
             mode = System()[sysblock::kMode];
         }
-        m_pProgramName->SetText(ModePrefix(mode) + WorkingModeName());
+        const QString room = m_pRooms != nullptr ? m_pRooms->Prefix() : QString();
+        m_pProgramName->SetText(room + ModePrefix(mode) + WorkingModeName());
     }
     m_pConnect->setText(LanguageText(online ? kDisconnect : kConnect));
     m_pConnect->SetChecked(online ? 1 : 0);

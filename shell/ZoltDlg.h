@@ -8,6 +8,7 @@
 
 #include "controls/Message.h"
 #include "link/Session.h"
+#include "link/Venue.h"
 #include "pages/PageApi.h"
 #include "shell/PageRegistry.h"
 #include "shell/UndoTracker.h"
@@ -18,6 +19,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ namespace zolt {
 
 class CBitButton;
 class CPageBase;
+class CRoomList;
 class CEnTabCtrl;
 class CFileCommands;
 class CFontStatic;
@@ -57,6 +60,9 @@ struct SZoltOptions {
     bool m_bRemember = false;
     // The language was given on the command line: a remembered one does not replace it.
     bool m_bLanguageGiven = false;
+    // The rooms the top strip offers (zolt --venue); none: the window looks up as it always
+    // does.
+    std::optional<SVenue> m_venue;
 };
 
 // The size the window starts at: its content's, or as much of it as the screen leaves for
@@ -164,6 +170,7 @@ private:
     CBitButton* m_pConnect = nullptr;
     CBitButton* m_pLanguage = nullptr;
     CShowDlg* m_pProgress = nullptr;
+    CRoomList* m_pRooms = nullptr; // with a venue
 
     std::vector<CPageBase*> m_apPages; // by page index; the views of a page share it
     CUndoTracker* m_pUndo = nullptr;

@@ -6,7 +6,7 @@ packages=(build-essential ccache cmake ninja-build pkg-config clang libclang-rt-
           libgensio-dev libssl-dev openssl ser2net
           qt6-base-dev libgl-dev libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation fonts-wqy-microhei xvfb xdotool
-          libcli11-dev nlohmann-json3-dev dpkg-dev file librsvg2-bin desktop-file-utils appstream lintian)
+          libcli11-dev nlohmann-json3-dev libtomlplusplus-dev dpkg-dev file librsvg2-bin desktop-file-utils appstream lintian)
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -47,6 +50,28 @@ std::vector<std::uint8_t> SPtyPair::ReadMaster(std::size_t count,
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return bytes;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string RunProgram(const std::string& command, int& status) {
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    status = pipe != nullptr ? pclose(pipe) : -1;
+    return output;
 }
 
 } // namespace zolt::test

@@ -30,6 +30,14 @@ struct SPtyPair {
     ReadMaster(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(2));
 };
 
+// A file's bytes, and a file written with bytes.
+std::vector<std::uint8_t> ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Runs a shell command line, as a user runs a program: its standard output, and the status
+// pclose gives.
+std::string RunProgram(const std::string& command, int& status);
+
 // A port watch the test drives: Announce() makes a port appear as udev reports an adapter
 // plugged in, waking whoever waits on Fd(). Announce may be called from any thread.
 class CAnnouncedPorts final : public CPortWatch {

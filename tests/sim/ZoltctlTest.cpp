@@ -35,16 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadFile;
+using test::WriteFile;
 
 class Zoltctl : public ::testing::Test {
 protected:
@@ -938,16 +930,7 @@ TEST_F(Zoltctl, ABackupDestinationIsCheckedBeforeTheTransferAndAFolderIsNamed) {
 }
 
 // The programs themselves, as a user runs them.
-std::string RunProgram(const std::string& command, int& status) {
-    std::FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    status = pipe != nullptr ? pclose(pipe) : -1;
-    return output;
-}
+using test::RunProgram;
 
 TEST(Programs, ZoltSimAnnouncesItsPtyAndZoltctlFindsIt) {
     const std::string bin = ZOLT_BIN_DIR;

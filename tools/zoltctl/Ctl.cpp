@@ -3,8 +3,10 @@
 #include "Diff.h"
 #include "Dump.h"
 #include "Eq.h"
+#include "Venue.h"
 
 #include "link/NetworkPort.h"
+#include "link/PresetCompare.h"
 #include "link/PresetFiles.h"
 #include "link/Session.h"
 #include "link/TaskQueue.h"
@@ -25,14 +27,17 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <poll.h>
+#include <sstream>
 
 namespace zolt::ctl {
 
 namespace {
 
 constexpr const char* kUsageLine =
-    "usage: zoltctl [--port PATH]... [--deadline SECONDS] [--wait SECONDS] COMMAND\n";
+    "usage: zoltctl [--port PATH]... [--venue FILE [--room NAME]] [--deadline SECONDS]\n"
+    "               [--wait SECONDS] COMMAND\n";
 // The commands, after the usage line (a command not understood) or the options (--help).
 constexpr const char* kCommandHelp =
     "commands:\n"
@@ -40,6 +45,7 @@ constexpr const char* kCommandHelp =
     "  probe                find the processor\n"
     "  backup FILE          read all 21 modes into an all-modes file (.dat)\n"
     "  backup --all DIR     back up every processor on every port into DIR, one file each\n"
+    "                       (with --venue: every room, eight at once)\n"
     "  restore [--verify] FILE\n"
     "                       send an all-modes file to the processor (and read it back)\n"
     "  pull FILE            read the working image into a one-mode file (.dia)\n"
@@ -49,6 +55,10 @@ constexpr const char* kCommandHelp =
     "                       (printable ASCII, at most 20 characters)\n"
     "  restore, push, store --dry-run ...\n"
     "                       print what the command would change, write nothing\n"
+    "  status [--against DIR] [--json]\n"
+    "                       the processor found (with --venue: every room): reachable or\n"
+    "                       why not, the mode it plays, and against the newest backup in\n"
+    "                       DIR: same, or how many settings differ\n"
     "  dump [--json] FILE   describe every field of a .dia or .dat file\n"
     "  diff [--raw] [--json] A B\n"
     "                       compare two presets field by field (.dia, .dat, - for the\n"
@@ -264,14 +274,14 @@ private:
 };
 
 // The options without a value, as bits; each command names those it takes.
-enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8, kDryRun = 16 };
+enum EFlag : unsigned { kJson = 1, kRaw = 2, kVerify = 4, kAll = 8, kDryRun = 16, kAgainst = 32 };
 struct SFlagName {
     const char* m_pszName;
     EFlag m_eFlag;
     const char* m_pszHelp;
 };
 constexpr SFlagName kFlagNames[] = {
-    {"--json", kJson, "dump, diff, restore/push --verify: write JSON"},
+    {"--json", kJson, "dump, diff, status, restore/push --verify: write JSON"},
     {"--raw", kRaw, "diff, --verify: the differing bytes in hex"},
     {"--verify", kVerify, "restore, push: read back and compare"},
     {"--all", kAll, "backup: every processor on every port"},
@@ -283,6 +293,9 @@ struct SCommandLine {
     unsigned m_nFlags = 0;
     int m_nDeadline = 0;               // seconds; 0: the command's own
     int m_nWait = 0;                   // seconds to wait for a processor to be plugged in
+    std::string m_strVenue;            // the venue file
+    std::string m_strRoom;             // the room of the venue a command works on
+    std::string m_strAgainst;          // status: the folder of the backups to compare with
     std::vector<std::string> m_aWords; // the command and its arguments
     SNetworkKeys m_keys;               // for tls:// (and tcp://) ports
 
@@ -320,6 +333,12 @@ void DefineOptions(CLI::App& app, SCommandLine& line) {
         ->type_name("FILE");
     app.add_flag("--insecure", line.m_keys.m_bInsecure,
                  "allow tcp:// ports: no encryption, no authentication (a trusted cable only)");
+    app.add_option("--venue", line.m_strVenue, "the rooms of this venue file")->type_name("FILE");
+    app.add_option("--room", line.m_strRoom, "with --venue: work on this room")->type_name("NAME");
+    app.add_option("--against", line.m_strAgainst,
+                   "status: compare with the newest backup in this folder")
+        ->type_name("DIR")
+        ->each([&line](const std::string&) { line.m_nFlags |= kAgainst; });
     for (const SFlagName& flag : kFlagNames) {
         app.add_flag_callback(
             flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
@@ -383,8 +402,10 @@ struct SContext {
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_bProgress;
-    std::chrono::seconds m_deadline{0}; // for the whole command
-    SWait m_wait{};                     // for the processor to appear
+    std::chrono::seconds m_deadline{0};  // for the whole command
+    SWait m_wait{};                      // for the processor to appear
+    std::optional<SVenue> m_venue{};     // --venue
+    const SVenueRoom* m_pRoom = nullptr; // --room, in m_venue
 };
 
 int Ports(SContext& c) {
@@ -477,26 +498,16 @@ bool BackupPorts(SContext& c, std::vector<std::string>& ports) {
     return true;
 }
 
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
+// What a port's backups are named after: the last part of its path, made safe.
+std::string PortFileName(const std::string& port) {
+    return SafeFileName(std::filesystem::path(port).filename().string());
 }
 
 // DIR/<port>-<date>, the name of a port's backup without its extension (a counter is
 // added when the name is taken: a second backup the same day, two ports of one name).
 std::string BackupStem(const std::filesystem::path& dir, const std::string& port,
                        const std::string& date) {
-    std::string name = std::filesystem::path(port).filename().string();
-    for (char& ch : name) {
-        if (std::isalnum(static_cast<unsigned char>(ch)) == 0 && ch != '-' && ch != '_' &&
-            ch != '.') {
-            ch = '_';
-        }
-    }
+    const std::string name = PortFileName(port);
     return (dir / ((name.empty() ? "port" : name) + "-" + date)).string();
 }
 
@@ -511,12 +522,32 @@ bool CanWrite(SContext& c, const std::string& path) {
     return false;
 }
 
+// The program each room's zoltctl runs: this one.
+std::string ThisProgram() {
+    std::error_code code;
+    return std::filesystem::read_symlink("/proc/self/exe", code).string();
+}
+
+// A run over the rooms of the venue, each room's zoltctl with this one's deadline and wait.
+SVenueRun VenueRun(SContext& c) {
+    SVenueRun run{*c.m_venue, ThisProgram(), {}, c.m_out, c.m_err};
+    if (c.m_line.m_nDeadline > 0) {
+        run.m_aOptions.insert(run.m_aOptions.end(),
+                              {"--deadline", std::to_string(c.m_line.m_nDeadline)});
+    }
+    if (c.m_line.m_nWait > 0) {
+        run.m_aOptions.insert(run.m_aOptions.end(), {"--wait", std::to_string(c.m_line.m_nWait)});
+    }
+    return run;
+}
+
 // Every processor on every candidate port, one after the other, each into a file of its
-// own that replaces none; a port that fails is reported and the next one goes on.
+// own that replaces none; a port that fails is reported and the next one goes on. With a
+// venue, every room at once.
 int BackupAll(SContext& c) {
     const std::filesystem::path dir = c.m_line.m_aWords[1];
     std::vector<std::string> ports;
-    if (!BackupPorts(c, ports)) {
+    if (!c.m_venue && !BackupPorts(c, ports)) {
         return kExitLink;
     }
     std::error_code code;
@@ -526,7 +557,10 @@ int BackupAll(SContext& c) {
                 << (code ? code.message() : "is not a folder") << '\n';
         return kExitFile;
     }
-    const std::string date = Today();
+    if (c.m_venue) {
+        return BackupVenue(VenueRun(c), dir.string());
+    }
+    const std::string date = LocalTime("%Y-%m-%d");
     if (!CanWrite(c, BackupStem(dir, ports.front(), date) + ".dat")) {
         return kExitFile;
     }
@@ -796,6 +830,72 @@ int Diff(SContext& c) {
     return differences.empty() ? kExitDone : kExitDiffers;
 }
 
+// The processor against its newest backup in the folder of --against: how many settings
+// differ, or why they could not be compared.
+void CompareWithBackup(SContext& c, CCtlSession& session, std::ostringstream& said,
+                       SRoomStatus& status) {
+    status.m_bCompared = true;
+    const std::string stem =
+        c.m_pRoom != nullptr ? SafeFileName(c.m_pRoom->m_strName) : PortFileName(status.m_strPort);
+    status.m_strBackup = NewestBackup(c.m_line.m_strAgainst, stem);
+    if (status.m_strBackup.empty()) {
+        return;
+    }
+    SPresetFile backup;
+    std::vector<SFieldDifference> differences;
+    std::string error;
+    if (!ReadPresetFile(status.m_strBackup, backup, error)) {
+        status.m_strReason = error;
+        return;
+    }
+    session.Link().SetReadPurpose(EReadPurpose::Compare);
+    if (!session.ReadAllModes()) {
+        status.m_strReason = "the modes could not be read: " + MessagesInOneLine(said.str());
+        return;
+    }
+    if (!ComparePresets(backup, PresetFileOfData(backup.m_bAllModes), differences, error)) {
+        status.m_strReason = error;
+        return;
+    }
+    status.m_nDifferences = static_cast<long>(differences.size());
+}
+
+// The processor of the port or the room: reachable or why not, the mode it plays, and with
+// --against how it compares with its newest backup. With a venue and no room, every room.
+int Status(SContext& c) {
+    if (c.m_venue && c.m_pRoom == nullptr) {
+        return StatusOfVenue(VenueRun(c), c.m_line.m_strAgainst, c.m_line.Has(kJson));
+    }
+    SRoomStatus status;
+    std::ostringstream said;
+    {
+        CCtlSession session(c.m_line.m_aPorts, c.m_link, c.m_deadline, said, false, c.m_wait);
+        status.m_bReachable = session.Connect(true);
+        status.m_strPort = c.m_pRoom != nullptr ? c.m_pRoom->m_strPort : session.Port();
+        status.m_strRoom = c.m_pRoom != nullptr ? c.m_pRoom->m_strName : session.Port();
+        if (status.m_bReachable) {
+            {
+                CImageGuard guard(ImageLock());
+                status.m_nMode =
+                    std::clamp<int>(System()[sysblock::kMode], 1, static_cast<int>(kModeCount));
+                status.m_strModeName = PrintableText(FieldText(Image(), kNameSize));
+            }
+            if (c.m_line.Has(kAgainst)) {
+                CompareWithBackup(c, session, said, status);
+            }
+        }
+    }
+    if (!status.m_bReachable) {
+        status.m_strReason = MessagesInOneLine(said.str());
+    }
+    if (c.m_line.Has(kJson)) {
+        PrintStatusJson({status}, c.m_out);
+    } else {
+        PrintStatusLine(status, c.m_out);
+    }
+    return StatusFailed(status) ? kExitLink : kExitDone;
+}
+
 struct SCommand {
     const char* m_pszName;
     std::size_t m_nWords; // the command and its arguments
@@ -816,6 +916,7 @@ constexpr SCommand kCommands[] = {
     {"store", 3, kDryRun | kJson | kRaw, Store, 180},
     {"dump", 2, kJson, Dump, 0},
     {"diff", 3, kJson | kRaw, Diff, 600},
+    {"status", 1, kJson | kAgainst, Status, 600},
 };
 
 // Standard output took everything written to it; otherwise says why (a full disk, a
@@ -832,6 +933,66 @@ bool OutputWritten(std::ostream& out, std::ostream& err) {
     err << "zoltctl: the output could not be written: "
         << (cause != 0 ? std::strerror(cause) : "the stream refused it") << '\n';
     return false;
+}
+
+// Every line of a message after "zoltctl: ".
+void SayLines(std::ostream& err, const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        err << "zoltctl: " << line << '\n';
+    }
+}
+
+// Only backup --all and status work on every room of a venue.
+bool WorksOnEveryRoom(const SCommandLine& line) {
+    return line.m_aWords[0] == "status" || (line.m_aWords[0] == "backup" && line.Has(kAll));
+}
+
+// --venue and --room: reads the venue, and names the room's port as the one port of the
+// command. False with the exit code when the run ends here: a venue that cannot be read
+// (3), a room not in it or a command that needs one room (usage).
+bool ApplyVenue(SContext& c, int& exitCode) {
+    SCommandLine& line = c.m_line;
+    exitCode = kExitUsage;
+    if (line.m_strVenue.empty()) {
+        if (line.m_strRoom.empty()) {
+            return true;
+        }
+        c.m_err << "zoltctl: --room needs --venue FILE\n" << kUsageLine;
+        return false;
+    }
+    if (!line.m_aPorts.empty()) {
+        c.m_err << "zoltctl: --port and --venue cannot be given together: a venue names the "
+                   "ports of its rooms\n";
+        return false;
+    }
+    std::string error;
+    if (!ReadVenue(line.m_strVenue, c.m_venue.emplace(), error)) {
+        SayLines(c.m_err, error);
+        exitCode = kExitFile;
+        return false;
+    }
+    if (line.m_strRoom.empty()) {
+        if (WorksOnEveryRoom(line)) {
+            return true;
+        }
+        c.m_err << "zoltctl: " << PrintableText(line.m_aWords[0])
+                << " works on one room: name it with --room (the rooms: " << c.m_venue->RoomNames()
+                << ")\n";
+        return false;
+    }
+    c.m_pRoom = c.m_venue->Room(line.m_strRoom);
+    if (c.m_pRoom == nullptr) {
+        c.m_err << "zoltctl: no room \"" << PrintableText(line.m_strRoom) << "\" in "
+                << PrintableText(line.m_strVenue) << " (the rooms: " << c.m_venue->RoomNames()
+                << ")\n";
+        return false;
+    }
+    // backup --all of one room is that room's backup among the venue's.
+    c.m_venue->m_aRooms = {*c.m_pRoom};
+    c.m_pRoom = &c.m_venue->m_aRooms.front();
+    line.m_aPorts = {c.m_pRoom->m_strPort};
+    return true;
 }
 
 int RunCommand(SContext& context) {
@@ -861,11 +1022,7 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
     if (!ParseLine(args, line, out, err, exitCode)) {
         return OutputWritten(out, err) ? exitCode : kExitFile;
     }
-    // Network rooms by their names, every other port as the caller opens it.
-    CSerialOpener serialPorts;
-    CNetworkOpener rooms(line.m_keys, link.m_pOpener != nullptr ? link.m_pOpener : &serialPorts);
     SCtlLink withRooms = link;
-    withRooms.m_pOpener = &rooms;
     SContext context{std::move(line), withRooms, out, err, progress};
     CPortWatch* watch = link.m_pWatch;
     std::unique_ptr<CPortWatch> systemWatch;
@@ -880,7 +1037,17 @@ int Run(const std::vector<std::string>& args, const SCtlLink& link, std::ostream
         }
         context.m_wait = {std::chrono::seconds(context.m_line.m_nWait), watch};
     }
-    exitCode = RunCommand(context);
+    if (ApplyVenue(context, exitCode)) {
+        // Network rooms by their names, with the venue's keys unless others are given; every
+        // other port as the caller opens it.
+        const SNetworkKeys keys = context.m_venue
+                                      ? DeskKeys(*context.m_venue, context.m_line.m_keys)
+                                      : context.m_line.m_keys;
+        CSerialOpener serialPorts;
+        CNetworkOpener rooms(keys, link.m_pOpener != nullptr ? link.m_pOpener : &serialPorts);
+        withRooms.m_pOpener = &rooms;
+        exitCode = RunCommand(context);
+    }
     return OutputWritten(out, err) ? exitCode : kExitFile;
 }
 

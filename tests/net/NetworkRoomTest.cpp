@@ -382,6 +382,23 @@ TEST_F(NetworkRooms, PlainTcpOnlyWithInsecure) {
     EXPECT_EQ(m_out.str(), "found " + bench.Port() + " unlock=1\n");
 }
 
+// A venue file's keys, named relative to the file, reach its rooms without a key option.
+TEST_F(NetworkRooms, TheVenueFileGivesTheDesksKeys) {
+    const CRoom::SKeys keys = RoomKeys("room1");
+    const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&keys));
+    ASSERT_TRUE(room.Ready()) << room.Ser2netOutput();
+    const fs::path venue = s_venue / "club.toml";
+    std::ofstream(venue) << "ca = \"venue-ca.crt\"\ncert = \"desk-1.crt\"\nkey = \"desk-1.key\"\n"
+                            "[[room]]\nname = \"Room 1\"\nport = \""
+                         << room.Port() << "\"\n";
+    ResetProcessData();
+    EXPECT_EQ(ctl::Run({"--venue", venue.string(), "--room", "Room 1", "probe"}, {SystemClock()},
+                       m_out, m_err, false),
+              ctl::kExitDone)
+        << m_err.str();
+    EXPECT_EQ(m_out.str(), "found " + room.Port() + " unlock=1\n");
+}
+
 TEST_F(NetworkRooms, PullPushWithVerifyAndALiveEditThroughTls) {
     const CRoom::SKeys keys = RoomKeys("room1");
     const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&keys));

@@ -413,7 +413,7 @@ TEST_F(NetworkRooms, PullPushWithVerifyAndALiveEditThroughTls) {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     EXPECT_EQ(Ctl(room.Port(), Desk1(), {"push", "--verify", file}), ctl::kExitDone) << m_err.str();
-    EXPECT_NE(m_err.str().find("verify: the processor holds every field"), std::string::npos);
+    EXPECT_NE(m_out.str().find("verify: the processor holds every field"), std::string::npos);
 
     // A live edit: the desk on line, a value changed in the working image.
     {

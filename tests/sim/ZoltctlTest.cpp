@@ -484,6 +484,11 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
 
     EXPECT_EQ(Ctl({}), ctl::kExitUsage);
     EXPECT_EQ(Ctl({"frobnicate"}), ctl::kExitUsage);
+    EXPECT_EQ(m_err.str().rfind("zoltctl: unknown command 'frobnicate'; the commands: ports probe "
+                                "backup restore pull push recall store dump diff status eq\n",
+                                0),
+              0u)
+        << m_err.str();
     EXPECT_EQ(Ctl({"store", "17", "x"}), ctl::kExitUsage); // 17..21 are never stored
     EXPECT_EQ(Ctl({"store", "2", "a name longer than twenty"}), ctl::kExitUsage);
     EXPECT_EQ(Ctl({"recall", "0"}), ctl::kExitUsage);
@@ -492,6 +497,69 @@ TEST_F(Zoltctl, NoDeviceAndUsageAndFileErrors) {
     WriteFile(m_dir / "short.dia", Bytes(100));
     EXPECT_EQ(Ctl({"push", (m_dir / "short.dia").string()}), ctl::kExitFile);
     EXPECT_EQ(Ctl({"dump", (m_dir / "short.dia").string()}), ctl::kExitFile);
+}
+
+// A mistyped command is named with the command it most likely meant; a command given the
+// wrong words or options says which, with its synopsis, not the whole usage.
+TEST_F(Zoltctl, AMistypedCommandNamesTheNearestOne) {
+    const struct {
+        std::vector<std::string> m_aArgs;
+        const char* m_pszFirstLine;
+    } kCases[] = {
+        {{"bakcup", "x.dat"}, "zoltctl: unknown command 'bakcup'; did you mean 'backup'?"},
+        {{"restor", "x.dat"}, "zoltctl: unknown command 'restor'; did you mean 'restore'?"},
+        {{"Dump", "x.dia"}, "zoltctl: unknown command 'Dump'; did you mean 'dump'?"},
+        {{"stauts"}, "zoltctl: unknown command 'stauts'; did you mean 'status'?"},
+        {{"qe", "export"}, "zoltctl: unknown command 'qe'; did you mean 'eq'?"},
+        {{"backup"}, "zoltctl: backup: missing arguments"},
+        {{"probe", "now"}, "zoltctl: probe: too many arguments"},
+        {{"dump", "--verify", "--raw", "x.dia"}, "zoltctl: dump does not take --raw --verify"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(Ctl(c.m_aArgs), ctl::kExitUsage);
+        const std::string err = m_err.str();
+        EXPECT_EQ(err.substr(0, err.find('\n')), c.m_pszFirstLine) << err;
+        EXPECT_EQ(err.find("commands:"), std::string::npos) << "not the whole usage: " << err;
+    }
+    Ctl({"backup"});
+    EXPECT_NE(m_err.str().find("usage: zoltctl [OPTIONS] backup FILE, backup --all DIR\n"),
+              std::string::npos)
+        << m_err.str();
+}
+
+// Each command that wrote or changed something ends with one line saying what and how long
+// it took, also when standard error is no terminal (as here: no progress is drawn).
+TEST_F(Zoltctl, ACommandThatSucceededSaysWhatItDidInOneLastLine) {
+    Simulator();
+    const std::string all = (m_dir / "venue").string();
+    const std::string one = (m_dir / "one.dia").string();
+    const struct {
+        std::vector<std::string> m_aArgs;
+        std::string m_strLine;
+    } kCases[] = {
+        {{"backup", all}, "backup: 21 modes and the system block written to " + all + ".dat in "},
+        {{"restore", all + ".dat"},
+         "restore: 21 modes and the system block sent from " + all + ".dat in "},
+        {{"pull", one}, "pull: the working image written to " + one + " in "},
+        {{"push", one}, "push: " + one + " sent as the working image in "},
+        {{"recall", "3"}, "recall: mode 3 recalled in "},
+    };
+    for (const auto& c : kCases) {
+        ASSERT_EQ(Ctl(c.m_aArgs), ctl::kExitDone) << m_err.str();
+        const std::string err = m_err.str();
+        const std::size_t last = err.rfind(c.m_strLine);
+        ASSERT_NE(last, std::string::npos) << err;
+        EXPECT_EQ(err.find('\n', last), err.size() - 1) << "the last line: " << err;
+        EXPECT_EQ(err.substr(err.size() - 3), " s\n") << err;
+        double seconds = 0;
+        EXPECT_EQ(std::sscanf(err.c_str() + last + c.m_strLine.size(), "%lf", &seconds), 1);
+        EXPECT_GT(seconds, 0.1) << "the link's time of the transfer: " << err;
+    }
+    // What fails or only reads ends with no such line.
+    EXPECT_EQ(Ctl({"recall", "0"}), ctl::kExitUsage);
+    EXPECT_EQ(m_err.str().find(" in "), std::string::npos) << m_err.str();
+    EXPECT_EQ(Ctl({"dump", one}), ctl::kExitDone);
+    EXPECT_TRUE(m_err.str().empty()) << m_err.str();
 }
 
 // The line as the programs before it took it: options before, between or after the words,
@@ -772,19 +840,15 @@ TEST_F(Zoltctl, VerifiedTransfersCatchAWriteTheProcessorDropped) {
 
     Simulator();
     ASSERT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitDone) << m_err.str();
-    EXPECT_NE(m_err.str().find("verify: the processor holds every field of " + file.string()),
-              std::string::npos)
-        << m_err.str();
+    EXPECT_EQ(m_out.str(), "verify: the processor holds every field of " + file.string() + "\n");
 
     sim::SSimFaults faults;
     faults.m_nDropWrite = 5; // mode 5's frame is acknowledged but not stored
     Simulator(faults);
     EXPECT_EQ(Ctl({"restore", "--verify", file.string()}), ctl::kExitCompare);
-    EXPECT_EQ(m_out.str(), "mode 5: Echo B repeat: 5 % -> 0 %\n");
-    EXPECT_NE(
-        m_err.str().find("verify: 1 field differs between " + file.string() + " and the processor"),
-        std::string::npos)
-        << m_err.str();
+    EXPECT_EQ(m_out.str(), "mode 5: Echo B repeat: 5 % -> 0 %\nverify: 1 field differs between " +
+                               file.string() + " and the processor\n");
+    EXPECT_EQ(m_err.str().find("verify:"), std::string::npos) << "a result, not an error";
 
     ASSERT_EQ(Ctl({"pull", (m_dir / "one.dia").string()}), ctl::kExitDone) << m_err.str();
     Bytes one = ReadFile(m_dir / "one.dia");

@@ -406,7 +406,19 @@ struct SContext {
     SWait m_wait{};                      // for the processor to appear
     std::optional<SVenue> m_venue{};     // --venue
     const SVenueRoom* m_pRoom = nullptr; // --room, in m_venue
+    Milliseconds m_tStart{0};            // when the command began, on the link's clock
 };
+
+// The one line a command that changed or wrote something ends with, on standard error
+// whether or not it is a terminal: what was done and how long it took.
+int Done(SContext& c, const std::string& what) {
+    const double seconds =
+        std::chrono::duration<double>(c.m_link.m_clock.Now() - c.m_tStart).count();
+    char took[32];
+    std::snprintf(took, sizeof took, " in %.1f s", seconds);
+    c.m_err << c.m_line.m_aWords[0] << ": " << what << took << '\n';
+    return kExitDone;
+}
 
 int Ports(SContext& c) {
     CPortList list;
@@ -467,13 +479,21 @@ int VerifyTransfer(SContext& c, CCtlSession& session, const CTransferCheck& chec
     }
     const std::vector<SFieldDifference> differences = check.Differences();
     Report(c, differences, check.Sent(), check.Held(), path, session.Port());
+    // The result goes with the differences to standard output, but not into JSON.
+    const auto result = [&](const std::string& text) {
+        if (c.m_line.Has(kJson)) {
+            session.Host().Say(text);
+        } else {
+            c.m_out << text << '\n';
+        }
+    };
     if (!differences.empty()) {
-        session.Host().Say("verify: " + std::to_string(differences.size()) +
-                           (differences.size() == 1 ? " field differs" : " fields differ") +
-                           " between " + PrintableText(path) + " and the processor");
+        result("verify: " + std::to_string(differences.size()) +
+               (differences.size() == 1 ? " field differs" : " fields differ") + " between " +
+               PrintableText(path) + " and the processor");
         return kExitCompare;
     }
-    session.Host().Say("verify: the processor holds every field of " + PrintableText(path));
+    result("verify: the processor holds every field of " + PrintableText(path));
     return kExitDone;
 }
 
@@ -610,7 +630,11 @@ int Backup(SContext& c) {
         session.Host().Say("backup failed; no file written");
         return kExitLink;
     }
-    return ExportAllModes(file) ? kExitDone : kExitFile;
+    if (!ExportAllModes(file)) {
+        return kExitFile;
+    }
+    return Done(c, "21 modes and the system block written to " +
+                       PrintableText(AllModesFilePath(file)));
 }
 
 // --dry-run: what sending after would change on the processor, which holds before; the
@@ -655,7 +679,11 @@ int Restore(SContext& c) {
     if (!session.WaitDrained()) {
         return HoldsMix(session.Link().Transfer()) ? kExitPartial : kExitLink;
     }
-    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
+    const int verified =
+        c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
+    return verified == kExitDone
+               ? Done(c, "21 modes and the system block sent from " + PrintableText(file))
+               : verified;
 }
 
 int Pull(SContext& c) {
@@ -666,7 +694,11 @@ int Pull(SContext& c) {
     if (!session.Connect(true)) {
         return kExitLink;
     }
-    return ExportOneMode(c.m_line.m_aWords[1]) ? kExitDone : kExitFile;
+    if (!ExportOneMode(c.m_line.m_aWords[1])) {
+        return kExitFile;
+    }
+    return Done(c, "the working image written to " +
+                       PrintableText(OneModeFilePath(c.m_line.m_aWords[1])));
 }
 
 int Push(SContext& c) {
@@ -697,7 +729,10 @@ int Push(SContext& c) {
     if (!session.WaitDrained()) {
         return kExitLink;
     }
-    return c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
+    const int verified =
+        c.m_line.Has(kVerify) ? VerifyTransfer(c, session, check, file) : kExitDone;
+    return verified == kExitDone ? Done(c, PrintableText(file) + " sent as the working image")
+                                 : verified;
 }
 
 int Recall(SContext& c) {
@@ -711,7 +746,8 @@ int Recall(SContext& c) {
         return kExitLink;
     }
     session.Session().SendCommand(cmd::kRecall, static_cast<std::uint8_t>(mode));
-    return session.WaitDrained() ? kExitDone : kExitLink;
+    return session.WaitDrained() ? Done(c, "mode " + std::to_string(mode) + " recalled")
+                                 : kExitLink;
 }
 
 // --dry-run of a store: the mode stored now (read from the processor) against the working
@@ -769,7 +805,9 @@ int Store(SContext& c) {
         SetModeName(static_cast<std::size_t>(mode), name);
         session.Session().SendCommand(cmd::kStore, static_cast<std::uint8_t>(mode));
     }
-    return session.WaitDrained() ? kExitDone : kExitLink;
+    return session.WaitDrained() ? Done(c, "the working image stored as mode " +
+                                               std::to_string(mode) + " \"" + name + "\"")
+                                 : kExitLink;
 }
 
 int Dump(SContext& c) {
@@ -901,22 +939,25 @@ struct SCommand {
     std::size_t m_nWords; // the command and its arguments
     unsigned m_nFlags;    // the options it takes
     int (*m_pRun)(SContext&);
-    int m_nDeadline; // seconds the command may take at most (lookup included); 0: no link
+    int m_nDeadline;           // seconds the command may take at most (lookup included); 0: no link
+    const char* m_pszSynopsis; // for a command given the wrong words or options
 };
 // The deadlines leave room for every frame to need its resends; a lookup costs about 3 s
 // for each silent port.
 constexpr SCommand kCommands[] = {
-    {"ports", 1, 0, Ports, 0},
-    {"probe", 1, 0, Probe, 120},
-    {"backup", 2, kAll, Backup, 600},
-    {"restore", 2, kVerify | kJson | kRaw | kDryRun, Restore, 600},
-    {"pull", 2, 0, Pull, 180},
-    {"push", 2, kVerify | kJson | kRaw | kDryRun, Push, 180},
-    {"recall", 2, 0, Recall, 180},
-    {"store", 3, kDryRun | kJson | kRaw, Store, 180},
-    {"dump", 2, kJson, Dump, 0},
-    {"diff", 3, kJson | kRaw, Diff, 600},
-    {"status", 1, kJson | kAgainst, Status, 600},
+    {"ports", 1, 0, Ports, 0, "ports"},
+    {"probe", 1, 0, Probe, 120, "probe"},
+    {"backup", 2, kAll, Backup, 600, "backup FILE, backup --all DIR"},
+    {"restore", 2, kVerify | kJson | kRaw | kDryRun, Restore, 600,
+     "restore [--verify|--dry-run] [--json] [--raw] FILE"},
+    {"pull", 2, 0, Pull, 180, "pull FILE"},
+    {"push", 2, kVerify | kJson | kRaw | kDryRun, Push, 180,
+     "push [--verify|--dry-run] [--json] [--raw] FILE"},
+    {"recall", 2, 0, Recall, 180, "recall N"},
+    {"store", 3, kDryRun | kJson | kRaw, Store, 180, "store [--dry-run] N NAME"},
+    {"dump", 2, kJson, Dump, 0, "dump [--json] FILE"},
+    {"diff", 3, kJson | kRaw, Diff, 600, "diff [--raw] [--json] A B"},
+    {"status", 1, kJson | kAgainst, Status, 600, "status [--against DIR] [--json]"},
 };
 
 // Standard output took everything written to it; otherwise says why (a full disk, a
@@ -995,21 +1036,103 @@ bool ApplyVenue(SContext& c, int& exitCode) {
     return true;
 }
 
+// The number of single-letter edits (insert, delete, change, swap two neighbours) that make
+// b of a.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) {
+        for (std::size_t j = 0; j <= b.size(); ++j) {
+            if (i == 0 || j == 0) {
+                d[i][j] = i + j;
+                continue;
+            }
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The command a mistyped word most likely meant: at most two edits away, and no more edits
+// than half the command's letters; empty when none is that near.
+std::string NearestCommand(std::string_view word) {
+    std::string nearest;
+    std::size_t best = 3;
+    const auto consider = [&](std::string_view name) {
+        const std::size_t distance = EditDistance(word, name);
+        if (distance < best && 2 * distance <= name.size()) {
+            best = distance;
+            nearest = name;
+        }
+    };
+    for (const SCommand& command : kCommands) {
+        consider(command.m_pszName);
+    }
+    consider("eq");
+    return nearest;
+}
+
+// A word that is no command: the mistake and the nearest command, or the commands there are.
+int UnknownCommand(SContext& c) {
+    const std::string word = PrintableText(c.m_line.m_aWords[0]);
+    c.m_err << "zoltctl: unknown command '" << word << "'";
+    if (const std::string nearest = NearestCommand(word); !nearest.empty()) {
+        c.m_err << "; did you mean '" << nearest << "'?\n";
+    } else {
+        c.m_err << "; the commands:";
+        for (const SCommand& command : kCommands) {
+            c.m_err << ' ' << command.m_pszName;
+        }
+        c.m_err << " eq\n";
+    }
+    c.m_err << kUsageLine << "(zoltctl --help describes every command)\n";
+    return kExitUsage;
+}
+
+// A command given options it does not take or the wrong number of words: which, and its
+// synopsis.
+int MisusedCommand(SContext& c, const SCommand& command) {
+    const unsigned foreign = c.m_line.m_nFlags & ~command.m_nFlags;
+    c.m_err << "zoltctl: " << command.m_pszName;
+    if (foreign != 0) {
+        c.m_err << " does not take";
+        for (const SFlagName& flag : kFlagNames) {
+            if ((foreign & flag.m_eFlag) != 0) {
+                c.m_err << ' ' << flag.m_pszName;
+            }
+        }
+        if ((foreign & kAgainst) != 0) {
+            c.m_err << " --against";
+        }
+    } else {
+        c.m_err << (c.m_line.m_aWords.size() < command.m_nWords ? ": missing" : ": too many")
+                << " arguments";
+    }
+    c.m_err << "\nusage: zoltctl [OPTIONS] " << command.m_pszSynopsis << '\n';
+    return kExitUsage;
+}
+
 int RunCommand(SContext& context) {
     const SCommandLine& line = context.m_line;
     if (line.m_aWords[0] == "eq") {
         return RunEq(line.m_aWords, context.m_out, context.m_err);
     }
-    for (const SCommand& command : kCommands) {
-        if (line.m_aWords[0] == command.m_pszName && line.m_aWords.size() == command.m_nWords &&
-            (line.m_nFlags & ~command.m_nFlags) == 0) {
-            context.m_deadline =
-                std::chrono::seconds(line.m_nDeadline > 0 ? line.m_nDeadline : command.m_nDeadline);
-            return command.m_pRun(context);
-        }
+    const auto* command =
+        std::find_if(std::begin(kCommands), std::end(kCommands),
+                     [&](const SCommand& c) { return line.m_aWords[0] == c.m_pszName; });
+    if (command == std::end(kCommands)) {
+        return UnknownCommand(context);
     }
-    context.m_err << kUsageLine << kCommandHelp;
-    return kExitUsage;
+    if (line.m_aWords.size() != command->m_nWords || (line.m_nFlags & ~command->m_nFlags) != 0) {
+        return MisusedCommand(context, *command);
+    }
+    context.m_deadline =
+        std::chrono::seconds(line.m_nDeadline > 0 ? line.m_nDeadline : command->m_nDeadline);
+    context.m_tStart = context.m_link.m_clock.Now();
+    return command->m_pRun(context);
 }
 
 } // namespace

@@ -54,6 +54,9 @@ constexpr const char* kCommandHelp =
     "                       processor); exit 0 same, 1 different\n"
     "  eq import FILE[:MODE] BLOCK LIST   read a filter list into an equaliser of the file\n"
     "  eq export FILE[:MODE] BLOCK        print an equaliser of the file as a filter list\n"
+    "  eq fit FILE[:MODE] BLOCK MEASUREMENT [--target FILE | --house BASS_DB,TILT_DB]\n"
+    "         [--from HZ] [--to HZ] [--bands N]\n"
+    "                       fit an equaliser of the file to a measured response\n"
     "      BLOCK: music-left, music-right, mic-1-2, mic-3-4, echo-a, echo-b, reverb,\n"
     "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n"
     "exit codes: 0 done, 1 no device, the link failed or the deadline passed, 2 usage,\n"
@@ -282,6 +285,7 @@ struct SCommandLine {
     unsigned m_nFlags = 0;
     int m_nDeadline = 0;               // seconds; 0: the command's own
     int m_nWait = 0;                   // seconds to wait for a processor to be plugged in
+    SFitOptions m_fit;                 // eq fit's options
     std::vector<std::string> m_aWords; // the command and its arguments
 
     bool Has(EFlag flag) const { return (m_nFlags & flag) != 0; }
@@ -313,6 +317,22 @@ void DefineOptions(CLI::App& app, SCommandLine& line) {
     for (const SFlagName& flag : kFlagNames) {
         app.add_flag_callback(
             flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
+    }
+    const struct {
+        const char* m_pszName;
+        std::string* m_pValue;
+        const char* m_pszType;
+        const char* m_pszHelp;
+    } fitOptions[] = {
+        {"--target", &line.m_fit.m_strTarget, "FILE", "eq fit: the target response"},
+        {"--house", &line.m_fit.m_strHouse, "BASS_DB,TILT_DB", "eq fit: a house curve target"},
+        {"--from", &line.m_fit.m_strFrom, "HZ", "eq fit: the lowest frequency fitted"},
+        {"--to", &line.m_fit.m_strTo, "HZ", "eq fit: the highest frequency fitted"},
+        {"--bands", &line.m_fit.m_strBands, "N", "eq fit: the bands to use"},
+    };
+    for (const auto& option : fitOptions) {
+        app.add_option(option.m_pszName, *option.m_pValue, option.m_pszHelp)
+            ->type_name(option.m_pszType);
     }
     app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")->type_name("");
 }
@@ -827,11 +847,11 @@ bool OutputWritten(std::ostream& out, std::ostream& err) {
 int RunCommand(SContext& context) {
     const SCommandLine& line = context.m_line;
     if (line.m_aWords[0] == "eq") {
-        return RunEq(line.m_aWords, context.m_out, context.m_err);
+        return RunEq(line.m_aWords, line.m_fit, context.m_out, context.m_err);
     }
     for (const SCommand& command : kCommands) {
         if (line.m_aWords[0] == command.m_pszName && line.m_aWords.size() == command.m_nWords &&
-            (line.m_nFlags & ~command.m_nFlags) == 0) {
+            (line.m_nFlags & ~command.m_nFlags) == 0 && !line.m_fit.Any()) {
             context.m_deadline =
                 std::chrono::seconds(line.m_nDeadline > 0 ? line.m_nDeadline : command.m_nDeadline);
             return command.m_pRun(context);

@@ -57,6 +57,10 @@ public:
     // both disabled unless the page can edit that equaliser now.
     void AddFilterActions(QMenu& menu, int block, bool editable);
 
+    // A file chosen in the file box, to write (save) or to read, matching pattern (a
+    // pattern with a folder starts there); empty when cancelled.
+    QString ChooseFile(bool save, const std::string& pattern);
+
     // The session's reports the check follows.
     void OnCommandsDone();
     // A read of all modes is done: the check's read-back is compared, the import's
@@ -70,7 +74,6 @@ public:
 private:
     enum class ECheck { None, Offer, ReadBack };
 
-    QString ChooseFile(bool save, const std::string& pattern);
     bool ConfirmImportAll(const std::string& path);
     bool Confirm(const std::string& headline, const SChangeSummary& summary, const SText& action);
     void ImportAll(const std::string& path);

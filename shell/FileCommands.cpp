@@ -285,9 +285,10 @@ void CFileCommands::ExportFiltersTo(const std::string& path, int block) {
         CImageGuard guard(ImageLock());
         text = ExportFilterList(block, Image());
     }
+    const std::string file = FilterListFilePath(path);
     std::string reason;
-    if (!ReplaceFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
-        ShowMessageBox(&m_window, TwoLines(kFilterWriteError, path + ": " + reason),
+    if (!ReplaceFile(file, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
+        ShowMessageBox(&m_window, TwoLines(kFilterWriteError, file + ": " + reason),
                        CaptionOf(kExportFilters), EMsgButtons::Ok, EMsgIcon::Warning);
     }
 }

@@ -50,7 +50,8 @@ public:
     bool ConfirmStore(int mode, std::string_view name);
 
     // A filter list into the equaliser of EQ block 0..17, with the report of how close the
-    // stored bands come; the equaliser as a filter list.
+    // stored bands come; the equaliser as a filter list (".txt" appended to a file name
+    // without an extension).
     void ImportFiltersFrom(const std::string& path, int block);
     void ExportFiltersTo(const std::string& path, int block);
     // "Import filters..." and "Export filters..." for EQ block 0..17, in the window's menu;

@@ -144,7 +144,7 @@ std::vector<SScaleLabel> ScaleLabels(const SDbScale& scale, int h) {
     for (double db = first; db >= scale.m_dBottom; db -= kLabelStepDb) {
         const int y = static_cast<int>(YOfDb(db, h, scale)) + kPlotTop - kLabelHalfHeight;
         QString text = db > 0 ? QStringLiteral("+%1").arg(db) : QString::number(db);
-        if (db == -kLabelStepDb) {
+        if (db == 0.0) { // the unit on the narrowest caption, clear of the plot
             text += QStringLiteral("dB");
         }
         labels.push_back({text, 6, std::clamp(y, 0, h + kPlotTop - 2 * kLabelHalfHeight)});

@@ -72,7 +72,8 @@ struct SAxisLabel {
 std::array<SAxisLabel, 7> DbAxisLabels(int h);
 std::array<SAxisLabel, 12> FreqAxisLabels(int w, int h);
 // The dB captions of a scale: DbAxisLabels' for the default one; for a wider one a caption
-// every 12 dB ("+24", "0", "-12dB", ...), each centred on its height, kept on the control.
+// every 12 dB ("+24", "+12", "0dB", "-12", ...), each centred on its height, kept on the
+// control.
 struct SScaleLabel {
     QString m_strText;
     int m_nX;

@@ -61,7 +61,8 @@ TEST(CurveScale, TheScaleWidensInSixDecibelStepsToShowAMeasurement) {
     const std::vector<curve::SScaleLabel> wideLabels = curve::ScaleLabels(wide, 300);
     ASSERT_EQ(wideLabels.size(), 5u);
     EXPECT_EQ(wideLabels[0].m_strText, QStringLiteral("+12"));
-    EXPECT_EQ(wideLabels[2].m_strText, QStringLiteral("-12dB"));
+    EXPECT_EQ(wideLabels[1].m_strText, QStringLiteral("0dB"));
+    EXPECT_EQ(wideLabels[2].m_strText, QStringLiteral("-12"));
     EXPECT_EQ(wideLabels[4].m_strText, QStringLiteral("-36"));
     EXPECT_EQ(wideLabels[1].m_nY, static_cast<int>(curve::YOfDb(0.0, 300, wide)) + 10 - 6);
 }

@@ -101,6 +101,21 @@ int LoadPreset(const std::string& spec, SEditedPreset& preset, std::ostream& err
     return kExitDone;
 }
 
+// Writes the edited preset back and starts the report with its name: "room.dia",
+// "modes.dat mode 3".
+int SavePreset(const SEditedPreset& preset, std::ostream& out, std::ostream& err) {
+    std::string reason;
+    if (!ReplaceFile(preset.m_strPath, preset.m_file.m_abBytes, reason)) {
+        err << "zoltctl: " << preset.m_strPath << ": cannot write: " << reason << '\n';
+        return kExitFile;
+    }
+    out << preset.m_strPath;
+    if (preset.m_nMode > 0) {
+        out << " mode " << preset.m_nMode;
+    }
+    return kExitDone;
+}
+
 int Import(const std::string& spec, const std::string& blockName, const std::string& listPath,
            std::ostream& out, std::ostream& err) {
     SEditedPreset preset;
@@ -119,14 +134,8 @@ int Import(const std::string& spec, const std::string& blockName, const std::str
         err << "zoltctl: " << listPath << ": " << error << '\n';
         return kExitFile;
     }
-    std::string reason;
-    if (!ReplaceFile(preset.m_strPath, preset.m_file.m_abBytes, reason)) {
-        err << "zoltctl: " << preset.m_strPath << ": cannot write: " << reason << '\n';
-        return kExitFile;
-    }
-    out << preset.m_strPath;
-    if (preset.m_nMode > 0) {
-        out << " mode " << preset.m_nMode;
+    if (const int code = SavePreset(preset, out, err); code != kExitDone) {
+        return code;
     }
     out << ", " << blockName << ": " << result.m_aBands.size() << " of " << result.m_nBlockBands
         << " bands from " << listPath << '\n'
@@ -265,14 +274,8 @@ int Fit(const std::vector<std::string>& words, int nBlock, const SFitOptions& op
         err << "zoltctl: eq fit: " << error << '\n';
         return kExitFile;
     }
-    std::string reason;
-    if (!ReplaceFile(preset.m_strPath, preset.m_file.m_abBytes, reason)) {
-        err << "zoltctl: " << preset.m_strPath << ": cannot write: " << reason << '\n';
-        return kExitFile;
-    }
-    out << preset.m_strPath;
-    if (preset.m_nMode > 0) {
-        out << " mode " << preset.m_nMode;
+    if (const int code = SavePreset(preset, out, err); code != kExitDone) {
+        return code;
     }
     out << ", " << words[3] << ": fitted to " << PrintableText(words[4]) << ", target "
         << TargetText(target) << '\n'

@@ -1,11 +1,13 @@
 #include "eq/CFStatic.h"
 
 #include "controls/DialogTemplate.h"
+#include "controls/Language.h"
 #include "controls/Message.h"
-#include "eq/CFStaticGeometry.h"
+#include "eq/RoomOverlay.h"
 #include "model/Command.h"
 #include "model/Layout.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +32,24 @@ const QColor kGlowColour(94, 104, 116, 32);
 const QColor kBypassText(155, 155, 155);
 const QColor kMarkerOutline(255, 0, 0);
 constexpr int kGlowWidths = 7; // pens of width 1 .. 7
+
+// The room overlay's curves, each with its colour, pen and caption, and the equaliser's own
+// curve for the legend.
+struct SOverlayStyle {
+    EOverlayCurve m_eCurve;
+    QColor m_colour;
+    Qt::PenStyle m_ePen;
+    SText m_caption;
+};
+const SOverlayStyle kOverlayStyles[] = {
+    {EOverlayCurve::Target, QColor(240, 200, 60), Qt::DashLine, {"目标", "Target"}},
+    {EOverlayCurve::Measurement, QColor(70, 150, 255), Qt::SolidLine, {"测量", "Measurement"}},
+    {EOverlayCurve::Prediction, QColor(120, 230, 120), Qt::SolidLine, {"预测", "Prediction"}},
+};
+constexpr SText kEqCaption{"均衡", "EQ"};
+const QColor kLegendFill(0, 0, 0, 190);
+constexpr int kLegendLine = 14; // pixels a legend row
+constexpr int kLegendSwatch = 18;
 
 QFont BypassFont() {
     QFont font(QStringLiteral("Arial"));
@@ -118,10 +138,6 @@ void PaintGlow(QPainter& painter, const QPainterPath& path) {
 CFStatic::CFStatic(QWidget* pParent) : QWidget(pParent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The right button drags Q here: no context menu opens over the display (nor the
-    // window's, which would take the mouse in the middle of the drag), whether the platform
-    // opens menus on press or on release, and every right press and release arrives here.
-    setContextMenuPolicy(Qt::PreventContextMenu);
     m_rcPlot = curve::PlotRect(rect());
 }
 
@@ -178,7 +194,15 @@ QRect CFStatic::MarkerRect(int nIndex) const {
     if (pFilter == nullptr || PlotIsEmpty()) {
         return QRect();
     }
-    return curve::MarkerOf(*pFilter, PlotWidth(), PlotHeight());
+    return curve::MarkerOf(*pFilter, PlotWidth(), PlotHeight(), Scale());
+}
+
+curve::SDbScale CFStatic::Scale() const {
+    const CRoomOverlay* pOverlay = RoomOverlayOf(m_nBlock);
+    if (pOverlay == nullptr || !pOverlay->Loaded()) {
+        return {};
+    }
+    return curve::ScaleFor(pOverlay->Lowest(), pOverlay->Highest());
 }
 
 CFilter* CFStatic::Filter(int nIndex) const {
@@ -234,8 +258,8 @@ void CFStatic::DrawFrame(QPainter& painter) const {
         painter.drawText(QPoint(label.m_nX, label.m_nY + metrics.ascent()),
                          QString::fromLatin1(label.m_pszText));
     };
-    for (const curve::SAxisLabel& label : curve::DbAxisLabels(PlotHeight())) {
-        drawAt(label);
+    for (const curve::SScaleLabel& label : curve::ScaleLabels(Scale(), PlotHeight())) {
+        painter.drawText(QPoint(label.m_nX, label.m_nY + metrics.ascent()), label.m_strText);
     }
     for (const curve::SAxisLabel& label : curve::FreqAxisLabels(PlotWidth(), PlotHeight())) {
         drawAt(label);
@@ -261,11 +285,14 @@ void CFStatic::DrawPlot(QPainter& target) {
         }
         DrawGrid(painter);
         if (m_pSet != nullptr) {
+            m_pSet->ComputeComposite();
+            DrawOverlay(painter);
             DrawComposite(painter);
             if (m_bBypassed) {
                 DrawBypassGlow(painter);
             }
             DrawNumbers(painter);
+            DrawLegend(painter);
         }
         if (pHighlight != nullptr) {
             DrawHighlightMarker(painter, *pHighlight);
@@ -277,7 +304,8 @@ void CFStatic::DrawPlot(QPainter& target) {
 void CFStatic::DrawHighlightPolygon(QPainter& painter, const CFilter& filter) const {
     painter.setPen(kHighlightFill);
     painter.setBrush(kHighlightFill);
-    painter.drawPolygon(curve::FilterPolygon(filter.ResponseDb(), PlotWidth(), PlotHeight()));
+    painter.drawPolygon(
+        curve::FilterPolygon(filter.ResponseDb(), PlotWidth(), PlotHeight(), Scale()));
     painter.setBrush(Qt::NoBrush);
 }
 
@@ -289,19 +317,83 @@ void CFStatic::DrawGrid(QPainter& painter) const {
         const int x = curve::GridX(n, PlotWidth());
         painter.drawLine(x, top, x, bottom);
     }
-    const double step = PlotHeight() / 12.0;
-    for (int k = 1; k <= 12; ++k) {
-        const double y = top + step * k;
-        painter.drawLine(QPointF(m_rcPlot.left(), y), QPointF(m_rcPlot.left() + PlotWidth(), y));
+    for (const double y : curve::GridLineYs(Scale(), PlotHeight())) {
+        painter.drawLine(QPointF(m_rcPlot.left(), top + y),
+                         QPointF(m_rcPlot.left() + PlotWidth(), top + y));
     }
 }
 
 void CFStatic::DrawComposite(QPainter& painter) const {
-    m_pSet->ComputeComposite();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kCurveColour, 2));
-    painter.drawPolyline(curve::CompositeCurve(m_pSet->CompositeDb(), PlotWidth(), PlotHeight()));
+    painter.drawPolyline(
+        curve::CompositeCurve(m_pSet->CompositeDb(), PlotWidth(), PlotHeight(), Scale()));
+    painter.restore();
+}
+
+// The measurement, the target and the prediction (the measurement plus the composite).
+void CFStatic::DrawOverlay(QPainter& painter) const {
+    const CRoomOverlay* pOverlay = RoomOverlayOf(m_nBlock);
+    if (pOverlay == nullptr || !pOverlay->Loaded()) {
+        return;
+    }
+    CResponseDb predicted = pOverlay->ShownMeasurement();
+    for (std::size_t i = 0; i < predicted.size(); ++i) {
+        predicted[i] += m_pSet->CompositeDb()[i];
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const SOverlayStyle& style : kOverlayStyles) {
+        if (!pOverlay->Shows(style.m_eCurve)) {
+            continue;
+        }
+        const CResponseDb& curve = style.m_eCurve == EOverlayCurve::Target ? pOverlay->TargetDb()
+                                   : style.m_eCurve == EOverlayCurve::Measurement
+                                       ? pOverlay->ShownMeasurement()
+                                       : predicted;
+        painter.setPen(QPen(style.m_colour, 1.5, style.m_ePen));
+        for (const QPolygonF& run : curve::CurveRuns(curve, PlotWidth(), PlotHeight(), Scale())) {
+            painter.drawPolyline(run);
+        }
+    }
+    painter.restore();
+}
+
+// A box in the plot's top right corner naming each curve drawn in its colour.
+void CFStatic::DrawLegend(QPainter& painter) const {
+    const CRoomOverlay* pOverlay = RoomOverlayOf(m_nBlock);
+    if (pOverlay == nullptr || !pOverlay->Loaded()) {
+        return;
+    }
+    std::vector<std::pair<QString, QPen>> rows{{LanguageText(kEqCaption), QPen(kCurveColour, 2)}};
+    for (const SOverlayStyle& style : kOverlayStyles) {
+        if (pOverlay->Shows(style.m_eCurve)) {
+            rows.emplace_back(LanguageText(style.m_caption),
+                              QPen(style.m_colour, 1.5, style.m_ePen));
+        }
+    }
+    painter.save();
+    painter.setFont(DialogFont());
+    const QFontMetrics metrics(painter.font());
+    int textWidth = 0;
+    for (const auto& row : rows) {
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(row.first));
+    }
+    const int width = kLegendSwatch + textWidth + 14;
+    const QRect box(m_rcPlot.right() - width - 5, m_rcPlot.top() + 5, width,
+                    kLegendLine * static_cast<int>(rows.size()) + 6);
+    painter.setPen(kFrameGrey);
+    painter.setBrush(kLegendFill);
+    painter.drawRect(box);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int y = box.top() + 3 + kLegendLine * static_cast<int>(i) + kLegendLine / 2;
+        painter.setPen(rows[i].second);
+        painter.drawLine(box.left() + 4, y, box.left() + 4 + kLegendSwatch, y);
+        painter.setPen(Qt::white);
+        painter.drawText(QPoint(box.left() + kLegendSwatch + 9, y + metrics.ascent() / 2 - 1),
+                         rows[i].first);
+    }
     painter.restore();
 }
 
@@ -330,7 +422,7 @@ void CFStatic::DrawNumbers(QPainter& painter) const {
 }
 
 void CFStatic::DrawHighlightMarker(QPainter& painter, const CFilter& filter) const {
-    const QRect marker = curve::MarkerOf(filter, PlotWidth(), PlotHeight());
+    const QRect marker = curve::MarkerOf(filter, PlotWidth(), PlotHeight(), Scale());
     painter.setPen(kMarkerOutline);
     painter.setBrush(kHighlightFill);
     painter.drawRect(marker.adjusted(0, 0, -1, -1));
@@ -378,6 +470,9 @@ void CFStatic::mouseMoveEvent(QMouseEvent* pEvent) {
 
 void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
     const QPoint pt = pEvent->position().toPoint();
+    if (pEvent->button() == Qt::RightButton) {
+        m_bQPress = false;
+    }
     const CImageGuard lock(ImageLock());
     if (MouseIgnored()) {
         return;
@@ -395,6 +490,7 @@ void CFStatic::mousePressEvent(QMouseEvent* pEvent) {
             NotifyOwner();
         }
     } else if (pEvent->button() == Qt::RightButton && bOnCurrent && !pFilter->IsCrossover()) {
+        m_bQPress = true;
         m_eDrag = EDrag::Q;
         m_nDragStartQ = pFilter->QIndex();
     }
@@ -433,6 +529,17 @@ void CFStatic::wheelEvent(QWheelEvent* pEvent) {
     }
 }
 
+// The right button drags Q on a band: that press opens no menu (nor the window's, which
+// would take the mouse in the middle of the drag), whether the platform opens menus on
+// press or on release. Any other right click opens the window's menu, as over the page.
+void CFStatic::contextMenuEvent(QContextMenuEvent* pEvent) {
+    if (m_bQPress && pEvent->reason() == QContextMenuEvent::Mouse) {
+        pEvent->accept();
+    } else {
+        pEvent->ignore();
+    }
+}
+
 Qt::MouseButton CFStatic::DragButton() const {
     return m_eDrag == EDrag::Q ? Qt::RightButton : Qt::LeftButton;
 }
@@ -458,8 +565,8 @@ void CFStatic::Hover(QPoint pt) {
 }
 
 bool CFStatic::DragBand(CFilter& filter, QPoint pt) {
-    const curve::SBandDrag target =
-        curve::BandDragTarget(pt + m_ptOffset, PlotWidth(), PlotHeight(), filter.IsDynamic());
+    const curve::SBandDrag target = curve::BandDragTarget(
+        pt + m_ptOffset, PlotWidth(), PlotHeight(), filter.IsDynamic(), Scale());
     const bool bFreq = target.m_nFreqIndex != filter.FreqIndex();
     const bool bGain = target.m_nGainByte != filter.GainByte();
     if (bFreq) {

@@ -7,9 +7,14 @@
 // page's to say: the display reads neither from the image. Edits go straight into the working image
 // through the CFilter objects; the page hears of them through WM_CURVE_DRAGGED (wParam = EQ block
 // number, lParam = the filter's index in its set: bands 0..n-1, then the high-pass, then the
-// low-pass). UI thread only; a drag takes the image lock around its writes.
+// low-pass). When the shown block's room overlay holds a measurement, the display draws it,
+// its target and the prediction (recomputed with every repaint, so it follows a drag) in
+// their own colours with a legend, and its dB scale widens to show them. A right press that
+// drags no Q leaves the context menu to the page's window. UI thread only; a drag takes the
+// image lock around its writes.
 #pragma once
 
+#include "eq/CFStaticGeometry.h"
 #include "eq/KTVEQ.h"
 
 #include <QPixmap>
@@ -65,6 +70,8 @@ public:
     int PlotHeight() const { return m_rcPlot.height(); }
     // Marker rectangle of filter nIndex of the shown set, control coordinates.
     QRect MarkerRect(int nIndex) const;
+    // The dB the plot spans: the default, or wider for the shown block's room overlay.
+    curve::SDbScale Scale() const;
 
     // Draws the whole control, as on screen, into a painter whose area is target.
     void render(QPainter& painter, const QRectF& target);
@@ -78,6 +85,7 @@ protected:
     // Over a band's point, each notch of the wheel moves its Q one step: away from you as a
     // right-drag to the right does.
     void wheelEvent(QWheelEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     enum class EDrag { None, Move, Q };
@@ -92,6 +100,8 @@ private:
     void DrawHighlightPolygon(QPainter& painter, const CFilter& filter) const;
     void DrawGrid(QPainter& painter) const;
     void DrawComposite(QPainter& painter) const;
+    void DrawOverlay(QPainter& painter) const;
+    void DrawLegend(QPainter& painter) const;
     void DrawBypassGlow(QPainter& painter);
     void DrawNumbers(QPainter& painter) const;
     void DrawHighlightMarker(QPainter& painter, const CFilter& filter) const;
@@ -120,6 +130,7 @@ private:
     EDrag m_eDrag = EDrag::None;
     QPoint m_ptOffset; // marker centre minus mouse at the start of a drag
     int m_nDragStartQ = 0;
+    bool m_bQPress = false; // the last right press started a Q drag
 };
 
 } // namespace zolt

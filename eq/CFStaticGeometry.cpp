@@ -9,7 +9,14 @@ namespace {
 
 // log10(30000) - 1: the decades between 10 Hz and 30 kHz.
 const double kDecades = std::log10(kTopHz) - 1.0;
-constexpr double kDbSpan = kTopDb - kBottomDb;
+// How far a measurement widens the scale, and in what steps.
+constexpr double kHighestTopDb = 36.0;
+constexpr double kLowestBottomDb = -60.0;
+constexpr double kScaleStepDb = 6.0;
+constexpr double kLabelStepDb = 12.0;
+constexpr double kFineScaleDb = 48.0; // grid lines every 3 dB up to this span, then 6 dB
+constexpr int kLabelHalfHeight = 6;   // pixels: half the dialog font's line
+constexpr double kGridStepDb = 3.0;
 
 // A response can fall by hundreds of dB far outside the plot; keep pixel values within a
 // range that converts to int safely and still lies far off the plot.
@@ -85,16 +92,28 @@ double XOfFreq(double hz, int w) {
     return (std::log10(hz) - 1.0) * w / kDecades;
 }
 
-double YOfDb(double db, int h) {
-    return h / kDbSpan * (kTopDb - db);
+SDbScale ScaleFor(double dLowest, double dHighest) {
+    SDbScale scale;
+    if (std::isfinite(dHighest) && dHighest > kTopDb) {
+        scale.m_dTop = std::min(std::ceil(dHighest / kScaleStepDb) * kScaleStepDb, kHighestTopDb);
+    }
+    if (std::isfinite(dLowest) && dLowest < kBottomDb) {
+        scale.m_dBottom =
+            std::max(std::floor(dLowest / kScaleStepDb) * kScaleStepDb, kLowestBottomDb);
+    }
+    return scale;
+}
+
+double YOfDb(double db, int h, const SDbScale& scale) {
+    return h / (scale.m_dTop - scale.m_dBottom) * (scale.m_dTop - db);
 }
 
 double FreqOfX(double x, int w) {
     return std::pow(10.0, kDecades * x / w + 1.0);
 }
 
-int DbOfY(double y, int h) {
-    return static_cast<int>(std::lround(kTopDb - y * kDbSpan / h));
+int DbOfY(double y, int h, const SDbScale& scale) {
+    return static_cast<int>(std::lround(scale.m_dTop - y * (scale.m_dTop - scale.m_dBottom) / h));
 }
 
 int GridX(int n, int w) {
@@ -113,6 +132,37 @@ std::array<SAxisLabel, 7> DbAxisLabels(int h) {
              {"-24", x, h}}};
 }
 
+std::vector<SScaleLabel> ScaleLabels(const SDbScale& scale, int h) {
+    std::vector<SScaleLabel> labels;
+    if (scale.IsDefault()) {
+        for (const SAxisLabel& label : DbAxisLabels(h)) {
+            labels.push_back({QString::fromLatin1(label.m_pszText), label.m_nX, label.m_nY});
+        }
+        return labels;
+    }
+    const double first = std::floor(scale.m_dTop / kLabelStepDb) * kLabelStepDb;
+    for (double db = first; db >= scale.m_dBottom; db -= kLabelStepDb) {
+        const int y = static_cast<int>(YOfDb(db, h, scale)) + kPlotTop - kLabelHalfHeight;
+        QString text = db > 0 ? QStringLiteral("+%1").arg(db) : QString::number(db);
+        if (db == 0.0) { // the unit on the narrowest caption, clear of the plot
+            text += QStringLiteral("dB");
+        }
+        labels.push_back({text, 6, std::clamp(y, 0, h + kPlotTop - 2 * kLabelHalfHeight)});
+    }
+    return labels;
+}
+
+std::vector<double> GridLineYs(const SDbScale& scale, int h) {
+    const double span = scale.m_dTop - scale.m_dBottom;
+    const double step = span > kFineScaleDb ? 2 * kGridStepDb : kGridStepDb;
+    std::vector<double> ys;
+    for (double db = std::ceil(scale.m_dTop / step) * step - step; db >= scale.m_dBottom;
+         db -= step) {
+        ys.push_back(h / span * (scale.m_dTop - db));
+    }
+    return ys;
+}
+
 std::array<SAxisLabel, 12> FreqAxisLabels(int w, int h) {
     std::array<SAxisLabel, 12> labels{};
     const int y = h + kPlotTop;
@@ -123,9 +173,9 @@ std::array<SAxisLabel, 12> FreqAxisLabels(int w, int h) {
     return labels;
 }
 
-QRect BandMarker(double hz, double db, int w, int h) {
+QRect BandMarker(double hz, double db, int w, int h, const SDbScale& scale) {
     const int x = static_cast<int>(SafePixel(XOfFreq(hz, w)));
-    const int y = static_cast<int>(SafePixel(YOfDb(db, h)));
+    const int y = static_cast<int>(SafePixel(YOfDb(db, h, scale)));
     SEdges e = HorizontalMarker(x, w);
     e.m_nTop = y - kMarkerSize / 2;
     e.m_nBottom = y + kMarkerSize / 2;
@@ -140,19 +190,19 @@ QRect BandMarker(double hz, double db, int w, int h) {
     return ToControl(e);
 }
 
-QRect CrossoverMarker(double hz, bool bHighPass, int w, int h) {
+QRect CrossoverMarker(double hz, bool bHighPass, int w, int h, const SDbScale& scale) {
     const int x = static_cast<int>(SafePixel(XOfFreq(hz, w)));
     SEdges e = HorizontalMarker(x, w + kMarkerSize / 2);
-    e.m_nTop = static_cast<int>(YOfDb(bHighPass ? 2.0 : 0.0, h));
+    e.m_nTop = static_cast<int>(YOfDb(bHighPass ? 2.0 : 0.0, h, scale));
     e.m_nBottom = e.m_nTop + kMarkerSize;
     return ToControl(e);
 }
 
-QRect MarkerOf(const CFilter& filter, int w, int h) {
+QRect MarkerOf(const CFilter& filter, int w, int h, const SDbScale& scale) {
     if (filter.IsCrossover()) {
-        return CrossoverMarker(filter.FreqHz(), filter.Type() == ftype::kHighPass, w, h);
+        return CrossoverMarker(filter.FreqHz(), filter.Type() == ftype::kHighPass, w, h, scale);
     }
-    return BandMarker(filter.FreqHz(), filter.GainDb(), w, h);
+    return BandMarker(filter.FreqHz(), filter.GainDb(), w, h, scale);
 }
 
 QRect BandLabelRect(const QRect& marker, int nType, int nGainByte, int w) {
@@ -226,36 +276,54 @@ ENumberAlign NumberAlign(const QRect& marker, int nFreqIndex, int w) {
     return ENumberAlign::Centre;
 }
 
-QPolygon FilterPolygon(const CResponseDb& db, int w, int h) {
+QPolygon FilterPolygon(const CResponseDb& db, int w, int h, const SDbScale& scale) {
     QPolygon polygon(kGridCount + 2);
-    const int zeroY = static_cast<int>(YOfDb(0.0, h)) + kPlotTop;
+    const int zeroY = static_cast<int>(YOfDb(0.0, h, scale)) + kPlotTop;
     const int right = PlotRightEdge(w);
     polygon[0] = QPoint(kPlotLeft, zeroY);
     for (int i = 0; i < kGridCount; ++i) {
         const std::size_t n = static_cast<std::size_t>(i);
         const int x = static_cast<int>(XOfFreq(kResponseGrid[n], w)) + kPlotLeft;
-        const int y = static_cast<int>(SafePixel(YOfDb(db[n], h))) + kPlotTop;
+        const int y = static_cast<int>(SafePixel(YOfDb(db[n], h, scale))) + kPlotTop;
         polygon[i + 1] = QPoint(std::min(x, right), y);
     }
     polygon[kGridCount + 1] = QPoint(right, zeroY);
     return polygon;
 }
 
-QPolygonF CompositeCurve(const CResponseDb& db, int w, int h) {
+QPolygonF CompositeCurve(const CResponseDb& db, int w, int h, const SDbScale& scale) {
     QPolygonF curve(kGridCount);
     for (int i = 0; i < kGridCount; ++i) {
         const std::size_t n = static_cast<std::size_t>(i);
         curve[i] = QPointF(XOfFreq(kResponseGrid[n], w) + kPlotLeft,
-                           SafePixel(YOfDb(db[n], h)) + kPlotTop);
+                           SafePixel(YOfDb(db[n], h, scale)) + kPlotTop);
     }
     return curve;
 }
 
-SBandDrag BandDragTarget(QPoint centre, int w, int h, bool bDynamic) {
+std::vector<QPolygonF> CurveRuns(const CResponseDb& db, int w, int h, const SDbScale& scale) {
+    std::vector<QPolygonF> runs;
+    bool bInRun = false;
+    for (std::size_t n = 0; n < db.size(); ++n) {
+        if (std::isnan(db[n])) {
+            bInRun = false;
+            continue;
+        }
+        if (!bInRun) {
+            runs.emplace_back();
+            bInRun = true;
+        }
+        runs.back() << QPointF(XOfFreq(kResponseGrid[n], w) + kPlotLeft,
+                               SafePixel(YOfDb(db[n], h, scale)) + kPlotTop);
+    }
+    return runs;
+}
+
+SBandDrag BandDragTarget(QPoint centre, int w, int h, bool bDynamic, const SDbScale& scale) {
     const int x = std::clamp(centre.x() - kPlotLeft, 0, w);
     const int y = std::clamp(centre.y() - kPlotTop, 0, h);
     const int lowestDb = bDynamic ? -12 : static_cast<int>(kBottomDb);
-    const int db = std::clamp(DbOfY(y, h), lowestDb, static_cast<int>(kTopDb));
+    const int db = std::clamp(DbOfY(y, h, scale), lowestDb, static_cast<int>(kTopDb));
     return {IndexOfFreq(ClampFreq(FreqOfX(x, w))), RawOfGainDb(db)};
 }
 

@@ -113,12 +113,6 @@ SBiquad FirstOrderSection(bool bHighPass, double dFreq) {
 
 // The sections of each crossover slope, in slope order 0..12. All sections of a slope
 // share the crossover frequency.
-struct SSlopeSections {
-    int m_nBiquads;
-    std::array<double, 3> m_adQ;
-    bool m_bFirstOrder;
-};
-
 constexpr std::array<SSlopeSections, kSlopeCount> kSlopeSections{{
     {0, {}, false},                       // "ByPass"
     {0, {}, true},                        // "6dB/ct"
@@ -136,6 +130,10 @@ constexpr std::array<SSlopeSections, kSlopeCount> kSlopeSections{{
 }};
 
 } // namespace
+
+const SSlopeSections& SlopeSections(int nSlope) {
+    return kSlopeSections[static_cast<std::size_t>(std::clamp(nSlope, 0, kSlopeCount - 1))];
+}
 
 CFilter CFilter::BandOfValues(int nType, double dFreqHz, double dGainDb, double dQ) {
     CFilter filter;
@@ -302,7 +300,7 @@ void CFilter::ComputeBand() {
 
 void CFilter::ComputeCrossover() {
     const bool bHighPass = m_nType == ftype::kHighPass;
-    const SSlopeSections& sections = kSlopeSections[static_cast<std::size_t>(m_nSlope)];
+    const SSlopeSections& sections = SlopeSections(m_nSlope);
     if (sections.m_nBiquads == 0 && !sections.m_bFirstOrder) {
         return; // "ByPass"
     }

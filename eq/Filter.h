@@ -27,6 +27,16 @@ constexpr int kLowPass = 5;
 constexpr int kSlopeCount = 13;          // crossover slopes 0 ("ByPass") .. 12
 constexpr double kSampleRate = 192000.0; // Hz, the rate the responses are computed for
 
+// The sections of a crossover slope: biquads at the crossover frequency with these Q
+// values, in the order applied, and a first-order section.
+struct SSlopeSections {
+    int m_nBiquads;
+    std::array<double, 3> m_adQ;
+    bool m_bFirstOrder;
+};
+// The sections of slope 0 ("ByPass": none) .. 12 ("36dBLink-Riley"); clamped.
+const SSlopeSections& SlopeSections(int nSlope);
+
 using CResponseDb = std::array<double, kGridCount>;
 using CResponseComplex = std::array<std::complex<double>, kGridCount>;
 

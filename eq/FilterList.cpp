@@ -1,13 +1,15 @@
 #include "eq/FilterList.h"
 
+#include "eq/KTVEQ.h"
+#include "eq/TextScan.h"
 #include "model/Fields.h"
 #include "model/Layout.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <filesystem>
+#include <numbers>
 #include <optional>
 
 namespace zolt {
@@ -17,12 +19,9 @@ namespace {
 constexpr std::string_view kSpaces = " \t\r\v\f";
 constexpr std::string_view kHeaderFirstLine = "Filter Settings file";
 constexpr double kSteepestShelfSlope = 12.0; // dB per octave, shelf slope 1
-
-std::string Printf(const char* format, auto... values) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
+constexpr double kButterworthQ = 0.7071;     // a crossover line of order 2 without Q
+constexpr int kLargestOrder = 8;             // 48 dB per octave
+constexpr double kSlopeStepDb = 6.0;         // dB per octave of each order
 
 bool SameWord(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -35,14 +34,6 @@ bool StartsWithWord(std::string_view text, std::string_view word) {
     return text.size() >= word.size() && SameWord(text.substr(0, word.size()), word);
 }
 
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kSpaces);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
-}
-
 std::vector<std::string_view> Tokens(std::string_view text) {
     std::vector<std::string_view> tokens;
     std::size_t pos = text.find_first_not_of(kSpaces);
@@ -52,17 +43,6 @@ std::vector<std::string_view> Tokens(std::string_view text) {
         pos = text.find_first_not_of(kSpaces, end);
     }
     return tokens;
-}
-
-// A piece of the text fit to quote in a message: printable, at most 24 characters.
-std::string Quoted(std::string_view text) {
-    constexpr std::size_t kMax = 24;
-    std::string out = "\"";
-    for (const char c : text.substr(0, kMax)) {
-        const auto u = static_cast<unsigned char>(c);
-        out += (u < 0x20 || u == 0x7F) ? '?' : c;
-    }
-    return out + (text.size() > kMax ? "...\"" : "\"");
 }
 
 bool IsComment(std::string_view line) {
@@ -97,23 +77,6 @@ std::optional<std::string_view> PreampLineBody(std::string_view line) {
     return line.substr(7);
 }
 
-// A finite decimal number at the start of token ("-5.0", "+3", "63", "1e3"); the rest of
-// the token (an attached unit) goes to suffix.
-bool ParseNumber(std::string_view token, double& value, std::string_view& suffix) {
-    if (token.starts_with('+')) {
-        token.remove_prefix(1);
-        if (token.starts_with('-') || token.starts_with('+')) {
-            return false;
-        }
-    }
-    const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (ec != std::errc() || !std::isfinite(value)) {
-        return false;
-    }
-    suffix = token.substr(static_cast<std::size_t>(end - token.data()));
-    return true;
-}
-
 // Walks the tokens of one line and says what is wrong with them.
 class CLineReader {
 public:
@@ -138,7 +101,7 @@ public:
         }
         const std::string_view token = Take();
         std::string_view suffix;
-        if (!ParseNumber(token, value, suffix)) {
+        if (!ParseDecimal(token, value, suffix)) {
             return Fail(Printf("%s: %s is not a number", what, Quoted(token).c_str()));
         }
         if (!suffix.empty()) {
@@ -166,12 +129,18 @@ private:
 struct SFilterType {
     std::string_view m_strName;
     int m_nType;
+    bool m_bFixedShelf = false; // a shelf of the standard slope unless a Q or slope is given
 };
 constexpr SFilterType kFilterTypes[] = {
-    {"PK", ftype::kPeaking},   {"PEQ", ftype::kPeaking},  {"LS", ftype::kLowShelf},
-    {"LSC", ftype::kLowShelf}, {"HS", ftype::kHighShelf}, {"HSC", ftype::kHighShelf},
-    {"None", ftype::kBypass}, // an empty slot
+    {"PK", ftype::kPeaking},   {"PEQ", ftype::kPeaking},        {"LS", ftype::kLowShelf, true},
+    {"LSC", ftype::kLowShelf}, {"HS", ftype::kHighShelf, true}, {"HSC", ftype::kHighShelf},
+    {"HP", ftype::kHighPass},  {"HPQ", ftype::kHighPass},       {"LP", ftype::kLowPass},
+    {"LPQ", ftype::kLowPass},  {"None", ftype::kBypass}, // an empty slot
 };
+
+bool IsCrossoverType(int nType) {
+    return nType == ftype::kHighPass || nType == ftype::kLowPass;
+}
 
 // The parameters of a filter, each at most once, in any order.
 struct SParameters {
@@ -204,15 +173,20 @@ bool ReadParameters(CLineReader& reader, SParameters& p) {
     return true;
 }
 
-// Checks what a filter of its type needs and fills in the filter's values.
-bool CheckParameters(CLineReader& reader, const SParameters& p, SListFilter& filter) {
-    const bool shelf = filter.m_nType != ftype::kPeaking;
+bool CheckFrequency(CLineReader& reader, const SParameters& p) {
     if (!p.m_freq) {
         return reader.Fail("no frequency (Fc)");
     }
-    if (!(*p.m_freq > 0.0 && *p.m_freq < kSampleRate / 2.0)) {
-        return reader.Fail(
-            Printf("frequency %g Hz is not between 0 and %g Hz", *p.m_freq, kSampleRate / 2.0));
+    return (*p.m_freq > 0.0 && *p.m_freq < kSampleRate / 2.0) ||
+           reader.Fail(
+               Printf("frequency %g Hz is not between 0 and %g Hz", *p.m_freq, kSampleRate / 2.0));
+}
+
+// Checks what a band of its type needs and fills in the filter's values.
+bool CheckBand(CLineReader& reader, const SParameters& p, bool bFixedShelf, SListFilter& filter) {
+    const bool shelf = filter.m_nType != ftype::kPeaking;
+    if (!CheckFrequency(reader, p)) {
+        return false;
     }
     if (!p.m_gain) {
         return reader.Fail("no gain (Gain)");
@@ -220,17 +194,17 @@ bool CheckParameters(CLineReader& reader, const SParameters& p, SListFilter& fil
     if (shelf && p.m_q && p.m_slope) {
         return reader.Fail("a shelf takes Q or a slope in dB, not both");
     }
-    if (!p.m_q && !p.m_slope) {
+    if (!p.m_q && !p.m_slope && !bFixedShelf) {
         return reader.Fail(shelf ? "a shelf needs Q or a slope in dB" : "no Q");
     }
     filter.m_dFreq = *p.m_freq;
     filter.m_dGain = *p.m_gain;
-    if (p.m_slope) {
-        filter.m_dSlope = *p.m_slope;
-        filter.m_dQ = ShelfQOfSlope(*p.m_slope, *p.m_gain);
+    if (!p.m_q) {
+        filter.m_dSlope = p.m_slope.value_or(kSteepestShelfSlope);
+        filter.m_dQ = ShelfQOfSlope(filter.m_dSlope, filter.m_dGain);
         if (filter.m_dQ <= 0.0) {
             return reader.Fail(Printf("a slope of %g dB is out of reach for a shelf of %g dB",
-                                      *p.m_slope, *p.m_gain));
+                                      filter.m_dSlope, filter.m_dGain));
         }
         return true;
     }
@@ -238,6 +212,32 @@ bool CheckParameters(CLineReader& reader, const SParameters& p, SListFilter& fil
         return reader.Fail(Printf("Q %g is not above 0", *p.m_q));
     }
     filter.m_dQ = *p.m_q;
+    return true;
+}
+
+// Checks a high-pass or low-pass line: a frequency, a slope of whole orders or a Q for
+// order 2, no gain.
+bool CheckCrossover(CLineReader& reader, const SParameters& p, SListFilter& filter) {
+    if (!CheckFrequency(reader, p)) {
+        return false;
+    }
+    if (p.m_gain && *p.m_gain != 0.0) {
+        return reader.Fail("a high-pass or low-pass has no gain");
+    }
+    const double slope = p.m_slope.value_or(2 * kSlopeStepDb);
+    const double order = slope / kSlopeStepDb;
+    if (order != std::floor(order) || order < 1 || order > kLargestOrder) {
+        return reader.Fail(Printf("a slope of %g dB is none of 6, 12, 18 .. 48 dB", slope));
+    }
+    filter.m_nOrder = static_cast<int>(order);
+    if (p.m_q && filter.m_nOrder != 2) {
+        return reader.Fail("a Q goes with a slope of 12 dB only");
+    }
+    if (p.m_q && !(*p.m_q > 0.0)) {
+        return reader.Fail(Printf("Q %g is not above 0", *p.m_q));
+    }
+    filter.m_dFreq = *p.m_freq;
+    filter.m_dQ = filter.m_nOrder == 2 ? p.m_q.value_or(kButterworthQ) : 0.0;
     return true;
 }
 
@@ -256,7 +256,8 @@ bool ReadFilter(CLineReader& reader, SListFilter& filter) {
         std::find_if(std::begin(kFilterTypes), std::end(kFilterTypes),
                      [typeName](const SFilterType& t) { return SameWord(t.m_strName, typeName); });
     if (type == std::end(kFilterTypes)) {
-        return reader.Fail(Printf("unknown filter type %s (PK, PEQ, LS, LSC, HS, HSC or None)",
+        return reader.Fail(Printf("unknown filter type %s (PK, PEQ, LS, LSC, HS, HSC, HP, HPQ, "
+                                  "LP, LPQ or None)",
                                   Quoted(typeName).c_str()));
     }
     filter.m_nType = type->m_nType;
@@ -267,13 +268,18 @@ bool ReadFilter(CLineReader& reader, SListFilter& filter) {
     SParameters parameters;
     double slope = 0.0;
     std::string_view suffix;
-    if (filter.m_nType != ftype::kPeaking && ParseNumber(reader.Peek(), slope, suffix)) {
+    if (filter.m_nType != ftype::kPeaking && ParseDecimal(reader.Peek(), slope, suffix)) {
         if (!reader.Value("the slope", "dB", true, slope)) {
             return false;
         }
         parameters.m_slope = slope;
     }
-    return ReadParameters(reader, parameters) && CheckParameters(reader, parameters, filter);
+    if (!ReadParameters(reader, parameters)) {
+        return false;
+    }
+    return IsCrossoverType(filter.m_nType)
+               ? CheckCrossover(reader, parameters, filter)
+               : CheckBand(reader, parameters, type->m_bFixedShelf, filter);
 }
 
 bool ReadPreamp(CLineReader& reader, double& db) {
@@ -302,22 +308,6 @@ std::uint8_t* BandRecord(const SEqBlock& block, std::uint8_t* pImage, int nBand)
 
 SEqBlock BlockOfImage(int nBlock, const std::uint8_t* pImage) {
     return EqBlock(nBlock, LiveOutputSet(pImage[image::kOutputMode]));
-}
-
-// The gains in dB the page of EQ block 0..17 edits: the field table's kind of its bands'
-// gain bytes.
-struct SGainRange {
-    double m_dMin = -kGainFloorDb;
-    double m_dMax = kGainFloorDb;
-};
-SGainRange BandGainRange(int nBlock) {
-    const SEqBlock block = EqBlock(nBlock, 1);
-    const SField* pGain = FieldAt(EArea::Image, block.m_nFirst + band::kGain);
-    if (block.m_nBands == 0 || pGain == nullptr) {
-        return {};
-    }
-    const SFieldKind& kind = FieldKind(pGain->m_eKind);
-    return {GainDbOfRaw(kind.m_nMin), GainDbOfRaw(kind.m_nMax)};
 }
 
 std::string AskedText(const SListFilter& f) {
@@ -360,7 +350,183 @@ std::string BandRangeText(int nFirst, int nLast) {
     return nFirst == nLast ? Printf("Band %d", nFirst) : Printf("Bands %d..%d", nFirst, nLast);
 }
 
+// --- Crossover lines ---
+
+// The sections of a crossover: the Q values of its biquads, lowest first, and whether a
+// first-order section follows.
+struct SSections {
+    std::vector<double> m_adQ;
+    bool m_bFirstOrder = false;
+
+    int Order() const { return 2 * static_cast<int>(m_adQ.size()) + (m_bFirstOrder ? 1 : 0); }
+};
+
+// The sections one line asks for: order 2 with its Q, any other order as Butterworth.
+void AddSections(const SListFilter& line, SSections& sections) {
+    if (line.m_nOrder == 2) {
+        sections.m_adQ.push_back(line.m_dQ);
+        return;
+    }
+    const int n = line.m_nOrder;
+    for (int k = 1; k <= n / 2; ++k) {
+        sections.m_adQ.push_back(1.0 / (2.0 * std::sin((2 * k - 1) * std::numbers::pi / (2 * n))));
+    }
+    if (n % 2 == 1) {
+        // Two first-order sections at one frequency are a biquad with a double pole.
+        if (sections.m_bFirstOrder) {
+            sections.m_adQ.push_back(0.5);
+        }
+        sections.m_bFirstOrder = !sections.m_bFirstOrder;
+    }
+}
+
+SSections SectionsOfSlope(int nSlope) {
+    const SSlopeSections& slope = SlopeSections(nSlope);
+    SSections sections;
+    sections.m_adQ.assign(slope.m_adQ.begin(), slope.m_adQ.begin() + slope.m_nBiquads);
+    sections.m_bFirstOrder = slope.m_bFirstOrder;
+    std::sort(sections.m_adQ.begin(), sections.m_adQ.end());
+    return sections;
+}
+
+// How far a slope's sections are from those asked for: 0 when they are the same (each Q
+// within 1 %); an order apart weighs more than any difference of Q.
+double SectionDistance(const SSections& asked, const SSections& slope) {
+    constexpr double kOrderWeight = 100.0;
+    constexpr double kSameQ = 0.01;
+    if (asked.Order() != slope.Order() || asked.m_bFirstOrder != slope.m_bFirstOrder) {
+        return kOrderWeight * (std::abs(asked.Order() - slope.Order()) + 1);
+    }
+    double distance = 0.0;
+    for (std::size_t i = 0; i < asked.m_adQ.size(); ++i) {
+        const double ratio = std::fabs(std::log(asked.m_adQ[i] / slope.m_adQ[i]));
+        distance += ratio > kSameQ ? ratio : 0.0;
+    }
+    return distance;
+}
+
+// One crossover of a block as the list sets it.
+struct SMappedCrossover {
+    int m_nType = ftype::kHighPass;
+    int m_nFreqIndex = 0;
+    int m_nSlope = 0;     // 0 "ByPass" .. 12
+    bool m_bExact = true; // the slope has the sections asked for
+    std::string m_strReport;
+};
+
+std::string SectionsText(const SSections& sections) {
+    std::string text = Printf("%d dB per octave", sections.Order() * 6);
+    for (std::size_t i = 0; i < sections.m_adQ.size(); ++i) {
+        text += Printf(i == 0 ? ", Q %.4g" : " %.4g", sections.m_adQ[i]);
+    }
+    return text;
+}
+
+std::string LinesText(const std::vector<const SListFilter*>& lines) {
+    std::string text = lines.size() == 1 ? "line" : "lines";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += Printf(i == 0 ? " %d" : ", %d", lines[i]->m_nLine);
+    }
+    return text;
+}
+
+// The crossover of one kind that the list's lines of that kind set; false with the reason
+// when their ON lines lie at two frequencies.
+bool MapCrossover(const std::vector<SListFilter>& all, int nType, SMappedCrossover& mapped,
+                  std::string& error) {
+    std::vector<const SListFilter*> on;
+    std::vector<const SListFilter*> off;
+    for (const SListFilter& line : all) {
+        if (line.m_nType == nType) {
+            (line.m_bOn ? on : off).push_back(&line);
+        }
+    }
+    const char* kind = nType == ftype::kHighPass ? "High-pass" : "Low-pass";
+    mapped.m_nType = nType;
+    if (on.empty()) {
+        mapped.m_nFreqIndex = IndexOfFreq(ClampFreq(off.front()->m_dFreq));
+        mapped.m_strReport = Printf("%s <- %s: OFF -> %s Hz ByPass\n", kind, LinesText(off).c_str(),
+                                    FreqTextByIndex(mapped.m_nFreqIndex).c_str());
+        return true;
+    }
+    mapped.m_nFreqIndex = IndexOfFreq(ClampFreq(on.front()->m_dFreq));
+    SSections asked;
+    for (const SListFilter* line : on) {
+        if (IndexOfFreq(ClampFreq(line->m_dFreq)) != mapped.m_nFreqIndex) {
+            error = Printf("line %d: a %s at %g Hz, but line %d puts it at %g Hz: the "
+                           "equaliser has one",
+                           line->m_nLine, nType == ftype::kHighPass ? "high-pass" : "low-pass",
+                           line->m_dFreq, on.front()->m_nLine, on.front()->m_dFreq);
+            return false;
+        }
+        AddSections(*line, asked);
+    }
+    std::sort(asked.m_adQ.begin(), asked.m_adQ.end());
+    double best = 0.0;
+    for (int nSlope = 1; nSlope < kSlopeCount; ++nSlope) {
+        const double distance = SectionDistance(asked, SectionsOfSlope(nSlope));
+        if (mapped.m_nSlope == 0 || distance < best) {
+            mapped.m_nSlope = nSlope;
+            best = distance;
+        }
+    }
+    mapped.m_bExact = best == 0.0;
+    mapped.m_strReport =
+        Printf("%s <- %s: %g Hz, ", kind, LinesText(on).c_str(), on.front()->m_dFreq) +
+        SectionsText(asked) +
+        Printf(" -> %s Hz %s", FreqTextByIndex(mapped.m_nFreqIndex).c_str(),
+               kSlopeNames[static_cast<std::size_t>(mapped.m_nSlope)]) +
+        (mapped.m_bExact ? ""
+                         : " (the nearest of the processor's slopes: " +
+                               SectionsText(SectionsOfSlope(mapped.m_nSlope)) + ")") +
+        (off.empty() ? "" : "; OFF " + LinesText(off) + " passed over") + "\n";
+    return true;
+}
+
+// The crossovers the list sets in EQ block nBlock, checked; false with the reason.
+bool MapCrossovers(const SFilterList& list, int nBlock, std::vector<SMappedCrossover>& mapped,
+                   std::string& error) {
+    if (list.m_aCrossovers.empty()) {
+        return true;
+    }
+    if (HighPassOffset(nBlock, 1) == kImageSize) {
+        error = Printf("line %d: this equaliser has no high-pass or low-pass",
+                       list.m_aCrossovers.front().m_nLine);
+        return false;
+    }
+    for (const int nType : {ftype::kHighPass, ftype::kLowPass}) {
+        const bool bListed =
+            std::any_of(list.m_aCrossovers.begin(), list.m_aCrossovers.end(),
+                        [nType](const SListFilter& f) { return f.m_nType == nType; });
+        SMappedCrossover crossover;
+        if (bListed && !MapCrossover(list.m_aCrossovers, nType, crossover, error)) {
+            return false;
+        }
+        if (bListed) {
+            mapped.push_back(std::move(crossover));
+        }
+    }
+    return true;
+}
+
+void WriteCrossover(const SMappedCrossover& crossover, int nBlock, std::uint8_t* pImage) {
+    std::uint8_t* record = pImage + HighPassOffset(nBlock, pImage[image::kOutputMode]) +
+                           (crossover.m_nType == ftype::kLowPass ? xover::kSize : 0);
+    SetU16(record + xover::kFreq, static_cast<std::uint16_t>(crossover.m_nFreqIndex));
+    record[xover::kSlope] = static_cast<std::uint8_t>(crossover.m_nSlope);
+}
+
 } // namespace
+
+SGainRange BandGainRange(int nBlock) {
+    const SEqBlock block = EqBlock(nBlock, 1);
+    const SField* pGain = FieldAt(EArea::Image, block.m_nFirst + band::kGain);
+    if (block.m_nBands == 0 || pGain == nullptr) {
+        return {};
+    }
+    const SFieldKind& kind = FieldKind(pGain->m_eKind);
+    return {GainDbOfRaw(kind.m_nMin), GainDbOfRaw(kind.m_nMax)};
+}
 
 bool ParseFilterList(std::string_view text, SFilterList& list, std::string& error) {
     if (text.starts_with("\xEF\xBB\xBF")) {
@@ -372,9 +538,7 @@ bool ParseFilterList(std::string_view text, SFilterList& list, std::string& erro
     int nLine = 0;
     while (!text.empty() || nLine == 0) {
         ++nLine;
-        const std::size_t end = text.find('\n');
-        const std::string_view line = Trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::string_view line = TakeLine(text);
         if (line.empty() || IsComment(line)) {
             continue;
         }
@@ -409,7 +573,9 @@ bool ParseFilterList(std::string_view text, SFilterList& list, std::string& erro
             error = reader.Error();
             return false;
         }
-        if (filter.m_nType != ftype::kBypass) {
+        if (IsCrossoverType(filter.m_nType)) {
+            result.m_aCrossovers.push_back(filter);
+        } else if (filter.m_nType != ftype::kBypass) {
             result.m_aFilters.push_back(filter);
         }
     }
@@ -480,13 +646,17 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
     const auto& filters = list.m_aFilters;
     const auto nOn =
         std::count_if(filters.begin(), filters.end(), [](const SListFilter& f) { return f.m_bOn; });
-    if (filters.empty()) {
+    if (filters.empty() && list.m_aCrossovers.empty()) {
         error = "the list holds no filter; nothing imported";
         return false;
     }
     if (nOn > block.m_nBands) {
         error = Printf("%d filters for the %d bands of this equaliser; nothing imported",
                        static_cast<int>(nOn), block.m_nBands);
+        return false;
+    }
+    std::vector<SMappedCrossover> crossovers;
+    if (!MapCrossovers(list, nBlock, crossovers, error)) {
         return false;
     }
     const bool keepOff = static_cast<int>(filters.size()) <= block.m_nBands;
@@ -540,11 +710,19 @@ bool ImportFilters(const SFilterList& list, int nBlock, std::uint8_t* pImage, SI
         lines += Printf("%d OFF filters left out: the list has more filters than the %d bands\n",
                         r.m_nOffLeftOut, block.m_nBands);
     }
+    for (const SMappedCrossover& crossover : crossovers) {
+        WriteCrossover(crossover, nBlock, pImage);
+        lines += crossover.m_strReport;
+    }
     r.m_total = LargestDifference(asked, played);
     lines += "Largest difference of the whole list: " + ClosenessText(r.m_total) + "\n";
     r.m_strReport = std::move(lines);
     result = std::move(r);
     return true;
+}
+
+std::string FilterListFilePath(const std::string& chosen) {
+    return std::filesystem::path(chosen).filename().has_extension() ? chosen : chosen + ".txt";
 }
 
 std::vector<std::string> ExportClampNotes(int nBlock, const std::uint8_t* pImage) {

@@ -105,9 +105,9 @@ void CreateBlockCurveSet(std::array<CKTVEQ, kCurveSetCount>& sets, int nBlock) {
     std::uint8_t* pImage = Image();
     if (nBlock >= 0 && nBlock < 8) {
         const SEqBlock block = EqBlock(nBlock, 1);
-        sets[static_cast<std::size_t>(nBlock)].Create(
-            nBlock, block.m_nBands, pImage + block.m_nFirst, block.m_nStride,
-            pImage + kBlockHighPass[static_cast<std::size_t>(nBlock)]);
+        sets[static_cast<std::size_t>(nBlock)].Create(nBlock, block.m_nBands,
+                                                      pImage + block.m_nFirst, block.m_nStride,
+                                                      pImage + HighPassOffset(nBlock, 1));
     } else if (nBlock == 16 || nBlock == 17) {
         const SEqBlock block = EqBlock(nBlock, 1);
         sets[static_cast<std::size_t>(kFirstDynamicSet + nBlock - 16)].CreateDynamic(
@@ -167,6 +167,17 @@ std::array<CKTVEQ, kCurveSetCount>& CurveSets() {
 }
 
 } // namespace
+
+std::size_t HighPassOffset(int nBlock, int nLiveSet) {
+    if (nBlock >= 0 && nBlock < 8) {
+        return kBlockHighPass[static_cast<std::size_t>(nBlock)];
+    }
+    if (IsOutputEqBlock(nBlock)) {
+        return OutputRecordOffset(LiveOutputSet(static_cast<std::uint8_t>(nLiveSet)), nBlock - 8) +
+               output::kHighPass;
+    }
+    return kImageSize;
+}
 
 CKTVEQ* CurveSetOfBlock(int nBlock) {
     if (nBlock >= 0 && nBlock < 8) {

@@ -53,6 +53,11 @@ private:
     CResponseDb m_adComposite{};
 };
 
+// Offset in a mode image of the high-pass record of EQ block 0..15 (its low-pass record
+// follows; blocks 8..15 are the output records of liveSet 1..3); kImageSize for the
+// dynamic-EQ blocks and any other number, which have no crossovers.
+std::size_t HighPassOffset(int nBlock, int nLiveSet);
+
 constexpr int kCurveSetCount = 34;
 
 // The 34 curve sets are created on first use, bound to their records in the working image

@@ -9,6 +9,14 @@
 
 namespace zolt {
 
+// The kinds of file the window's file dialogs choose, each remembering its own folder.
+enum class EFileKind {
+    OneMode,     // "Import" / "Export": *.dia
+    AllModes,    // "Import all" / "Export all": *.dat
+    FilterList,  // an equaliser's filter list: *.txt
+    Measurement, // a measured response or a target: *.txt, *.frd, *.csv
+};
+
 // Operations of the main window that pages call.
 class CPageApi {
 public:
@@ -31,9 +39,9 @@ public:
     // (pollKind 12, the level poll) or twelve state values (any other kind, the state poll).
     virtual std::array<std::uint8_t, 12> MeterValues(int pollKind) const = 0;
 
-    // The preset-file operations behind standard file dialogs (initial folder
-    // "<current directory>/MusicFile", filter "*.dia" for one mode, "*.dat" for all
-    // modes). Each does nothing when the dialog is cancelled and reports its own errors.
+    // The preset-file operations behind standard file dialogs (each kind starting in its
+    // own last folder, filter "*.dia" for one mode, "*.dat" for all modes). Each does
+    // nothing when the dialog is cancelled and reports its own errors.
     virtual void ExportMode() = 0;
     virtual void ImportMode() = 0;
     virtual void ImportAllModes() = 0;

@@ -52,7 +52,7 @@ QString TwoLines(const SText& first, const std::string& second) {
 }
 
 // What each kind of file dialog lists, by EFileKind.
-constexpr std::array<const char*, 3> kDialogFilters{"*.dia", "*.dat", "*.txt"};
+constexpr std::array<const char*, 4> kDialogFilters{"*.dia", "*.dat", "*.txt", "*.txt *.frd *.csv"};
 
 } // namespace
 
@@ -286,9 +286,10 @@ void CFileCommands::ExportFiltersTo(const std::string& path, int block) {
         CImageGuard guard(ImageLock());
         text = ExportFilterList(block, Image());
     }
+    const std::string file = FilterListFilePath(path);
     std::string reason;
-    if (!ReplaceFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
-        ShowMessageBox(&m_window, TwoLines(kFilterWriteError, path + ": " + reason),
+    if (!ReplaceFile(file, std::vector<std::uint8_t>(text.begin(), text.end()), reason)) {
+        ShowMessageBox(&m_window, TwoLines(kFilterWriteError, file + ": " + reason),
                        CaptionOf(kExportFilters), EMsgButtons::Ok, EMsgIcon::Warning);
     }
 }

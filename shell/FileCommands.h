@@ -52,12 +52,17 @@ public:
     bool ConfirmStore(int mode, std::string_view name);
 
     // A filter list into the equaliser of EQ block 0..17, with the report of how close the
-    // stored bands come; the equaliser as a filter list.
+    // stored bands come; the equaliser as a filter list (".txt" appended to a file name
+    // without an extension).
     void ImportFiltersFrom(const std::string& path, int block);
     void ExportFiltersTo(const std::string& path, int block);
     // "Import filters..." and "Export filters..." for EQ block 0..17, in the window's menu;
     // both disabled unless the page can edit that equaliser now.
     void AddFilterActions(QMenu& menu, int block, bool editable);
+
+    // A file of that kind chosen in the file box, to write (save) or to read, starting in
+    // the folder the last one of its kind was chosen in; empty when cancelled.
+    QString ChooseFile(bool save, EFileKind kind);
 
     // The session's reports the check follows.
     void OnCommandsDone();
@@ -72,7 +77,6 @@ public:
 private:
     enum class ECheck { None, Offer, ReadBack };
 
-    QString ChooseFile(bool save, EFileKind kind);
     bool ConfirmImportAll(const std::string& path);
     bool Confirm(const std::string& headline, const SChangeSummary& summary, const SText& action);
     void ImportAll(const std::string& path);

@@ -17,8 +17,8 @@ constexpr auto kGeometry = "window/geometry";
 constexpr auto kPage = "window/page";
 constexpr auto kLanguage = "window/language";
 // By EFileKind.
-constexpr std::array<const char*, 3> kFolderKeys{"folders/one-mode", "folders/all-modes",
-                                                 "folders/filter-lists"};
+constexpr std::array<const char*, 4> kFolderKeys{"folders/one-mode", "folders/all-modes",
+                                                 "folders/filter-lists", "folders/measurements"};
 
 // An int setting within first..last.
 std::optional<int> IntWithin(const std::optional<QVariant>& value, int first, int last) {

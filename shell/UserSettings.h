@@ -6,6 +6,8 @@
 // by default), never in the directory the program was started from. UI thread.
 #pragma once
 
+#include "pages/PageApi.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -16,13 +18,6 @@
 class QSettings;
 
 namespace zolt {
-
-// The file dialogs, each remembering its own folder.
-enum class EFileKind {
-    OneMode,    // "Import" / "Export": *.dia
-    AllModes,   // "Import all" / "Export all": *.dat
-    FilterList, // an equaliser's filter list: *.txt
-};
 
 // The settings file.
 QString SettingsFile();

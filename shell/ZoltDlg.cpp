@@ -9,7 +9,9 @@
 #include "controls/Skin.h"
 #include "model/Command.h"
 #include "model/DataConver.h"
+#include "pages/CompareCommands.h"
 #include "pages/PageBase.h"
+#include "pages/RoomCommands.h"
 #include "shell/AboutDlg.h"
 #include "shell/FileCommands.h"
 #include "shell/PageRegistry.h"
@@ -164,6 +166,11 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     m_pUndo = new CUndoTracker(this, [this] { ShowCurrentPage(); });
     m_pFiles = std::make_unique<CFileCommands>(*this, m_session, *m_pUndo, m_settings,
                                                [this] { ShowCurrentPage(); });
+    const auto chooseFile = [this](EFileKind kind) { return m_pFiles->ChooseFile(false, kind); };
+    m_pRoom = std::make_unique<CRoomCommands>(
+        *this, m_pUndo->History(), [this] { ShowCurrentPage(); }, chooseFile);
+    m_pCompare = std::make_unique<CCompareCommands>(
+        *this, m_pUndo->History(), [this] { ShowCurrentPage(); }, chooseFile);
     m_pPortWatch =
         options.m_pPortWatch ? std::move(options.m_pPortWatch) : MakeSystemPortWatch(nullptr);
     if (m_pPortWatch->Fd() >= 0) {
@@ -594,8 +601,11 @@ void CZoltDlg::contextMenuEvent(QContextMenuEvent* event) {
     menu.addSeparator();
     if (const int block = PageOf(m_nCurrentPage).ShownEqBlock(); block >= 0) {
         m_pFiles->AddFilterActions(menu, block, PageOf(m_nCurrentPage).EqEditable());
+        m_pRoom->AddActions(menu, block, PageOf(m_nCurrentPage).EqEditable());
         menu.addSeparator();
     }
+    m_pCompare->AddActions(menu);
+    menu.addSeparator();
     menu.addAction(LanguageText(kAboutMenuText), this, &CZoltDlg::ShowAbout);
     menu.exec(event->globalPos());
 }

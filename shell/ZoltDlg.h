@@ -29,11 +29,13 @@ class QSocketNotifier;
 namespace zolt {
 
 class CBitButton;
+class CCompareCommands;
 class CPageBase;
 class CRoomList;
 class CEnTabCtrl;
 class CFileCommands;
 class CFontStatic;
+class CRoomCommands;
 class CShowDlg;
 class CUndoTracker;
 class CVolumeStrip;
@@ -88,6 +90,9 @@ public:
     CFileCommands& Files() { return *m_pFiles; }
     // Undo and redo of the user's edits.
     CUndoTracker& Undo() { return *m_pUndo; }
+    // Room correction on the curve display, and A/B compare.
+    CRoomCommands& Room() { return *m_pRoom; }
+    CCompareCommands& Compare() { return *m_pCompare; }
 
     // --- The session's host ---
     void RunOnHostThread(std::function<void()> task) override;
@@ -175,6 +180,8 @@ private:
     std::vector<CPageBase*> m_apPages; // by page index; the views of a page share it
     CUndoTracker* m_pUndo = nullptr;
     std::unique_ptr<CFileCommands> m_pFiles;
+    std::unique_ptr<CRoomCommands> m_pRoom;       // the curve display's room correction
+    std::unique_ptr<CCompareCommands> m_pCompare; // A/B compare
     int m_nCurrentPage = -1;
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;

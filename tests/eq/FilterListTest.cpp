@@ -1,4 +1,5 @@
 #include "eq/FilterList.h"
+#include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 #include "model/Layout.h"
 
@@ -143,7 +144,7 @@ TEST(FilterList, BadLinesAreNamedByNumber) {
         {"Filter 3: ON PK Fc 100 Hz Gain inf dB Q 1", "not a number"},
         {"Filter 3: ON PK Fc 100 Hz Gain +-1 dB Q 1", "not a number"},
         {"Filter 3: ON PK 12 dB Fc 100 Hz Gain 1 dB Q 1", "unexpected \"12\""},
-        {"Filter 3: ON LS Fc 100 Hz Gain 1 dB", "a shelf needs Q or a slope"},
+        {"Filter 3: ON LSC Fc 100 Hz Gain 1 dB", "a shelf needs Q or a slope"},
         {"Filter 3: ON LS 12 dB Fc 100 Hz Gain 1 dB Q 1", "not both"},
         {"Filter 3: ON LS 12 Fc 100 Hz Gain 1 dB", "the unit dB is missing"},
         {"Filter 3: ON HS 0 dB Fc 100 Hz Gain 1 dB", "out of reach"},
@@ -575,6 +576,137 @@ TEST(FilterList, RandomAndTruncatedLinesAreHandled) {
                 << n << ": " << error;
         }
     }
+}
+
+// A system-wide equaliser's own example file has shelves with neither Q nor slope, and
+// lists written where a comma is the decimal point.
+TEST(FilterList, FixedShelvesAndCommaDecimalsAreRead) {
+    const SFilterList list = Parsed("Preamp: -6,5 dB\n"
+                                    "Filter 1: ON LS Fc 300 Hz Gain 5.0 dB\n"
+                                    "Filter 2: ON HS Fc 8000 Hz Gain -3,5 dB\n"
+                                    "Filter 3: ON PK Fc 63,5 Hz Gain -5,0 dB Q 4,00\n"
+                                    "Filter 4: ON LSC 6,5dB Fc 100Hz Gain 6 dB\n");
+    EXPECT_DOUBLE_EQ(list.m_dPreampDb, -6.5);
+    ASSERT_EQ(list.m_aFilters.size(), 4u);
+    for (int i : {0, 1}) {
+        const SListFilter& shelf = list.m_aFilters[static_cast<std::size_t>(i)];
+        EXPECT_DOUBLE_EQ(shelf.m_dSlope, 12.0) << i;
+        EXPECT_NEAR(shelf.m_dQ, 1.0 / std::sqrt(2.0), 1e-12) << i;
+        EXPECT_EQ(MapFilter(shelf, kMusicLeft).m_nQIndex, 10) << i; // Q 0.71
+    }
+    EXPECT_EQ(list.m_aFilters[0].m_nType, ftype::kLowShelf);
+    EXPECT_DOUBLE_EQ(list.m_aFilters[1].m_dGain, -3.5);
+    EXPECT_DOUBLE_EQ(list.m_aFilters[2].m_dFreq, 63.5);
+    EXPECT_DOUBLE_EQ(list.m_aFilters[2].m_dGain, -5.0);
+    EXPECT_DOUBLE_EQ(list.m_aFilters[2].m_dQ, 4.0);
+    EXPECT_DOUBLE_EQ(list.m_aFilters[3].m_dSlope, 6.5);
+
+    // A comma beside a point, or two commas, is no number.
+    EXPECT_NE(ParseError("Filter 1: ON PK Fc 1,000.5 Hz Gain 1 dB Q 1\n").find("not a number"),
+              std::string::npos);
+    EXPECT_NE(ParseError("Filter 1: ON PK Fc 100 Hz Gain 1,5,0 dB Q 1\n").find("not a number"),
+              std::string::npos);
+}
+
+TEST(FilterList, HighPassAndLowPassLinesSetTheCrossovers) {
+    struct SCase {
+        const char* m_pszLines;
+        int m_nSlope; // of the high-pass, or of the low-pass when the lines set only that
+        bool m_bExact = true;
+    };
+    const SCase cases[] = {
+        {"Filter 1: ON HP Fc 80 Hz\n", 3},                                    // Butterworth 12
+        {"Filter 1: ON HPQ Fc 80 Hz Q 0,5\n", 4},                             // Linkwitz-Riley 12
+        {"Filter 1: ON HP 6dB Fc 80 Hz\n", 1},                                // 6 dB
+        {"Filter 1: ON HP 18 dB Fc 80 Hz\n", 6},                              // Butterworth 18
+        {"Filter 1: ON HP Fc 80 Hz\nFilter 2: ON HPQ Fc 80 Hz Q 0.707\n", 9}, // two: LR 24
+        {"Filter 1: ON LP 24dB Fc 80 Hz\n", 8},                               // Butterworth 24
+        {"Filter 1: ON LP 36dB Fc 80 Hz\n", 11},                              // Butterworth 36
+        {"Filter 1: ON HPQ Fc 80 Hz Q 0.6\n", 2, false}, // nearest: Bessel's 0.5773
+        {"Filter 1: ON HP 48 dB Fc 80 Hz\n", 10, false}, // no 48 dB: 36 dB, Bessel first
+        {"Filter 1: OFF HP Fc 80 Hz\n", 0},              // "ByPass"
+    };
+    for (const SCase& c : cases) {
+        const Image before = NoiseImage(21);
+        Image image = before;
+        SImportResult result;
+        std::string error;
+        ASSERT_TRUE(ImportFilterList(c.m_pszLines, kMusicLeft, image.data(), result, error))
+            << c.m_pszLines << error;
+        const std::size_t highPass = HighPassOffset(kMusicLeft, 1);
+        const bool lowPass = std::string_view(c.m_pszLines).find(" LP") != std::string::npos;
+        const std::size_t record = highPass + (lowPass ? xover::kSize : 0);
+        const std::size_t other = highPass + (lowPass ? 0 : xover::kSize);
+        EXPECT_EQ(image[record + xover::kSlope], c.m_nSlope) << c.m_pszLines;
+        EXPECT_EQ(GetU16(image.data() + record + xover::kFreq), IndexOfFreq(80.0));
+        EXPECT_EQ(image[record + xover::kKind], before[record + xover::kKind]);
+        EXPECT_TRUE(std::equal(image.begin() + static_cast<std::ptrdiff_t>(other),
+                               image.begin() + static_cast<std::ptrdiff_t>(other + xover::kSize),
+                               before.begin() + static_cast<std::ptrdiff_t>(other)))
+            << "the other crossover is left as it was";
+        EXPECT_EQ(result.m_strReport.find("the nearest of the processor's slopes") ==
+                      std::string::npos,
+                  c.m_bExact)
+            << result.m_strReport;
+        // A list of crossovers alone still plays nothing else: every band bypassed.
+        EXPECT_EQ(Band(image, kMusicLeft, 0)[band::kType], ftype::kBypass);
+    }
+
+    // An output's lines go to the record of the live output set.
+    Image image = NoiseImage(22);
+    image[image::kOutputMode] = 2;
+    SImportResult result;
+    std::string error;
+    ASSERT_TRUE(ImportFilterList("Filter 1: ON PK Fc 100 Hz Gain -3 dB Q 2\n"
+                                 "Filter 2: ON LPQ Fc 12000 Hz Q 0.7071\n"
+                                 "Filter 3: OFF LP Fc 10000 Hz\n",
+                                 kFirstOutput, image.data(), result, error))
+        << error;
+    const std::size_t lowPass = HighPassOffset(kFirstOutput, 2) + xover::kSize;
+    EXPECT_EQ(image[lowPass + xover::kSlope], 3);
+    EXPECT_EQ(GetU16(image.data() + lowPass + xover::kFreq), IndexOfFreq(12000.0));
+    EXPECT_NE(result.m_strReport.find("Low-pass <- line 2: 12000 Hz, 12 dB per octave, Q 0.7071 "
+                                      "-> 12000 Hz 12dB Butuerworth; OFF line 3 passed over\n"),
+              std::string::npos)
+        << result.m_strReport;
+}
+
+TEST(FilterList, CrossoverLinesThatCannotBePlayedChangeNothing) {
+    struct SCase {
+        const char* m_pszLines;
+        int m_nBlock;
+        const char* m_pszWhy;
+    };
+    const SCase cases[] = {
+        {"Filter 1: ON HP Fc 80 Hz\nFilter 2: ON HP Fc 120 Hz\n", kMusicLeft,
+         "line 2: a high-pass at 120 Hz, but line 1 puts it at 80 Hz"},
+        {"Filter 1: ON PK Fc 80 Hz Gain -3 dB Q 2\nFilter 2: ON LP Fc 9000 Hz\n", kMusicLeftDeq,
+         "line 2: this equaliser has no high-pass or low-pass"},
+        {"Filter 1: ON HP Fc 80 Hz Gain 3 dB\n", kMic12,
+         "line 1: a high-pass or low-pass has no gain"},
+        {"Filter 1: ON HP 10 dB Fc 80 Hz\n", kMic12, "line 1: a slope of 10 dB is none of"},
+        {"Filter 1: ON HP 54 dB Fc 80 Hz\n", kMic12, "line 1: a slope of 54 dB is none of"},
+        {"Filter 1: ON LP 24 dB Fc 80 Hz Q 0.7\n", kMic12, "line 1: a Q goes with a slope of 12"},
+        {"Filter 1: ON LPQ Fc 80 Hz Q -1\n", kMic12, "line 1: Q -1 is not above 0"},
+        {"Filter 1: ON HP Gain 0 dB\n", kMic12, "line 1: no frequency"},
+    };
+    for (const SCase& c : cases) {
+        const Image before = NoiseImage(23);
+        Image image = before;
+        SImportResult result;
+        std::string error;
+        EXPECT_FALSE(ImportFilterList(c.m_pszLines, c.m_nBlock, image.data(), result, error))
+            << c.m_pszLines;
+        EXPECT_EQ(error.rfind(c.m_pszWhy, 0), 0u) << error;
+        EXPECT_EQ(image, before) << c.m_pszLines;
+    }
+}
+
+TEST(FilterList, AnExportedListIsATextFile) {
+    EXPECT_EQ(FilterListFilePath("/tmp/room"), "/tmp/room.txt");
+    EXPECT_EQ(FilterListFilePath("/tmp/lists.v2/room"), "/tmp/lists.v2/room.txt");
+    EXPECT_EQ(FilterListFilePath("/tmp/room.txt"), "/tmp/room.txt");
+    EXPECT_EQ(FilterListFilePath("/tmp/room.cfg"), "/tmp/room.cfg");
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "Ctl.h"
 #include "Eq.h"
 
+#include "tests/eq/SyntheticRoom.h"
+
+#include "eq/RoomFit.h"
 #include "link/Clock.h"
 #include "link/PresetFiles.h"
 #include "model/DataConver.h"
@@ -8,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -332,5 +336,113 @@ TEST_F(ZoltctlEq, OnlyRegularFilesAreRead) {
     EXPECT_EQ(ReadFile(preset), Bytes(kOneModeFileSize, 0));
 }
 
+// eq fit: the file rewritten with the bands FitBlock chooses for the same image, the report
+// printed; the options narrow the range, choose the target and the bands.
+TEST_F(ZoltctlEq, FitWritesTheFittedBandsAndReports) {
+    Bytes zeros(kOneModeFileSize, 0);
+    zeros[kSystemSize + image::kOutputMode] = 2;
+    const fs::path file = m_dir / "fit.dia";
+    WriteFile(file, zeros);
+    const fs::path room = List("room.txt", test::MeasurementText(test::SyntheticRoom(2)));
+    ASSERT_EQ(Ctl({"eq", "fit", file.string(), "out-1", room.string()}), ctl::kExitDone)
+        << m_err.str();
+    EXPECT_EQ(m_out.str().rfind(file.string() + ", out-1: fitted to " + room.string() +
+                                    ", target flat\nFit of ",
+                                0),
+              0u)
+        << m_out.str();
+    EXPECT_NE(m_out.str().find("\nRMS error "), std::string::npos);
+
+    Bytes expected = zeros;
+    SFitSettings settings;
+    settings.m_nBlock = 13; // Out 1
+    SFitResult result;
+    std::string error;
+    ASSERT_TRUE(FitBlock(CurveOnGrid(test::SyntheticRoom(2)), CResponseDb{}, settings,
+                         expected.data() + kSystemSize, result, error));
+    EXPECT_EQ(ReadFile(file), expected) << "the bands of out-1 in output set 2, as fitted";
+    EXPECT_EQ(m_out.str().substr(m_out.str().find('\n') + 1), FitReport(result, 0));
+
+    // A house curve over a narrower range with four bands at most, in mode 3 of a file of
+    // all modes.
+    WriteFile(m_dir / "all.dat", Bytes(kAllModesFileSize, 0));
+    const std::string all = (m_dir / "all.dat").string();
+    ASSERT_EQ(Ctl({"eq", "fit", all + ":3", "music-left", room.string(), "--house", "6,-3",
+                   "--from", "50", "--to", "10000", "--bands", "4"}),
+              ctl::kExitDone)
+        << m_err.str();
+    const std::string& report = m_out.str();
+    EXPECT_NE(report.find("mode 3, music-left: fitted to " + room.string() +
+                          ", target house curve (bass +6 dB, treble tilt -3 dB)\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(" bands from 50.6 Hz to 9890 Hz ("), std::string::npos) << report;
+    EXPECT_NE(report.find("..15: bypassed\n"), std::string::npos) << report;
+    const Bytes after = ReadFile(all);
+    const std::uint8_t* mode3 = after.data() + kSystemSize + 2 * kImageSize + kMusicLeftBand1;
+    EXPECT_NE(mode3[band::kType], 0);
+    EXPECT_EQ(mode3[4 * band::kSize + band::kType], 0) << "band 5 bypassed";
+    EXPECT_TRUE(std::all_of(after.begin(), after.begin() + kSystemSize + 2 * kImageSize,
+                            [](std::uint8_t b) { return b == 0; }));
+
+    // A target file of the measurement's own format; a flat one fits as no target does.
+    const fs::path flat = List("flat.txt", "* flat\n10 0\n30000 0\n");
+    WriteFile(file, zeros);
+    ASSERT_EQ(Ctl({"eq", "fit", file.string(), "out-1", room.string(), "--target", flat.string()}),
+              ctl::kExitDone)
+        << m_err.str();
+    EXPECT_EQ(ReadFile(file), expected);
+}
+
+TEST_F(ZoltctlEq, FitRefusalsLeaveTheFileAlone) {
+    const fs::path file = OneModeFile("keep.dia");
+    const Bytes before = ReadFile(file);
+    const std::string f = file.string();
+    const std::string room =
+        List("room.txt", test::MeasurementText(test::SyntheticRoom(3))).string();
+    const std::string bad = List("bad.txt", "* header\n20 70\n25 abc\n").string();
+    const std::string huge = (m_dir / "huge.txt").string();
+    fs::resize_file(List("huge.txt", "20 70\n"), kMaxMeasurementBytes + 1);
+    struct SCase {
+        std::vector<std::string> m_aArgs;
+        int m_nExit;
+        const char* m_pszMessage;
+    };
+    const SCase cases[] = {
+        {{"eq", "fit", f, "sub", (m_dir / "missing.txt").string()},
+         ctl::kExitFile,
+         "missing.txt: No such file"},
+        {{"eq", "fit", f, "sub", bad}, ctl::kExitFile, "bad.txt: line 3: \"abc\" is not a number"},
+        {{"eq", "fit", f, "sub", huge}, ctl::kExitFile, "bytes, larger than 67108864 bytes"},
+        {{"eq", "fit", f, "sub", "/dev/zero"}, ctl::kExitFile, "is a device, not a file"},
+        {{"eq", "fit", f, "sub", m_dir.string()}, ctl::kExitFile, "zoltctl: "},
+        {{"eq", "fit", f, "sub", room, "--target", bad}, ctl::kExitFile, "bad.txt: line 3:"},
+        {{"eq", "fit", f, "sub", room, "--target", room, "--house", "3,0"},
+         ctl::kExitUsage,
+         "one target at a time"},
+        {{"eq", "fit", f, "sub", room, "--house", "6"}, ctl::kExitUsage, "--house takes two"},
+        {{"eq", "fit", f, "sub", room, "--from", "1000", "--to", "100"},
+         ctl::kExitUsage,
+         "the first below the second"},
+        {{"eq", "fit", f, "sub", room, "--from", "low"}, ctl::kExitUsage, "frequencies in Hz"},
+        {{"eq", "fit", f, "music-left", room, "--bands", "16"},
+         ctl::kExitUsage,
+         "--bands is a number from 1 to 15"},
+        {{"eq", "fit", f, "out-1", room, "--bands", "2.5"}, ctl::kExitUsage, "from 1 to 10"},
+        {{"eq", "fit", f, "sub", room, "--from", "25000", "--to", "30000"},
+         ctl::kExitFile,
+         "a fit needs 8"},
+        {{"eq", "fit", f, "sub-2", room}, ctl::kExitUsage, "unknown block \"sub-2\""},
+        {{"eq", "fit", f, "sub"}, ctl::kExitUsage, "usage: zoltctl eq import"},
+        {{"eq", "export", f, "sub", "--bands", "3"}, ctl::kExitUsage, "usage: zoltctl eq import"},
+        {{"dump", f, "--from", "20"}, ctl::kExitUsage, "usage: zoltctl"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(Ctl(c.m_aArgs), c.m_nExit) << c.m_pszMessage;
+        EXPECT_NE(m_err.str().find(c.m_pszMessage), std::string::npos) << m_err.str();
+        EXPECT_EQ(m_out.str(), "");
+        EXPECT_EQ(ReadFile(file), before) << c.m_pszMessage;
+    }
+}
 } // namespace
 } // namespace zolt

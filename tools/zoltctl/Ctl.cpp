@@ -65,6 +65,9 @@ constexpr const char* kCommandHelp =
     "                       processor); exit 0 same, 1 different\n"
     "  eq import FILE[:MODE] BLOCK LIST   read a filter list into an equaliser of the file\n"
     "  eq export FILE[:MODE] BLOCK        print an equaliser of the file as a filter list\n"
+    "  eq fit FILE[:MODE] BLOCK MEASUREMENT [--target FILE | --house BASS_DB,TILT_DB]\n"
+    "         [--from HZ] [--to HZ] [--bands N]\n"
+    "                       fit an equaliser of the file to a measured response\n"
     "      BLOCK: music-left, music-right, mic-1-2, mic-3-4, echo-a, echo-b, reverb,\n"
     "      out-1..out-4, center, sub, surround-l, surround-r, music-left-deq, music-right-deq\n"
     "exit codes: 0 done, 1 no device, the link failed or the deadline passed, 2 usage,\n"
@@ -296,6 +299,7 @@ struct SCommandLine {
     std::string m_strVenue;            // the venue file
     std::string m_strRoom;             // the room of the venue a command works on
     std::string m_strAgainst;          // status: the folder of the backups to compare with
+    SFitOptions m_fit;                 // eq fit's options
     std::vector<std::string> m_aWords; // the command and its arguments
     SNetworkKeys m_keys;               // for tls:// (and tcp://) ports
 
@@ -342,6 +346,22 @@ void DefineOptions(CLI::App& app, SCommandLine& line) {
     for (const SFlagName& flag : kFlagNames) {
         app.add_flag_callback(
             flag.m_pszName, [&line, bit = flag.m_eFlag] { line.m_nFlags |= bit; }, flag.m_pszHelp);
+    }
+    const struct {
+        const char* m_pszName;
+        std::string* m_pValue;
+        const char* m_pszType;
+        const char* m_pszHelp;
+    } fitOptions[] = {
+        {"--target", &line.m_fit.m_strTarget, "FILE", "eq fit: the target response"},
+        {"--house", &line.m_fit.m_strHouse, "BASS_DB,TILT_DB", "eq fit: a house curve target"},
+        {"--from", &line.m_fit.m_strFrom, "HZ", "eq fit: the lowest frequency fitted"},
+        {"--to", &line.m_fit.m_strTo, "HZ", "eq fit: the highest frequency fitted"},
+        {"--bands", &line.m_fit.m_strBands, "N", "eq fit: the bands to use"},
+    };
+    for (const auto& option : fitOptions) {
+        app.add_option(option.m_pszName, *option.m_pValue, option.m_pszHelp)
+            ->type_name(option.m_pszType);
     }
     app.add_option("COMMAND", line.m_aWords, "the command and its arguments, below")->type_name("");
 }
@@ -1097,7 +1117,7 @@ int UnknownCommand(SContext& c) {
 int MisusedCommand(SContext& c, const SCommand& command) {
     const unsigned foreign = c.m_line.m_nFlags & ~command.m_nFlags;
     c.m_err << "zoltctl: " << command.m_pszName;
-    if (foreign != 0) {
+    if (foreign != 0 || c.m_line.m_fit.Any()) {
         c.m_err << " does not take";
         for (const SFlagName& flag : kFlagNames) {
             if ((foreign & flag.m_eFlag) != 0) {
@@ -1106,6 +1126,9 @@ int MisusedCommand(SContext& c, const SCommand& command) {
         }
         if ((foreign & kAgainst) != 0) {
             c.m_err << " --against";
+        }
+        if (c.m_line.m_fit.Any()) {
+            c.m_err << " the options of eq fit";
         }
     } else {
         c.m_err << (c.m_line.m_aWords.size() < command.m_nWords ? ": missing" : ": too many")
@@ -1118,7 +1141,7 @@ int MisusedCommand(SContext& c, const SCommand& command) {
 int RunCommand(SContext& context) {
     const SCommandLine& line = context.m_line;
     if (line.m_aWords[0] == "eq") {
-        return RunEq(line.m_aWords, context.m_out, context.m_err);
+        return RunEq(line.m_aWords, line.m_fit, context.m_out, context.m_err);
     }
     const auto* command =
         std::find_if(std::begin(kCommands), std::end(kCommands),
@@ -1126,7 +1149,8 @@ int RunCommand(SContext& context) {
     if (command == std::end(kCommands)) {
         return UnknownCommand(context);
     }
-    if (line.m_aWords.size() != command->m_nWords || (line.m_nFlags & ~command->m_nFlags) != 0) {
+    if (line.m_aWords.size() != command->m_nWords || (line.m_nFlags & ~command->m_nFlags) != 0 ||
+        line.m_fit.Any()) {
         return MisusedCommand(context, *command);
     }
     context.m_deadline =

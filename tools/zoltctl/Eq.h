@@ -1,5 +1,5 @@
 // zoltctl eq: room-correction filter lists into and out of the equalisers of a preset
-// file, without a processor.
+// file, and an equaliser fitted to a measured response, without a processor.
 #pragma once
 
 #include <ostream>
@@ -13,10 +13,22 @@ namespace zolt::ctl {
 // "surround-l", "music-left-deq", ...); -1 for an unknown name.
 int EqBlockOfName(std::string_view name);
 
-// Runs "eq import FILE[:MODE] BLOCK LIST" or "eq export FILE[:MODE] BLOCK" (words start
-// with "eq"). FILE is a one-mode (.dia) or all-modes (.dat) file; MODE 1..21 picks a mode
-// of an all-modes file (default: the mode its system block names). Import rewrites FILE
-// in one step and prints the report; export prints the list. Returns a zoltctl exit code.
-int RunEq(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
+// The options of "eq fit" as written on the command line; empty when not given.
+struct SFitOptions {
+    std::string m_strTarget; // --target FILE: a target response in the measurement's format
+    std::string m_strHouse;  // --house BASS_DB,TILT_DB: a house curve
+    std::string m_strFrom;   // --from HZ
+    std::string m_strTo;     // --to HZ
+    std::string m_strBands;  // --bands N
+    bool Any() const;
+};
+
+// Runs "eq import FILE[:MODE] BLOCK LIST", "eq export FILE[:MODE] BLOCK" or "eq fit
+// FILE[:MODE] BLOCK MEASUREMENT" (words start with "eq"). FILE is a one-mode (.dia) or
+// all-modes (.dat) file; MODE 1..21 picks a mode of an all-modes file (default: the mode
+// its system block names). Import and fit rewrite FILE in one step and print their report;
+// export prints the list. The options belong to fit alone. Returns a zoltctl exit code.
+int RunEq(const std::vector<std::string>& words, const SFitOptions& options, std::ostream& out,
+          std::ostream& err);
 
 } // namespace zolt::ctl

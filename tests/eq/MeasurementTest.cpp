@@ -99,7 +99,8 @@ TEST(Measurement, BadLinesAreNamedByNumberAndChangeNothing) {
     EXPECT_NE(ParseError("Filter 1: ON PK Fc 63 Hz Gain -5 dB Q 4\n").find("no measured point"),
               std::string::npos);
     EXPECT_NE(ParseError("1000 80\n").find("a single measured point"), std::string::npos);
-    EXPECT_NE(ParseError(std::string("20 70\n\0\x01\x02 1\n", 14)).find("line 2: "),
+    constexpr char kControlBytes[] = "20 70\n\0\x01\x02 1\n";
+    EXPECT_NE(ParseError(std::string(kControlBytes, sizeof kControlBytes - 1)).find("line 2: "),
               std::string::npos);
 }
 

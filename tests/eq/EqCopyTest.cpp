@@ -4,6 +4,8 @@
 #include "eq/KTVEQ.h"
 #include "model/DataConver.h"
 
+#include "EqImages.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,24 +14,14 @@
 namespace zolt {
 namespace {
 
-using Image = std::array<std::uint8_t, kImageSize>;
+using namespace test;
 
-constexpr int kMusicLeft = 0;
-constexpr int kMic12 = 2;
-constexpr int kEchoA = 4;
 constexpr int kOut2 = 12;
 constexpr int kOut1 = 13;
-constexpr int kMusicLeftDeq = 16;
 
 // Every byte pseudo-random, output set 2 live.
 Image NoiseImage(unsigned seed) {
-    std::mt19937 random(seed);
-    Image image{};
-    for (std::uint8_t& b : image) {
-        b = static_cast<std::uint8_t>(random());
-    }
-    image[image::kOutputMode] = 2;
-    return image;
+    return test::NoiseImage(seed, 2);
 }
 
 std::uint8_t* Band(Image& image, int nBlock, int nBand) {

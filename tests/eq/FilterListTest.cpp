@@ -3,6 +3,8 @@
 #include "model/DataConver.h"
 #include "model/Layout.h"
 
+#include "EqImages.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,23 +17,11 @@
 namespace zolt {
 namespace {
 
-using Image = std::array<std::uint8_t, kImageSize>;
+using namespace test;
 
-constexpr int kMusicLeft = 0;
-constexpr int kMic12 = 2;
-constexpr int kEchoA = 4;
-constexpr int kFirstOutput = 8;
-constexpr int kMusicLeftDeq = 16;
-
-// An image whose every byte is a pseudo-random value, so that a write shows anywhere.
+// Output set 1 live.
 Image NoiseImage(unsigned seed) {
-    std::mt19937 random(seed);
-    Image image{};
-    for (std::uint8_t& b : image) {
-        b = static_cast<std::uint8_t>(random());
-    }
-    image[image::kOutputMode] = 1;
-    return image;
+    return test::NoiseImage(seed, 1);
 }
 
 const std::uint8_t* Band(const Image& image, int block, int band) {

@@ -9,6 +9,8 @@
 #include "eq/TextScan.h"
 #include "model/Layout.h"
 
+#include "EqImages.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -18,13 +20,9 @@
 namespace zolt {
 namespace {
 
-using Image = std::array<std::uint8_t, kImageSize>;
+using namespace test;
 
-constexpr int kMusicLeft = 0;
-constexpr int kMic12 = 2;
-constexpr int kEchoA = 4;
-constexpr int kOut4 = 8;
-constexpr int kMusicLeftDeq = 16;
+constexpr int kOut4 = kFirstOutput;
 
 SFitResult Fit(const CResponseDb& measured, int nBlock, bool bSteps = true, int nBands = 0,
                const CResponseDb& target = CResponseDb{}) {

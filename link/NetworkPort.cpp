@@ -393,8 +393,9 @@ SOpenFailure CNetworkPort::OpenFailure(int err) const {
     switch (m_nCertError != 0 ? m_nCertError : err) {
     case GE_CERTEXPIRED:
         return Failure(EOpenError::NotTrusted, "the room's certificate has expired" + words);
+    // A TLS server always sends its certificate: not found is its issuer, not among the
+    // venue CA.
     case GE_CERTNOTFOUND:
-        return Failure(EOpenError::NotTrusted, "the room sent no certificate" + words);
     case GE_CERTREVOKED:
     case GE_CERTINVALID:
         return Failure(EOpenError::NotTrusted,

@@ -242,6 +242,7 @@ protected:
                   Shell(keys + "desk " + venue.string() + " desk-2") &&
                   Shell(keys + "ca " + other.string()) &&
                   Shell(keys + "desk " + other.string() + " outsider") &&
+                  Shell(keys + "room " + other.string() + " rogue 127.0.0.1") &&
                   Shell("ZOLT_VENUE_KEYS_DAYS=-1 " + keys + "room " + venue.string() +
                         " expired 127.0.0.1");
         fs::remove_all(venue / "authdir/desk-2"); // made, but not admitted by the rooms
@@ -326,7 +327,11 @@ TEST_F(NetworkRooms, EveryRefusalSaysWhyAndNoFrameReachesTheProcessor) {
     const CRoom room(m_dir / "room", s_strSer2net, CRoom::Config(&roomKeys));
     const CRoom expired(m_dir / "expired", s_strSer2net, CRoom::Config(&expiredKeys));
     const CRoom elsewhere(m_dir / "elsewhere", s_strSer2net, CRoom::Config(&elsewhereKeys));
-    ASSERT_TRUE(room.Ready() && expired.Ready() && elsewhere.Ready()) << room.Ser2netOutput();
+    const CRoom::SKeys rogueKeys{s_other / "rogue.key", s_other / "rogue.crt",
+                                 s_venue / "venue-ca.crt", s_venue / "authdir"};
+    const CRoom rogue(m_dir / "rogue", s_strSer2net, CRoom::Config(&rogueKeys));
+    ASSERT_TRUE(room.Ready() && expired.Ready() && elsewhere.Ready() && rogue.Ready())
+        << room.Ser2netOutput();
     const fs::path venueCa = s_venue / "venue-ca.crt";
     const std::string plain = "tcp" + room.Port().substr(3);
     const std::string nobody = "tls://127.0.0.1:" + std::to_string(FreePort());
@@ -342,6 +347,8 @@ TEST_F(NetworkRooms, EveryRefusalSaysWhyAndNoFrameReachesTheProcessor) {
         {"a desk the room does not admit", room.Port(), Desk(s_venue, "desk-2", venueCa),
          "the room refused this desk's certificate"},
         {"another CA", room.Port(), Desk(s_venue, "desk-1", s_other / "venue-ca.crt"),
+         "the room's certificate is not signed by the venue CA"},
+        {"a room another CA signed", rogue.Port(), Desk1(),
          "the room's certificate is not signed by the venue CA"},
         {"an expired certificate", expired.Port(), Desk1(), "the room's certificate has expired"},
         {"no certificate",
@@ -365,6 +372,7 @@ TEST_F(NetworkRooms, EveryRefusalSaysWhyAndNoFrameReachesTheProcessor) {
     EXPECT_TRUE(room.Frames().empty());
     EXPECT_TRUE(expired.Frames().empty());
     EXPECT_TRUE(elsewhere.Frames().empty());
+    EXPECT_TRUE(rogue.Frames().empty());
 
     // The admitted desk reaches the same room.
     EXPECT_EQ(Ctl(room.Port(), Desk1(), {"probe"}), ctl::kExitDone) << m_err.str();

@@ -332,16 +332,14 @@ void CFStatic::DrawComposite(QPainter& painter) const {
     painter.restore();
 }
 
-// The measurement, the target and the prediction (the measurement plus the composite).
+// The measurement, the target and the prediction (the measurement plus the composite), each
+// at the target's level.
 void CFStatic::DrawOverlay(QPainter& painter) const {
     const CRoomOverlay* pOverlay = RoomOverlayOf(m_nBlock);
     if (pOverlay == nullptr || !pOverlay->Loaded()) {
         return;
     }
-    CResponseDb predicted = pOverlay->ShownMeasurement();
-    for (std::size_t i = 0; i < predicted.size(); ++i) {
-        predicted[i] += m_pSet->CompositeDb()[i];
-    }
+    const CResponseDb predicted = pOverlay->Prediction(m_pSet->CompositeDb());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     for (const SOverlayStyle& style : kOverlayStyles) {

@@ -58,6 +58,18 @@ void CRoomOverlay::Update() {
     }
 }
 
+CResponseDb CRoomOverlay::Prediction(const CResponseDb& composite) const {
+    CResponseDb predicted = m_adMeasured;
+    for (std::size_t i = 0; i < predicted.size(); ++i) {
+        predicted[i] += composite[i];
+    }
+    const double offset = LevelOffset(predicted, m_adTarget, kJudgedFromHz, kJudgedToHz);
+    for (double& db : predicted) {
+        db -= offset;
+    }
+    return predicted;
+}
+
 CRoomOverlay* RoomOverlayOf(int nBlock) {
     static std::array<CRoomOverlay, kEqBlockCount> s_overlays;
     if (nBlock < 0 || nBlock >= static_cast<int>(kEqBlockCount)) {

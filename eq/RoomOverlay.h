@@ -34,6 +34,10 @@ public:
     // the target, as the display draws them.
     const CResponseDb& ShownMeasurement() const { return m_adShown; }
     const CResponseDb& TargetDb() const { return m_adTarget; }
+    // The measurement plus the equaliser's response composite, shifted to the target's level
+    // as the measurement is: the volume sets the level, so the fit judges the shape alone
+    // and the display shows what it judged.
+    CResponseDb Prediction(const CResponseDb& composite) const;
     // The lowest and highest dB of the curves shown (NaN when none is); the display's scale
     // follows them.
     double Lowest() const { return m_dLowest; }

@@ -147,6 +147,26 @@ protected:
     CFStatic m_display;
 };
 
+// The prediction is drawn at the target's level as the measurement is: a cut of every
+// frequency alike is the volume's business and leaves it where it was, a narrow cut shows.
+TEST_F(OverlayDisplay, ThePredictionIsShownAtTheTargetsLevel) {
+    CRoomOverlay& overlay = *RoomOverlayOf(0);
+    overlay.Load(Room(), "room.txt");
+    CResponseDb composite{};
+    composite.fill(-6.0);
+    const CResponseDb everywhere = overlay.Prediction(composite);
+    for (std::size_t i = 0; i < composite.size(); ++i) {
+        if (std::isfinite(overlay.ShownMeasurement()[i])) {
+            ASSERT_NEAR(everywhere[i], overlay.ShownMeasurement()[i], 1e-9) << i;
+        }
+    }
+    constexpr std::size_t kPoint = 85;
+    composite.fill(0.0);
+    composite[kPoint] = -10.0;
+    EXPECT_NEAR(overlay.Prediction(composite)[kPoint], overlay.ShownMeasurement()[kPoint] - 10.0,
+                0.05);
+}
+
 const QColor kMeasurementBlue(70, 150, 255);
 const QColor kPredictionGreen(120, 230, 120);
 

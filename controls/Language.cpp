@@ -7,6 +7,7 @@
 #include "model/Command.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 
 namespace zolt {
 
@@ -27,6 +28,8 @@ void SetCaption(QWidget* pControl, const QString& strText) {
         pFont->SetText(strText);
     } else if (auto* pButton = qobject_cast<QAbstractButton*>(pControl)) {
         pButton->setText(strText);
+    } else if (auto* pLabel = qobject_cast<QLabel*>(pControl)) {
+        pLabel->setText(strText);
     }
 }
 

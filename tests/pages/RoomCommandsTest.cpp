@@ -14,6 +14,7 @@
 #include "pages/FitDlg.h"
 #include "pages/RoomCommands.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -173,6 +174,30 @@ TEST_F(RoomCommands, APasteIsRefusedWithItsReasonOrAppliedAsOneStep) {
     EXPECT_EQ(DescribeStep(*m_history.NextUndo(), 0), "Paste EQ");
     ASSERT_TRUE(m_history.Undo());
     EXPECT_EQ(Working(), copied);
+}
+
+// Every field of the box is named beside it, in the window's language.
+TEST_F(RoomCommands, TheFitBoxNamesItsFieldsInTheWindowsLanguage) {
+    const auto labels = [this] {
+        CFitDlg dialog(&m_window, CFitDlg::EMode::Fit, SFitChoice{}, 15, [] { return QString(); });
+        QStringList texts;
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        return std::pair{dialog.windowTitle(), texts};
+    };
+    const auto [title, english] = labels();
+    EXPECT_EQ(title, "Fit to target");
+    for (const char* caption : {"Target", "Bass rise (dB)", "Treble tilt (dB)", "Target file",
+                                "From (Hz)", "To (Hz)", "Bands"}) {
+        EXPECT_TRUE(english.contains(QString::fromUtf8(caption))) << caption;
+    }
+    g_flags.m_nLanguage = 1;
+    const auto [chineseTitle, chinese] = labels();
+    g_flags.m_nLanguage = 0;
+    EXPECT_EQ(chineseTitle, QString::fromUtf8("拟合到目标"));
+    EXPECT_TRUE(chinese.contains(QString::fromUtf8("频段数")));
+    EXPECT_FALSE(chinese.contains(QStringLiteral("Bands")));
 }
 
 TEST_F(RoomCommands, TheFitBoxRefusesValuesThatAreNone) {

@@ -59,9 +59,10 @@ SPresetFile PresetOf(const CAbCompare::CImage& image) {
 
 CCompareCommands::CCompareCommands(QWidget& window, CEditHistory& history,
                                    std::function<void()> showPage,
-                                   std::function<QString(EFileKind)> chooseFile)
+                                   std::function<QString(EFileKind)> chooseFile,
+                                   std::function<void(int)> readStoredMode)
     : m_window(window), m_history(history), m_showPage(std::move(showPage)),
-      m_chooseFile(std::move(chooseFile)),
+      m_chooseFile(std::move(chooseFile)), m_readStoredMode(std::move(readStoredMode)),
       m_pSwitchKey(new QShortcut(QKeySequence(Qt::Key_F6), &window)) {
     connect(m_pSwitchKey, &QShortcut::activated, this, &CCompareCommands::Switch);
 }
@@ -90,7 +91,7 @@ void CCompareCommands::AddActions(QMenu& menu) {
     });
     QMenu* pModes = pMenu->addMenu(LanguageText(kWithMode));
     const CImageGuard guard(ImageLock());
-    pModes->setEnabled(g_data.m_store.m_bValid != 0);
+    pModes->setEnabled(g_data.m_store.m_bValid != 0 || g_flags.m_bOnline);
     for (int mode = 1; mode < static_cast<int>(kSlotCount); ++mode) {
         const std::string name = PrintableText(
             FieldText(Slot(static_cast<std::size_t>(mode)) + image::kName, kNameSize));
@@ -149,6 +150,19 @@ void CCompareCommands::CompareWithFile(const std::string& path) {
 }
 
 void CCompareCommands::CompareWithMode(int mode) {
+    bool held = false;
+    {
+        const CImageGuard guard(ImageLock());
+        held = g_data.m_store.m_bValid != 0;
+    }
+    if (held) {
+        StoredModeRead(mode);
+    } else {
+        m_readStoredMode(mode);
+    }
+}
+
+void CCompareCommands::StoredModeRead(int mode) {
     CAbCompare::CImage stored{};
     {
         const CImageGuard guard(ImageLock());

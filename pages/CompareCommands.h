@@ -29,13 +29,15 @@ class CCompareCommands : public QObject {
 public:
     // window: the boxes' parent and where the switch key works; history: the window's edit
     // history; showPage reloads the page shown; chooseFile asks for a file of a kind to read
-    // (empty when cancelled).
+    // (empty when cancelled); readStoredMode asks the processor for stored mode 1..21
+    // (nothing off line): the window calls StoredModeRead once the mode is in.
     CCompareCommands(QWidget& window, CEditHistory& history, std::function<void()> showPage,
-                     std::function<QString(EFileKind)> chooseFile);
+                     std::function<QString(EFileKind)> chooseFile,
+                     std::function<void(int)> readStoredMode);
 
     // A "Compare" submenu: start, or switch, list the differences, keep A, keep B; then
     // the working state compared with a file or with a stored mode 1..21 (those while the
-    // program holds the processor's modes).
+    // program holds the processor's modes or is on line to read one).
     void AddActions(QMenu& menu);
 
     void Start();
@@ -47,7 +49,11 @@ public:
     // The working state against a preset file (a box naming the file and why when it cannot
     // be read) or against stored mode 1..21.
     void CompareWithFile(const std::string& path);
+    // With the processor's modes held, at once; else once the mode has been read from the
+    // processor (nothing off line).
     void CompareWithMode(int mode);
+    // The mode asked for with readStoredMode has arrived.
+    void StoredModeRead(int mode);
 
     const CAbCompare& State() const { return m_compare; }
 
@@ -61,6 +67,7 @@ private:
     CEditHistory& m_history;
     std::function<void()> m_showPage;
     std::function<QString(EFileKind)> m_chooseFile;
+    std::function<void(int)> m_readStoredMode;
     CAbCompare m_compare;
     QShortcut* m_pSwitchKey;
 };

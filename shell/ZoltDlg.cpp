@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace zolt {
 
@@ -170,7 +171,8 @@ CZoltDlg::CZoltDlg(SZoltOptions options)
     m_pRoom = std::make_unique<CRoomCommands>(
         *this, m_pUndo->History(), [this] { ShowCurrentPage(); }, chooseFile);
     m_pCompare = std::make_unique<CCompareCommands>(
-        *this, m_pUndo->History(), [this] { ShowCurrentPage(); }, chooseFile);
+        *this, m_pUndo->History(), [this] { ShowCurrentPage(); }, chooseFile,
+        [this](int mode) { ReadModeToCompare(mode); });
     m_pPortWatch =
         options.m_pPortWatch ? std::move(options.m_pPortWatch) : MakeSystemPortWatch(nullptr);
     if (m_pPortWatch->Fd() >= 0) {
@@ -525,6 +527,20 @@ void CZoltDlg::MetersArrived(int pollKind) {
 
 void CZoltDlg::CommandsDone() {
     m_pFiles->OnCommandsDone();
+    if (m_nComparedMode != 0 && m_session.CommandsAnswered() >= m_nComparedModeEnd) {
+        m_pCompare->StoredModeRead(std::exchange(m_nComparedMode, 0));
+    }
+}
+
+// A stored mode to compare with, read from the processor; the comparison follows once the
+// read has been answered.
+void CZoltDlg::ReadModeToCompare(int mode) {
+    if (!m_session.Online()) {
+        return;
+    }
+    m_session.Link().ReadStoredMode(static_cast<std::uint8_t>(mode));
+    m_nComparedMode = mode;
+    m_nComparedModeEnd = m_session.Link().FramesAppended();
 }
 
 void CZoltDlg::TransferCancelled() {
@@ -533,6 +549,7 @@ void CZoltDlg::TransferCancelled() {
 
 void CZoltDlg::LinkEnded() {
     m_bReadingBack = false;
+    m_nComparedMode = 0;
     m_pFiles->OnLinkEnded();
     DarkenMetersOffline();
     m_bStartupSettled = true; // a failed lookup ends the start-up too

@@ -163,6 +163,7 @@ private:
     CPage& PageOf(int index) const;
     void DarkenMetersOffline();
     void OnConnectButton();
+    void ReadModeToCompare(int mode);
     void OnPortsPlugged();
 
     CSession m_session;
@@ -182,6 +183,8 @@ private:
     std::unique_ptr<CFileCommands> m_pFiles;
     std::unique_ptr<CRoomCommands> m_pRoom;       // the curve display's room correction
     std::unique_ptr<CCompareCommands> m_pCompare; // A/B compare
+    int m_nComparedMode = 0;                      // a stored mode being read to compare with, or 0
+    std::size_t m_nComparedModeEnd = 0;           // the frames queued up to its read
     int m_nCurrentPage = -1;
     std::atomic<bool> m_bSystemShown{false};
     bool m_bStartupSettled = false;

@@ -54,7 +54,9 @@ protected:
     QWidget m_window;
     CEditHistory m_history;
     CCompareCommands m_compare{m_window, m_history, [this] { m_pPage->Refresh(); },
-                               [](EFileKind) { return QString(); }};
+                               [](EFileKind) { return QString(); },
+                               [this](int mode) { m_anModesRead.push_back(mode); }};
+    std::vector<int> m_anModesRead; // the stored modes asked of the processor
     QStringList m_boxes;
     CScopedMessageBoxHandler m_recordBoxes{[this](QWidget*, const SMessageBox& box) {
         m_boxes << box.m_strText;
@@ -156,14 +158,19 @@ TEST_F(CompareOverLine, TheWorkingStateAgainstAFileOrAStoredMode) {
         m_boxes.back().startsWith("Preset file read error\n" + QString::fromStdString(folder)))
         << m_boxes.back().toStdString();
 
-    // Stored mode 3 holding the working image but for one setting.
+    // Stored mode 3 holding the working image but for one setting, the modes held: compared
+    // at once, nothing asked of the processor.
     {
         const CImageGuard guard(ImageLock());
         std::copy_n(Image(), kImageSize, Slot(3));
         Slot(3)[kLimit] = static_cast<std::uint8_t>(Image()[kLimit] ^ 1);
+        g_data.m_store.m_bValid = 1;
     }
     g_flags.m_nLanguage = 1;
+    const qsizetype boxes = m_boxes.size();
     m_compare.CompareWithMode(3);
+    EXPECT_TRUE(m_anModesRead.empty());
+    ASSERT_EQ(m_boxes.size(), boxes + 1);
     const QString chinese = m_boxes.back();
     EXPECT_TRUE(chinese.startsWith("当前设置与模式 3有 1 项不同")) << chinese.toStdString();
     EXPECT_TRUE(chinese.contains(QString::fromStdString(FieldAt(EArea::Image, kLimit)->Name(1))));

@@ -303,6 +303,21 @@ SContentView ViewOf(CZoltDlg& dlg) {
             dlg.ScrollArea().verticalScrollBar()->isVisible()};
 }
 
+// The place of every control of every page, in its page; each one shown lies inside its page
+// (a hidden panel of the effect page is placed when it is shown).
+std::vector<QRect> ControlPlaces(CZoltDlg& dlg) {
+    std::vector<QRect> places;
+    for (int index = 0; index < kPageCount; ++index) {
+        const QWidget* page = dlg.PageWidget(index);
+        for (const QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_TRUE(control->isHidden() || page->rect().contains(control->geometry()))
+                << "page " << index << ": " << control->metaObject()->className();
+            places.push_back(control->geometry());
+        }
+    }
+    return places;
+}
+
 TEST_F(ShellTest, TheWindowResizesAroundItsContentAndScrollsOnlyWhenSmaller) {
     auto dlg = MakeWindow({}, QSize(1280, 1024));
     const QSize content = dlg->Content().size();
@@ -316,12 +331,14 @@ TEST_F(ShellTest, TheWindowResizesAroundItsContentAndScrollsOnlyWhenSmaller) {
 
     // Larger: the content keeps its size and layout, centred.
     const QRect page = dlg->PageWidget(0)->geometry();
+    const std::vector<QRect> places = ControlPlaces(*dlg);
     dlg->resize(content + QSize(400, 200));
     view = ViewOf(*dlg);
     EXPECT_EQ(view.m_ptContent, QPoint(200, 100));
     EXPECT_FALSE(view.m_bHorizontalBar || view.m_bVerticalBar);
     EXPECT_EQ(dlg->Content().size(), content);
     EXPECT_EQ(dlg->PageWidget(0)->geometry(), page);
+    EXPECT_EQ(ControlPlaces(*dlg), places);
 
     // Smaller than the content in height only: one scroll bar.
     dlg->resize(content.width() + 40, content.height() - 200);

@@ -10,12 +10,17 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +47,33 @@ template <class FCondition> bool WaitUntil(FCondition condition, int timeoutMs =
     }
     return true;
 }
+
+// Names file in the next file dialog as soon as it is up, as the user types it and presses
+// Enter; onAsked runs just before, so the test can note what had happened by then.
+class CFileDialogAnswer {
+public:
+    explicit CFileDialogAnswer(const std::filesystem::path& file,
+                               std::function<void()> onAsked = {}) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, file, onAsked] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            m_timer.stop();
+            if (onAsked) {
+                onAsked();
+            }
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QString::fromStdString(file.string()));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        m_timer.start(10);
+    }
+
+private:
+    QTimer m_timer;
+};
 
 // A screen the window fits on at its normal size.
 inline const QSize kLargeScreen(1920, 1080);

@@ -352,18 +352,7 @@ TEST_F(SimulatorTest, ExportAllReadsEveryModeAndSavesThemWhereTheUserSays) {
         std::filesystem::absolute(ZOLT_TEST_OUTPUT_DIR) / "shell-export-all.dat";
     std::filesystem::remove(file);
 
-    QTimer answer; // the user names the file once the save dialog is up
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            return;
-        }
-        answer.stop();
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        name->setText(QString::fromStdString(file.string()));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    answer.start(10);
+    const CFileDialogAnswer answer(file); // the user names the file once the dialog is up
     QTest::mouseClick(
         DlgItem<CBitButton>(dlg->PageWidget(kSystemPageIndex), sysid::kExportAllButton),
         Qt::LeftButton);
@@ -385,19 +374,8 @@ TEST_F(SimulatorTest, ExportAllAsksForTheFileFirstAndCancelStopsTheReadWithoutAF
     const int readsBefore = m_sim->TimesTaken(cmd::kReadMode, 1);
 
     bool bAskedBeforeReading = false;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            return;
-        }
-        answer.stop();
-        bAskedBeforeReading = m_sim->TimesTaken(cmd::kReadMode, 1) == readsBefore;
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        name->setText(QString::fromStdString(file.string()));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    answer.start(10);
+    const CFileDialogAnswer answer(
+        file, [&] { bAskedBeforeReading = m_sim->TimesTaken(cmd::kReadMode, 1) == readsBefore; });
     QTest::mouseClick(
         DlgItem<CBitButton>(dlg->PageWidget(kSystemPageIndex), sysid::kExportAllButton),
         Qt::LeftButton);

@@ -394,14 +394,7 @@ TEST_F(ShellTest, ImportingAFifoNamedLikeAPresetNeitherFreezesNorChangesAnything
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<std::uint8_t> image(Image(), Image() + kImageSize);
 
-    QTimer::singleShot(200, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        name->setText(QString::fromStdString(fifo.string()));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    const CFileDialogAnswer answer(fifo);
     std::atomic<bool> done{false};
     std::atomic<bool> unblocked{false};
     std::thread writer([&] {
